@@ -1,0 +1,7 @@
+#include "store/ZKMainDef.h"
+
+TZKMainDef &ZKMainDef()
+{
+    static TZKMainDef instance;
+    return instance;
+}
