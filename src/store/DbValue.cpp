@@ -414,6 +414,30 @@ TDbValue TDbValue::ConvertTo(quint16 type) const
 {
     if (IsNull())
         return {};
+    // Values already of the type's kind stay as they are, bit for bit (integers
+    // and decimals still pass their range checks below).
+    const bool native = [&] {
+        switch (type) {
+        case DBTYPE_BOOL: return Get<bool>() != nullptr;
+        case DBTYPE_UI8: return Get<quint64>() != nullptr;
+        case DBTYPE_R4: return Get<float>() != nullptr;
+        case DBTYPE_R8: return Get<double>() != nullptr;
+        case DBTYPE_CY: return Get<TDbCurrency>() != nullptr;
+        case DBTYPE_DATE: return Get<TOleDate>() != nullptr;
+        case DBTYPE_DBDATE: return Get<TDbDate>() != nullptr;
+        case DBTYPE_DBTIME: return Get<TDbTime>() != nullptr;
+        case DBTYPE_DBTIMESTAMP: return Get<TDbTimeStamp>() != nullptr;
+        case DBTYPE_FILETIME: return Get<TFileTime>() != nullptr;
+        case DBTYPE_GUID: return Get<QUuid>() != nullptr;
+        case DBTYPE_BYTES: return Get<QByteArray>() != nullptr;
+        case DBTYPE_STR:
+        case DBTYPE_WSTR:
+        case DBTYPE_BSTR: return Get<QString>() != nullptr;
+        default: return false;
+        }
+    }();
+    if (native)
+        return *this;
     switch (type) {
     case DBTYPE_EMPTY:
     case DBTYPE_NULL:
