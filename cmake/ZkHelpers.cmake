@@ -5,7 +5,9 @@ target_compile_features(zk_project_options INTERFACE cxx_std_20)
 target_compile_options(zk_project_options INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow=local -Wno-missing-field-initializers
   $<$<BOOL:${ZK_WERROR}>:-Werror>
-  $<$<BOOL:${ZK_SANITIZE}>:-fsanitize=address,undefined -fno-omit-frame-pointer>)
+  $<$<BOOL:${ZK_SANITIZE}>:-fsanitize=address,undefined -fno-omit-frame-pointer>
+  # Coverage for libFuzzer in the libraries too, not only in the fuzz targets.
+  $<$<BOOL:${ZK_FUZZ}>:-fsanitize=fuzzer-no-link>)
 target_link_options(zk_project_options INTERFACE
   $<$<BOOL:${ZK_SANITIZE}>:-fsanitize=address,undefined>)
 target_compile_definitions(zk_project_options INTERFACE

@@ -161,7 +161,8 @@ private:
         for (int c = 0; c < FSet.ColumnCount(); ++c) {
             const TRecordField &f = FSet.Column(c);
             if (!f.IsNullable()) {
-                if (values[c].IsNull())
+                // EMPTY and NULL columns hold nothing: no value is their only value.
+                if (values[c].IsNull() && FLayouts[c].Framing != TValueLayout::NoData)
                     throw EZKError(u"field %1 is not nullable but has no value"_s.arg(f.Name));
                 continue;
             }

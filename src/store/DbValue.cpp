@@ -25,7 +25,6 @@ TOverloaded(Ts...) -> TOverloaded<Ts...>;
 
 constexpr qint64 kTicksPerDay = 864000000000LL;
 constexpr qint64 kFileTimeEpochFromUnix = -134774; // 1601-01-01
-constexpr qint64 kOleEpochFromUnix = -25569;       // 1899-12-30
 
 [[noreturn]] void CannotConvert(const TDbValue &v, quint16 type)
 {
