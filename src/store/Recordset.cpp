@@ -14,18 +14,32 @@ namespace {
 const TDbValue kNullValue;
 
 // A NUMERIC or VARNUMERIC value built from a number or text takes the precision
-// of its column (38 when the column declares none).
+// of its column (38 when the column declares none); a DECIMAL or NUMERIC value
+// with fewer decimals than its column declares is given the column's scale, as
+// the server's values carry it ("1.5" in NUMERIC(5,2) is 1.50). Nothing is rounded.
 TDbValue FitToColumn(const TDbValue &value, const TRecordField &field)
 {
     TDbValue v = value.ConvertTo(field.Type);
-    if (const TDbDecimal *d = v.Get<TDbDecimal>()) {
-        if (d->Precision == 0 && field.Type != DBTYPE_DECIMAL) {
-            TDbDecimal copy = *d;
-            copy.Precision = quint8(field.Precision >= 1 && field.Precision <= 255 ? field.Precision : 38);
-            v = copy;
+    const TDbDecimal *d = v.Get<TDbDecimal>();
+    if (!d)
+        return v;
+    TDbDecimal copy = *d;
+    if (copy.Precision == 0 && field.Type != DBTYPE_DECIMAL)
+        copy.Precision = quint8(field.Precision >= 1 && field.Precision <= 255 ? field.Precision : 38);
+    const int maxScale = field.Type == DBTYPE_DECIMAL ? 28 : field.Type == DBTYPE_NUMERIC ? 255 : -1;
+    if (copy.Scale >= 0 && field.Scale > copy.Scale && field.Scale <= maxScale) {
+        const QString text = copy.ToString();
+        const QString point = text.contains(u'.') ? QString() : u"."_s;
+        const auto scaled = TDbDecimal::Parse(QString(text + point + QString(field.Scale - copy.Scale, u'0')));
+        if (scaled && (field.Type != DBTYPE_DECIMAL || (scaled->Hi >> 32) == 0)) {
+            const quint8 precision = copy.Precision;
+            const bool negative = copy.Negative;
+            copy = *scaled;
+            copy.Precision = precision;
+            copy.Negative = negative;
         }
     }
-    return v;
+    return TDbValue(copy);
 }
 
 void CheckLength(const TDbValue &v, const TRecordField &field)

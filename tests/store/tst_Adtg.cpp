@@ -239,6 +239,7 @@ void TstAdtg::everyTypeRoundTrips()
         F::Define(u"FT"_s, DBTYPE_FILETIME), F::Define(u"BYTES"_s, DBTYPE_BYTES, 16),
         F::Define(u"STR"_s, DBTYPE_STR, 20), F::Define(u"WSTR"_s, DBTYPE_WSTR, 20),
         F::Define(u"BSTR"_s, DBTYPE_BSTR), F::Define(u"VARNUM"_s, DBTYPE_VARNUMERIC, 8),
+        F::Define(u"EMPTY"_s, DBTYPE_EMPTY, 0, 0), // holds nothing, not even when not nullable
     };
     TRecordset set(columns);
     set.AddRow({qint64(-128), qint64(-32768), qint64(std::numeric_limits<qint32>::min()),
@@ -247,12 +248,12 @@ void TstAdtg::everyTypeRoundTrips()
                 TDbCurrency{std::numeric_limits<qint64>::min()}, TOleDate{-1.5}, true, dec, num,
                 QUuid(u"{3FF292B6-B204-11CF-8D23-00AA005FFE58}"_s), TDbDate{-1, 2, 29}, TDbTime{23, 59, 59},
                 TDbTimeStamp{2024, 7, 20, 8, 30, 1, 123456789}, TFileTime{std::numeric_limits<quint64>::max()},
-                QByteArray("\0\x01\xFF", 3), u"张三 ABC"_s, u"考生😀"_s, QString(u"\xFEFF"_s), varnum});
+                QByteArray("\0\x01\xFF", 3), u"张三 ABC"_s, u"考生😀"_s, QString(u"\xFEFF"_s), varnum, TDbValue()});
     set.AddRow({qint64(127), qint64(32767), qint64(std::numeric_limits<qint32>::max()),
                 std::numeric_limits<qint64>::max(), qint64(0), qint64(0), qint64(0), quint64(0),
                 std::numeric_limits<float>::infinity(), -0.0, TDbCurrency{std::numeric_limits<qint64>::max()},
                 TOleDate{45000.25}, false, dec28, TDbDecimal{}, QUuid(), TDbDate{}, TDbTime{}, TDbTimeStamp{},
-                TFileTime{}, QByteArray(), QString(), QString(), QString(), TDbDecimal{}});
+                TFileTime{}, QByteArray(), QString(), QString(), QString(), TDbDecimal{}, TDbValue()});
     set.AddRow(QList<TDbValue>(columns.size())); // every column NULL
     const QByteArray bytes = SaveAdtg(set);
     const TRecordset back = LoadAdtg(bytes);
@@ -297,6 +298,15 @@ void TstAdtg::valueFraming_data()
     QTest::newRow("fixed STR(300): 4-byte prefix equal to the capacity")
         << F::Define(u"A"_s, DBTYPE_STR, 300, F::foFixedLength) << TDbValue(u"x"_s)
         << (QByteArray("2c 01 00 00 78 ") + QByteArray(299, ' ').toHex(' ')) << x300;
+    QTest::newRow("VARNUMERIC: precision, scale, sign, shortest magnitude")
+        << F::Define(u"A"_s, DBTYPE_VARNUMERIC, 8, 0, 5, 1) << TDbValue(u"1234.5"_s) << QByteArray("05 05 01 01 39 30")
+        << u"1234.5"_s;
+    QTest::newRow("NUMERIC(5,2) takes its column's scale; sign 00 is negative")
+        << F::Define(u"A"_s, DBTYPE_NUMERIC, 0, 0, 5, 2) << TDbValue(u"-1.5"_s)
+        << QByteArray("05 02 00 96 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00") << u"-1.50"_s;
+    QTest::newRow("DECIMAL: tag 0, scale, sign 80, Hi32, Lo32, Mid32")
+        << F::Define(u"A"_s, DBTYPE_DECIMAL, 0, 0) << TDbValue(u"-18446744078004518.914"_s)
+        << QByteArray("00 00 03 80 01 00 00 00 02 00 00 00 01 00 00 00") << u"-18446744078004518.914"_s;
     QTest::newRow("binary code column: UTF-16 text in BYTES")
         << F::Define(u"PCDM"_s, DBTYPE_BYTES, 4, 0) << TDbValue(u" 1"_s) << QByteArray("04 20 00 31 00") << u" 1"_s;
 }
