@@ -66,6 +66,8 @@ private slots:
     void xmlBuiltFileRoundTrips();
     void hierarchicalFileRefused();
     void publishersExample();
+    void serverColumnDescriptors_data();
+    void serverColumnDescriptors();
     void everyTypeRoundTrips();
     void valueFraming_data();
     void valueFraming();
@@ -214,6 +216,47 @@ void TstAdtg::publishersExample()
              uR"({"name":"country","type":129,"size":30,"flags":104}],"rows":[["0736","New Moon Books","New York","MA","USA"]]})"_s);
     QVERIFY(set.Field(0).IsKey());
     QVERIFY(!set.Field(1).IsKey());
+}
+
+void TstAdtg::serverColumnDescriptors_data()
+{
+    QTest::addColumn<int>("searchableBytes");
+    QTest::addColumn<bool>("friendlyName");
+    QTest::newRow("IsSearchable of 2 bytes") << 2 << true;
+    QTest::newRow("IsSearchable of 4 bytes") << 4 << true;
+    QTest::newRow("no friendly name: the base column name") << 2 << false;
+}
+
+void TstAdtg::serverColumnDescriptors()
+{
+    // Every optional field of a column descriptor, a hidden key column that only
+    // the table descriptor names as key, and a visible one.
+    QFETCH(int, searchableBytes);
+    QFETCH(bool, friendlyName);
+    TAdtgBuilder b;
+    b.Header().HandlerOptions().ResultDescriptor(1, 2, 1, 1).Context();
+    b.Element(0x05, TAdtgBuilder().U16(1).LpStr(u"\"db\".\"dbo\".\"T_TDD\""_s).LpStr(u"T_TDD"_s).U16(0).U16(2).U16(1).U16(2).Bytes);
+    for (quint16 ordinal : {1, 2}) {
+        const QString name = ordinal == 1 ? u"XM"_s : u"KSH"_s;
+        TAdtgBuilder c;
+        c.U8(friendlyName ? 0xF3 : 0x73).Hex("F1 F8").U16(ordinal);
+        if (friendlyName)
+            c.LpStr(name);
+        c.U16(1).U16(ordinal).LpStr(name);
+        c.U16(130).U32(ordinal == 1 ? 20 : 14).U32(255).U32(255).U32(ordinal == 1 ? 0x68 : 0x18);
+        c.LpStr(u"db"_s).LpStr(u"dbo"_s).U32(0).U32(0).U32(0).Raw(QByteArray(16, '\0'));
+        c.U16(0).U16(0).U16(0).Raw(QByteArray(searchableBytes, '\0')).U16(0).U32(28);
+        c.U16(ordinal == 1 ? 0xFFFF : 0); // IsVisible: the key column is hidden
+        b.Element(0x06, c.Bytes);
+    }
+    b.Hex("07 ff 04 20 5f 09 4e 30 00 31 00 32 00 33 00 34 00 35 00 36 00 37 00 38 00 39 00 30 00 31 00 32 00 33 00 0f");
+    const TRecordset set = LoadAdtg(b.Bytes);
+    QCOMPARE(set.FieldCount(), 1);
+    QCOMPARE(set.Fields(0).Name(), u"XM"_s);
+    QCOMPARE(set.Fields(0).AsString(), u"张三"_s);
+    QVERIFY(set.Column(1).IsHidden() && set.Column(1).IsKey());
+    QCOMPARE(set.Column(1).Name, u"KSH"_s);
+    QCOMPARE(set.StoredRow(0).Values[1].AsString(), u"01234567890123"_s);
 }
 
 void TstAdtg::everyTypeRoundTrips()
