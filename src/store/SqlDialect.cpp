@@ -234,7 +234,10 @@ void RewriteTop(TSqlToks &toks)
         const qsizetype after = NextSolid(toks, num + 1);
         if (after < toks.size() && toks[after].IsWord("percent"_L1))
             throw EZKError(u"top … percent is not supported."_s);
-        toks.remove(k, num - k + 1);
+        qsizetype last = num;
+        if (last + 1 < toks.size() && toks[last + 1].Is(K::Space) && toks[k - 1].Is(K::Space))
+            ++last;
+        toks.remove(k, last - k + 1);
         toks.insert(SelectEnd(toks, i), RawTok(u" LIMIT %1"_s.arg(n)));
     }
 }
@@ -327,7 +330,8 @@ void RewriteUpdate(TSqlToks &toks, qsizetype first)
             return;
         second = toks[b];
         toks.remove(a + 1, b - a);
-        toks.insert(a + 1, {K::Space, u" "_s});
+        if (a + 1 >= toks.size() || !toks[a + 1].Is(K::Space))
+            toks.insert(a + 1, {K::Space, u" "_s});
         c = NextSolid(toks, a + 1);
     }
     if (c >= toks.size() || !toks[c].IsWord("set"_L1))
@@ -368,7 +372,7 @@ void AddCollationToLiterals(TSqlToks &toks)
 
 QString CounterTrigger(const QString &table, const QString &column)
 {
-    const auto q = [](const QString &n) { return u'"' + QString(n).replace(u'"', "\"\""_L1) + u'"'; };
+    const auto q = [](const QString &n) -> QString { return u'"' + QString(n).replace(u'"', "\"\""_L1) + u'"'; };
     return u"CREATE TRIGGER %1 AFTER INSERT ON %2 WHEN NEW.%3 IS NULL BEGIN "
            "UPDATE %2 SET %3 = (SELECT IFNULL(MAX(%3), 0) + 1 FROM %2) WHERE rowid = NEW.rowid; END"_s.arg(
                q(u"zk_counter_"_s + table + u'_' + column), q(table), q(column));

@@ -90,8 +90,14 @@ int BindValue(sqlite3_stmt *stmt, int index, const QVariant &value)
             return sqlite3_bind_int64(stmt, index, value.toLongLong());
         return sqlite3_bind_double(stmt, index, value.toDouble());
     case QMetaType::Double:
-    case QMetaType::Float:
-        return sqlite3_bind_double(stmt, index, value.toDouble());
+    case QMetaType::Float: {
+        // A whole number goes in as an integer: a text column then holds "3", as Jet
+        // writes it, not SQLite's "3.0"; numeric columns take it as the same number.
+        const double d = value.toDouble();
+        if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 9.0e15)
+            return sqlite3_bind_int64(stmt, index, static_cast<sqlite3_int64>(d));
+        return sqlite3_bind_double(stmt, index, d);
+    }
     case QMetaType::QByteArray: {
         const QByteArray bytes = value.toByteArray();
         return sqlite3_bind_blob64(stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
