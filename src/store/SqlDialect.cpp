@@ -358,8 +358,27 @@ void ExtractInto(TSqlToks &toks, qsizetype first, TSqlPlan &plan)
     const qsizetype after = NextSolid(toks, t + 1);
     if (after < toks.size() && (toks[after].Is(K::Dot) || toks[after].IsWord("in"_L1)))
         throw EZKError(u"select … into a table of another database is not supported."_s);
-    plan.IntoTable = toks[t].Text;
+    plan.Kind = TSqlPlanKind::SelectInto;
+    plan.Table = toks[t].Text;
     toks.remove(into, t - into + 1);
+}
+
+// insert into T select … → the select, with T remembered: the columns are matched by
+// name when the statement runs.
+void ExtractInsertSelect(TSqlToks &toks, qsizetype first, TSqlPlan &plan)
+{
+    const qsizetype into = NextSolid(toks, first + 1);
+    if (into >= toks.size() || !toks[into].IsWord("into"_L1))
+        return;
+    const qsizetype t = NextSolid(toks, into + 1);
+    if (t >= toks.size() || !IsName(toks[t]))
+        return;
+    const qsizetype sel = NextSolid(toks, t + 1);
+    if (sel >= toks.size() || !toks[sel].IsWord("select"_L1))
+        return;
+    plan.Kind = TSqlPlanKind::InsertSelect;
+    plan.Table = toks[t].Text;
+    toks.remove(0, sel);
 }
 
 void AddCollationToLiterals(TSqlToks &toks)
@@ -492,6 +511,8 @@ TSqlPlan TranslateJetSql(const QString &jetSql)
         RewriteUpdate(toks, first);
     if (first < toks.size() && toks[first].IsWord("select"_L1))
         ExtractInto(toks, first, plan);
+    if (first < toks.size() && toks[first].IsWord("insert"_L1))
+        ExtractInsertSelect(toks, first, plan);
     RewriteTop(toks);
     RewriteNow(toks);
     RewritePlus(toks);

@@ -27,6 +27,9 @@
 // - select [distinct] top n … gets limit n at the end of that select.
 // - select … into T from … creates T with the columns (names and declared types) of
 //   the select and fills it.
+// - insert into T select … (without a column list) fills the columns of T named as the
+//   select's columns, as Jet matches them by name; T's other columns take their
+//   defaults.
 // - update A, B set A.x = B.y where … becomes update A set x = B.y from B where …;
 //   qualifiers of the assigned columns are dropped.
 // - T in "file" names table T of another database file, which the connection attaches.
@@ -40,10 +43,17 @@ struct TSqlAttachment
     QString Path;  // the database file
 };
 
+enum class TSqlPlanKind {
+    Plain,       // Sql is the whole statement
+    SelectInto,  // select … into Table: Sql is the select
+    InsertSelect // insert into Table select … without a column list: Sql is the select
+};
+
 struct TSqlPlan
 {
-    QString Sql;           // the SQLite statement; for select … into, the select alone
-    QString IntoTable;     // the table a select … into creates; empty otherwise
+    TSqlPlanKind Kind = TSqlPlanKind::Plain;
+    QString Sql;           // the SQLite statement, or its select (see Kind)
+    QString Table;         // the target table of SelectInto and InsertSelect
     QStringList FollowUps; // statements to run after Sql (numbering of counter columns)
     QList<TSqlAttachment> Attachments;
     QStringList ParamNames; // lower case, in order of first appearance, each once

@@ -256,8 +256,10 @@ int TSqlQuery::ExecSQL()
     TSqlConnection &conn = Conn();
     const TSqlPlan plan = CurrentPlan();
     conn.PrepareAttachments(plan, FSQL);
-    if (!plan.IntoTable.isEmpty())
+    if (plan.Kind == TSqlPlanKind::SelectInto)
         return ExecSelectInto(plan);
+    if (plan.Kind == TSqlPlanKind::InsertSelect)
+        return ExecInsertSelect(plan);
     const int changed = ExecStatement(plan.Sql);
     for (const QString &followUp : plan.FollowUps)
         ExecStatement(followUp);
@@ -288,30 +290,48 @@ int TSqlQuery::ExecStatement(const QString &sql)
     return changed;
 }
 
+// Names and declared types of the columns of a select, without running it.
+QList<QPair<QString, QString>> TSqlQuery::SelectColumns(const QString &sql)
+{
+    TSqlConnection &conn = Conn();
+    sqlite3_stmt *stmt = conn.AcquireStatement(sql, FSQL);
+    QList<QPair<QString, QString>> columns;
+    for (int i = 0; i < sqlite3_column_count(stmt); ++i)
+        columns.append({QString::fromUtf8(sqlite3_column_name(stmt, i)),
+                        QString::fromUtf8(sqlite3_column_decltype(stmt, i))});
+    conn.ReleaseStatement(stmt);
+    return columns;
+}
+
 // select … into T from …: T gets the names and declared types of the select's columns
 // (text columns compare without case, as all of ours do), then the rows. All or nothing.
 int TSqlQuery::ExecSelectInto(const TSqlPlan &plan)
 {
-    TSqlConnection &conn = Conn();
-    sqlite3_stmt *stmt = conn.AcquireStatement(plan.Sql, FSQL);
     QStringList columns;
     QStringList used;
-    for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-        QString name = QString::fromUtf8(sqlite3_column_name(stmt, i));
+    for (const auto &[selected, decl] : SelectColumns(plan.Sql)) {
+        QString name = selected;
         for (int n = 1; used.contains(name.toLower()); ++n)
-            name = QString::fromUtf8(sqlite3_column_name(stmt, i)) + QString::number(n);
+            name = selected + QString::number(n);
         used.append(name.toLower());
-        const QString decl = QString::fromUtf8(sqlite3_column_decltype(stmt, i));
         const TSqlFieldKind kind = ParseDeclaredType(decl).Kind;
         const bool text = IsTextKind(kind) || kind == TSqlFieldKind::Unknown;
         columns.append(QuotedName(name) + u' ' + decl + (text ? u" COLLATE NOCASE"_s : QString()));
     }
-    conn.ReleaseStatement(stmt);
-    TSqlTransaction transaction(conn);
-    ExecStatement(u"CREATE TABLE %1 (%2)"_s.arg(QuotedName(plan.IntoTable), columns.join(u", "_s)));
-    const int inserted = ExecStatement(u"INSERT INTO %1 "_s.arg(QuotedName(plan.IntoTable)) + plan.Sql);
+    TSqlTransaction transaction(Conn());
+    ExecStatement(u"CREATE TABLE %1 (%2)"_s.arg(QuotedName(plan.Table), columns.join(u", "_s)));
+    const int inserted = ExecStatement(u"INSERT INTO %1 "_s.arg(QuotedName(plan.Table)) + plan.Sql);
     transaction.Commit();
     return inserted;
+}
+
+// insert into T select …: the select's columns go into the columns of T with their names.
+int TSqlQuery::ExecInsertSelect(const TSqlPlan &plan)
+{
+    QStringList names;
+    for (const auto &column : SelectColumns(plan.Sql))
+        names.append(QuotedName(column.first));
+    return ExecStatement(u"INSERT INTO %1 (%2) "_s.arg(QuotedName(plan.Table), names.join(u", "_s)) + plan.Sql);
 }
 
 void TSqlQuery::Open()
@@ -319,8 +339,8 @@ void TSqlQuery::Open()
     Close();
     TSqlConnection &conn = Conn();
     const TSqlPlan plan = CurrentPlan();
-    if (!plan.IntoTable.isEmpty())
-        Fail(u"select … into gives no rows to open; run it with ExecSQL."_s);
+    if (plan.Kind != TSqlPlanKind::Plain)
+        Fail(u"The statement gives no rows to open; run it with ExecSQL."_s);
     conn.PrepareAttachments(plan, FSQL);
     FStmt = conn.AcquireStatement(plan.Sql, FSQL);
     try {

@@ -88,7 +88,9 @@ private:
     void ReadFieldDefs();
     void Step();
     int ExecStatement(const QString &sql);
+    QList<QPair<QString, QString>> SelectColumns(const QString &sql);
     int ExecSelectInto(const TSqlPlan &plan);
+    int ExecInsertSelect(const TSqlPlan &plan);
     [[noreturn]] void Fail(const QString &message) const;
 
     TSqlConnection *FConnection = nullptr;

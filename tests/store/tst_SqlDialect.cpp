@@ -34,6 +34,7 @@ private slots:
     void selectIntoFailureLeavesNoTable();
     void topLimitsTheRightSelect();
     void twoTableUpdate();
+    void insertSelectMatchesColumnsByName();
     void tableOfAnotherFile();
 };
 
@@ -312,6 +313,18 @@ void TstSqlDialect::twoTableUpdate()
              u"insert into b values (\"P\", 10)"_s});
     QCOMPARE(db.Conn().ExecSQL(u"update a, b set a.x = b.x, y = b.x + 1 where a.k = b.k"_s), 1);
     QCOMPARE(db.Rows(u"select k, x, y from a order by k"_s), (QStringList{u"p|10|11"_s, u"q|2|2"_s}));
+}
+
+// Without a column list, the selected columns go into the target's columns of the same
+// names, whatever their order; the target's other columns take their defaults.
+void TstSqlDialect::insertSelectMatchesColumnsByName()
+{
+    TSqlTestDb db;
+    db.Exec({u"create table t (a text(5), b long, c text(5))"_s, u"create table s (b long, a text(5))"_s,
+             u"insert into s values (1, \"x\")"_s});
+    QCOMPARE(db.Conn().ExecSQL({u"insert into t"_s, u"select b, a from s"_s}), 1);
+    QCOMPARE(db.Rows(u"select a, b, c from t"_s), QStringList{u"x|1|NULL"_s});
+    QVERIFY_THROWS_EXCEPTION(EZKSqlError, db.Conn().ExecSQL(u"insert into s select * from t"_s)); // s has no c
 }
 
 void TstSqlDialect::tableOfAnotherFile()
