@@ -171,10 +171,11 @@ void TSqlQuery::SetConnection(TSqlConnection *connection)
 {
     if (connection == FConnection)
         return;
-    Close();
+    ReleaseStatement();
     if (FConnection)
         FConnection->Unregister(this);
     FConnection = connection;
+    FPlan.reset();
     if (FConnection)
         FConnection->Register(this);
 }
@@ -193,10 +194,12 @@ void TSqlQuery::Fail(const QString &message) const
 
 void TSqlQuery::SetSQL(const QString &sql)
 {
-    Close();
+    ReleaseStatement();
     FSQL = sql;
     FPlan.reset();
-    FParams.clear();
+    FParamIndex.clear();
+    FParamValues.clear();
+    FParamGiven.clear();
     FTableMode = false;
 }
 
@@ -217,6 +220,10 @@ const TSqlPlan &TSqlQuery::CurrentPlan()
                 Fail(e.Message());
             }
         }
+        for (qsizetype i = 0; i < FPlan->ParamNames.size(); ++i)
+            FParamIndex.insert(FPlan->ParamNames[i], int(i));
+        FParamValues = QVariantList(FPlan->ParamNames.size());
+        FParamGiven = QList<bool>(FPlan->ParamNames.size(), false);
     }
     return *FPlan;
 }
@@ -226,68 +233,150 @@ QStringList TSqlQuery::ParamNames()
     return FTableMode ? QStringList() : CurrentPlan().ParamNames;
 }
 
-void TSqlQuery::SetParam(const QString &name, const QVariant &value)
+int TSqlQuery::ParamIndex(const QString &name)
 {
-    const QString key = name.toLower();
-    if (!ParamNames().contains(key))
-        Fail(u"Parameter '%1' not found."_s.arg(name));
-    FParams.insert(key, value);
+    if (!FTableMode)
+        CurrentPlan();
+    if (const auto it = FParamIndex.constFind(name); it != FParamIndex.constEnd())
+        return *it;
+    const auto it = FParamIndex.constFind(name.toLower());
+    if (it == FParamIndex.constEnd())
+        return -1;
+    // Remember the spelling: a loop sets the same names row after row.
+    const int index = *it;
+    FParamIndex.insert(name, index);
+    return index;
 }
 
-void TSqlQuery::BindParams(sqlite3_stmt *stmt)
+void TSqlQuery::SetParam(const QString &name, const QVariant &value)
 {
+    const int index = ParamIndex(name);
+    if (index < 0)
+        Fail(u"Parameter '%1' not found."_s.arg(name));
+    SetParamAt(index, value);
+}
+
+void TSqlQuery::SetParamAt(int index, const QVariant &value)
+{
+    if (index < 0 || index >= FParamValues.size())
+        Fail(u"There is no parameter %1."_s.arg(index));
+    FParamValues[index] = value;
+    FParamGiven[index] = true;
+}
+
+void TSqlQuery::ClearParams()
+{
+    FParamValues.fill(QVariant());
+    FParamGiven.fill(false);
+}
+
+// For each parameter position of a statement (0-based), the index of its value.
+QList<int> TSqlQuery::BindMapOf(sqlite3_stmt *stmt)
+{
+    QList<int> map;
     const int count = sqlite3_bind_parameter_count(stmt);
     for (int i = 1; i <= count; ++i) {
         const char *raw = sqlite3_bind_parameter_name(stmt, i);
         if (!raw)
             Fail(u"Parameters must be named (:name)."_s);
-        const QString name = QString::fromUtf8(raw + 1);
-        const auto it = FParams.constFind(name);
-        if (it == FParams.constEnd())
-            Fail(u"No value given for parameter '%1'."_s.arg(name));
-        if (BindValue(stmt, i, *it) != SQLITE_OK)
+        const int index = ParamIndex(QString::fromUtf8(raw + 1));
+        if (index < 0)
+            Fail(u"Parameter '%1' not found."_s.arg(QString::fromUtf8(raw + 1)));
+        map.append(index);
+    }
+    return map;
+}
+
+void TSqlQuery::BindParams(sqlite3_stmt *stmt, const QList<int> &map)
+{
+    for (int i = 0; i < map.size(); ++i) {
+        const int index = map[i];
+        if (!FParamGiven[index])
+            Fail(u"No value given for parameter '%1'."_s.arg(FPlan->ParamNames[index]));
+        if (BindValue(stmt, i + 1, FParamValues[index]) != SQLITE_OK)
             Conn().Fail(FSQL);
     }
+}
+
+// The query's own prepared statement, kept from run to run: an import runs it once per
+// row with new values.
+sqlite3_stmt *TSqlQuery::Statement(const QString &sql)
+{
+    if (!FStmt) {
+        FStmt = Conn().AcquireStatement(sql, FSQL);
+        try {
+            FBindMap = BindMapOf(FStmt);
+        } catch (...) {
+            ReleaseStatement();
+            throw;
+        }
+    }
+    return FStmt;
+}
+
+void TSqlQuery::ReleaseStatement()
+{
+    Close();
+    if (FStmt && FConnection)
+        FConnection->ReleaseStatement(FStmt);
+    FStmt = nullptr;
+    FBindMap.clear();
 }
 
 int TSqlQuery::ExecSQL()
 {
     Close();
     TSqlConnection &conn = Conn();
-    const TSqlPlan plan = CurrentPlan();
+    const TSqlPlan &plan = CurrentPlan();
     conn.PrepareAttachments(plan, FSQL);
     if (plan.Kind == TSqlPlanKind::SelectInto)
         return ExecSelectInto(plan);
     if (plan.Kind == TSqlPlanKind::InsertSelect)
         return ExecInsertSelect(plan);
-    const int changed = ExecStatement(plan.Sql);
+    sqlite3_stmt *stmt = Statement(plan.Sql);
+    const int changed = RunToEnd(stmt, FBindMap, IsDataChange(plan.Sql));
     for (const QString &followUp : plan.FollowUps)
         ExecStatement(followUp);
     return changed;
 }
 
-int TSqlQuery::ExecStatement(const QString &sql)
+// Binds, steps to the end and resets; the number of changed rows when asked for.
+int TSqlQuery::RunToEnd(sqlite3_stmt *stmt, const QList<int> &map, bool countChanges)
 {
     TSqlConnection &conn = Conn();
-    sqlite3_stmt *stmt = conn.AcquireStatement(sql, FSQL);
     int rc = SQLITE_OK;
     try {
-        BindParams(stmt);
+        BindParams(stmt, map);
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         }
     } catch (...) {
-        conn.ReleaseStatement(stmt);
+        sqlite3_reset(stmt);
         throw;
     }
     if (rc != SQLITE_DONE) {
         const EZKSqlError error(QString::fromUtf8(sqlite3_errmsg(conn.Handle())), FSQL,
                                 sqlite3_extended_errcode(conn.Handle()));
-        conn.ReleaseStatement(stmt);
+        sqlite3_reset(stmt);
         throw error;
     }
-    const int changed = IsDataChange(sql) ? int(sqlite3_changes64(conn.Handle())) : 0;
-    conn.ReleaseStatement(stmt);
+    const int changed = countChanges ? int(sqlite3_changes64(conn.Handle())) : 0;
+    sqlite3_reset(stmt);
     return changed;
+}
+
+// A statement other than the query's own (the parts of select … into, numbering triggers).
+int TSqlQuery::ExecStatement(const QString &sql)
+{
+    TSqlConnection &conn = Conn();
+    sqlite3_stmt *stmt = conn.AcquireStatement(sql, FSQL);
+    try {
+        const int changed = RunToEnd(stmt, BindMapOf(stmt), IsDataChange(sql));
+        conn.ReleaseStatement(stmt);
+        return changed;
+    } catch (...) {
+        conn.ReleaseStatement(stmt);
+        throw;
+    }
 }
 
 // Names and declared types of the columns of a select, without running it.
@@ -338,15 +427,15 @@ void TSqlQuery::Open()
 {
     Close();
     TSqlConnection &conn = Conn();
-    const TSqlPlan plan = CurrentPlan();
+    const TSqlPlan &plan = CurrentPlan();
     if (plan.Kind != TSqlPlanKind::Plain)
         Fail(u"The statement gives no rows to open; run it with ExecSQL."_s);
     conn.PrepareAttachments(plan, FSQL);
-    FStmt = conn.AcquireStatement(plan.Sql, FSQL);
+    sqlite3_stmt *stmt = Statement(plan.Sql);
     try {
-        BindParams(FStmt);
+        BindParams(stmt, FBindMap);
     } catch (...) {
-        Close();
+        sqlite3_reset(stmt);
         throw;
     }
     ReadFieldDefs();
@@ -358,8 +447,7 @@ void TSqlQuery::OpenTable(const QString &table)
 {
     SetSQL(u"select * from [%1]"_s.arg(table));
     FTableMode = true;
-    TSqlConnection &conn = Conn();
-    FStmt = conn.AcquireStatement(u"SELECT rowid, * FROM %1"_s.arg(QuotedName(table)), FSQL);
+    Statement(u"SELECT rowid, * FROM %1"_s.arg(QuotedName(table)));
     ReadFieldDefs();
     FActive = true;
     Step();
@@ -420,9 +508,8 @@ void TSqlQuery::Next()
 
 void TSqlQuery::Close()
 {
-    if (FStmt && FConnection)
-        FConnection->ReleaseStatement(FStmt);
-    FStmt = nullptr;
+    if (FStmt && FActive)
+        sqlite3_reset(FStmt);
     FActive = false;
     FEof = true;
     FRow.clear();
@@ -435,6 +522,7 @@ void TSqlQuery::ConnectionClosing()
     if (FStmt)
         sqlite3_finalize(FStmt);
     FStmt = nullptr;
+    FBindMap.clear();
     Close();
 }
 

@@ -45,7 +45,12 @@ public:
     void SetNumberParam(const QString &name, double value) { SetParam(name, value); }
     void SetIntParam(const QString &name, qint64 value) { SetParam(name, qlonglong(value)); }
     void SetNullParam(const QString &name) { SetParam(name, QVariant()); }
-    void ClearParams() { FParams.clear(); }
+    // For loops that set the same parameters row after row: the position of a
+    // parameter in ParamNames (-1 when the statement lacks it), and setting by position.
+    int ParamIndex(const QString &name);
+    void SetParamAt(int index, const QVariant &value);
+    // Forgets the values; every parameter needs one again.
+    void ClearParams();
 
     // Runs the statement; returns the rows inserted, updated or deleted (0 for others).
     // Every parameter must have a value.
@@ -84,7 +89,11 @@ public:
 private:
     TSqlConnection &Conn() const;
     const TSqlPlan &CurrentPlan();
-    void BindParams(sqlite3_stmt *stmt);
+    QList<int> BindMapOf(sqlite3_stmt *stmt);
+    void BindParams(sqlite3_stmt *stmt, const QList<int> &map);
+    sqlite3_stmt *Statement(const QString &sql);
+    void ReleaseStatement();
+    int RunToEnd(sqlite3_stmt *stmt, const QList<int> &map, bool countChanges);
     void ReadFieldDefs();
     void Step();
     int ExecStatement(const QString &sql);
@@ -96,8 +105,11 @@ private:
     TSqlConnection *FConnection = nullptr;
     QString FSQL;
     std::optional<TSqlPlan> FPlan;
-    QHash<QString, QVariant> FParams;
-    sqlite3_stmt *FStmt = nullptr;
+    QHash<QString, int> FParamIndex; // parameter name → position in the plan's ParamNames
+    QVariantList FParamValues;
+    QList<bool> FParamGiven;
+    sqlite3_stmt *FStmt = nullptr; // prepared for the query's statement, kept until it changes
+    QList<int> FBindMap;           // FStmt's parameter positions → value positions
     bool FActive = false;
     bool FEof = true;
     bool FTableMode = false; // column 0 of the statement is the row id
