@@ -28,6 +28,7 @@
 // Every text-like column compares without regard to the case of ASCII letters, as the
 // statements expect (field codes are joined case-insensitively), and so do its keys.
 // "INT" rather than "INTEGER" keeps a one-column integer key from becoming the row id.
+// The length of a text column is not enforced: a longer text is kept whole.
 
 enum class TSqlFieldKind {
     Unknown, // an expression without a declared type

@@ -17,7 +17,8 @@
 // - a + b: Jet concatenates two texts and adds numbers. Which one happens is decided by
 //   the operand values when the row is evaluated (jet_add): text + text (a binary code
 //   column holds text) concatenates; a number with a number or a numeric text adds;
-//   Null with anything gives Null. So pcdm + kldm + jhxz is the three codes together.
+//   Null with anything gives Null; a text that is no number added to a number is Jet's
+//   type mismatch error. So pcdm + kldm + jhxz is the three codes together.
 // - a / b always divides as floating point (SQLite divides integers as integers).
 // - now (also without parentheses) is the current local date and time as
 //   "yyyy-MM-dd HH:mm:ss"; int(x) is the largest integer not above x (int(-8.4) = -9);
@@ -36,6 +37,9 @@
 // - create table and alter table … add map the Jet column types (SqlColumnTypes.h);
 //   a counter column gets the next number when a row is added without a value.
 // - a trailing ";" is dropped.
+// Left as SQLite has them: like with % and _ (the wildcards the data-access layer uses),
+// iif, count, sum, max, min, avg, distinct, group by, order by, left outer join,
+// drop table, insert into … select with a column list.
 
 struct TSqlAttachment
 {

@@ -35,6 +35,7 @@ private slots:
     void preparedStatementsAreReused();
     void closingTheConnectionClosesItsQueries();
     void tablesAndColumns();
+    void vacuumIntoAnotherFile();
 };
 
 void TstSqlEngine::connectionStrings_data()
@@ -379,6 +380,24 @@ void TstSqlEngine::tablesAndColumns()
     QCOMPARE(cols[0].PrimaryKeyPart, 1);
     QCOMPARE(cols[1].Kind, TSqlFieldKind::Text);
     QVERIFY_THROWS_EXCEPTION(EZKSqlError, db.Conn().GetColumns(u"none"_s));
+}
+
+// Compaction rewrites a closed-over database into a new file through the engine.
+void TstSqlEngine::vacuumIntoAnotherFile()
+{
+    TSqlTestDb db;
+    db.Exec({u"create table t (a text(5))"_s, u"insert into t values (\"x\")"_s});
+    const QString target = db.FolderPath() + u"/ZelkinCUniv2.mdb"_s;
+    TSqlQuery q(&db.Conn());
+    q.SetSQL(u"vacuum into :path"_s);
+    q.SetTextParam(u"path"_s, target);
+    q.ExecSQL();
+    TSqlConnection copy(u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source="_s + target);
+    copy.Open();
+    TSqlQuery r(&copy);
+    r.SetSQL(u"select a from t"_s);
+    r.Open();
+    QCOMPARE(r.AsString(0), u"x"_s);
 }
 
 QTEST_GUILESS_MAIN(TstSqlEngine)
