@@ -12,6 +12,8 @@
 #include <string>
 #include <thread>
 
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 // Real processes contend for the locks: the test program starts itself in a child mode
@@ -76,6 +78,7 @@ class TestNamedLock : public QObject
 private slots:
     void initTestCase();
     void lockFilesStayInTheirFolder();
+    void folderWithoutRuntimeDir();
     void twoProcessesContend();
     void killedHolderReleases();
     void singleInstance();
@@ -106,6 +109,26 @@ void TestNamedLock::lockFilesStayInTheirFolder()
     QVERIFY(lock);
     QCOMPARE(lock.Name(), u"ZKMUTEX_ZELKINC_UNIV_SHARE_BJ"_s);
     QVERIFY(QFileInfo::exists(folder + u"ZKMUTEX_ZELKINC_UNIV_SHARE_BJ.lock"_s));
+}
+
+void TestNamedLock::folderWithoutRuntimeDir()
+{
+    QTemporaryDir temp;
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", QFile::encodeName(temp.path()));
+    const QString folder = temp.path() + u"/zelkinc-locks-"_s + QString::number(::getuid()) + u'/';
+    QCOMPARE(NamedLockFolder(), folder);
+    QVERIFY(TNamedLock::TryTake(u"ZKMUTEX_FALLBACK"_s));
+    // A folder that others may write to (planted before this user came) is not trusted.
+    QFile::setPermissions(folder, QFile::permissions(folder) | QFile::WriteOther);
+    QVERIFY_THROWS_EXCEPTION(EZKError, TNamedLock::TryTake(u"ZKMUTEX_FALLBACK"_s));
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    if (tmpdir.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", tmpdir);
 }
 
 void TestNamedLock::twoProcessesContend()
