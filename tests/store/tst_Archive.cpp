@@ -346,6 +346,10 @@ void TestArchive::readByIndependentTools()
     QCOMPARE(CompressFolder(archive, dir.filePath(u"src"_s)), 0);
 
     QProcess list;
+    // unzip prints names it cannot show in the locale's charset as #U escapes.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
+    list.setProcessEnvironment(env);
     list.start(unzip, {u"-Z1"_s, archive});
     QVERIFY(list.waitForFinished());
     QCOMPARE(list.exitCode(), 0);
