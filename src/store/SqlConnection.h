@@ -28,8 +28,12 @@ struct TSqlFieldDef
     QString DeclaredType; // as SQLite reports it; empty for an expression
     TSqlFieldKind Kind = TSqlFieldKind::Unknown;
     int Size = 0;           // characters for texts, bytes for binary codes and numbers, 0 for memos
-    bool NotNull = false;   // tables only
-    int PrimaryKeyPart = 0; // tables only: 1-based position in the primary key, 0 when not part of it
+    bool NotNull = false;   // the column refuses null
+    // Part of the primary key: GetColumns gives the 1-based position in the key; a query
+    // field that is a table column gives 1; 0 when not part of a key.
+    int PrimaryKeyPart = 0;
+    QString BaseTable;  // query fields: the table and column the value comes from,
+    QString BaseColumn; // empty for an expression
 };
 
 // A connection to one database file (SQLite standing in for the Jet engine). Statements

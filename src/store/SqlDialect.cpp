@@ -398,8 +398,10 @@ QString CounterTrigger(const QString &table, const QString &column)
 }
 
 // Maps the type of the column definition that starts at index from and ends before
-// index end; a counter column adds its numbering trigger to the plan.
-void MapColumnDefinition(TSqlToks &toks, qsizetype from, qsizetype end, const QString &table, TSqlPlan &plan)
+// index end; a counter column adds its numbering trigger to the plan. A key column
+// (keyColumns, or a primary key clause of its own) refuses null, as Jet's keys do.
+void MapColumnDefinition(TSqlToks &toks, qsizetype from, qsizetype end, const QString &table,
+                         const QStringList &keyColumns, TSqlPlan &plan)
 {
     static const QSet<QString> constraints = {u"primary"_s, u"constraint"_s, u"unique"_s,
                                               u"foreign"_s, u"check"_s,      u"index"_s};
@@ -425,11 +427,33 @@ void MapColumnDefinition(TSqlToks &toks, qsizetype from, qsizetype end, const QS
         if (comp < end && (toks[comp].IsWord("comp"_L1) || toks[comp].IsWord("compression"_L1)))
             typeEnd = comp;
     }
-    const QString mapped = MapJetColumnType(toks[typeIdx].Text, size);
+    QString mapped = MapJetColumnType(toks[typeIdx].Text, size);
     if (mapped.startsWith("COUNTER"_L1))
         plan.FollowUps.append(CounterTrigger(table, toks[f].Text));
+    bool key = keyColumns.contains(toks[f].Text, Qt::CaseInsensitive);
+    for (qsizetype j = typeEnd + 1; j < end && !key; ++j)
+        key = toks[j].IsWord("primary"_L1);
+    if (key)
+        mapped += u" NOT NULL"_s;
     toks.remove(typeIdx, typeEnd - typeIdx + 1);
     toks.insert(typeIdx, RawTok(mapped));
+}
+
+// The columns named by a table's "primary key (a, b)" clause.
+QStringList KeyColumns(const TSqlToks &toks, const QList<qsizetype> &bounds)
+{
+    QStringList keys;
+    for (qsizetype n = 0; n + 1 < bounds.size(); ++n) {
+        const qsizetype p = NextSolid(toks, bounds[n] + 1);
+        if (p >= bounds[n + 1] || !toks[p].IsWord("primary"_L1))
+            continue;
+        for (qsizetype j = p; j < bounds[n + 1]; ++j) {
+            if (toks[j].Is(K::QuotedName) || (toks[j].Is(K::Word) && !toks[j].IsWord("primary"_L1)
+                                              && !toks[j].IsWord("key"_L1)))
+                keys.append(toks[j].Text);
+        }
+    }
+    return keys;
 }
 
 void RewriteCreateTable(TSqlToks &toks, qsizetype nameIdx, TSqlPlan &plan)
@@ -451,9 +475,10 @@ void RewriteCreateTable(TSqlToks &toks, qsizetype nameIdx, TSqlPlan &plan)
             bounds.append(j);
     }
     bounds.append(close);
+    const QStringList keys = KeyColumns(toks, bounds);
     // Right to left, so that the bounds still to come keep their places.
     for (qsizetype n = bounds.size() - 2; n >= 0; --n)
-        MapColumnDefinition(toks, bounds[n] + 1, bounds[n + 1], toks[nameIdx].Text, plan);
+        MapColumnDefinition(toks, bounds[n] + 1, bounds[n + 1], toks[nameIdx].Text, keys, plan);
 }
 
 // alter table T add [column] name type …
@@ -465,7 +490,7 @@ void RewriteAlterTable(TSqlToks &toks, qsizetype nameIdx, TSqlPlan &plan)
     qsizetype col = NextSolid(toks, add + 1);
     if (col < toks.size() && toks[col].IsWord("column"_L1))
         add = col;
-    MapColumnDefinition(toks, add + 1, toks.size(), toks[nameIdx].Text, plan);
+    MapColumnDefinition(toks, add + 1, toks.size(), toks[nameIdx].Text, {}, plan);
 }
 
 void StripTrailingSemicolons(TSqlToks &toks)

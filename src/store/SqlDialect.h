@@ -35,7 +35,8 @@
 //   qualifiers of the assigned columns are dropped.
 // - T in "file" names table T of another database file, which the connection attaches.
 // - create table and alter table … add map the Jet column types (SqlColumnTypes.h);
-//   a counter column gets the next number when a row is added without a value.
+//   a counter column gets the next number when a row is added without a value; the
+//   columns of a primary key refuse null, as Jet's keys do (SQLite would take nulls).
 // - a trailing ";" is dropped.
 // Left as SQLite has them: like with % and _ (the wildcards the data-access layer uses),
 // iif, count, sum, max, min, avg, distinct, group by, order by, left outer join,

@@ -464,6 +464,21 @@ void TSqlQuery::ReadFieldDefs()
         const TSqlColumnType type = ParseDeclaredType(f.DeclaredType);
         f.Kind = type.Kind;
         f.Size = type.Size;
+        const char *database = sqlite3_column_database_name(FStmt, i);
+        const char *table = sqlite3_column_table_name(FStmt, i);
+        const char *column = sqlite3_column_origin_name(FStmt, i);
+        if (database && table && column) {
+            f.BaseTable = QString::fromUtf8(table);
+            f.BaseColumn = QString::fromUtf8(column);
+            int notNull = 0;
+            int primaryKey = 0;
+            if (sqlite3_table_column_metadata(FConnection->Handle(), database, table, column, nullptr, nullptr,
+                                              &notNull, &primaryKey, nullptr)
+                == SQLITE_OK) {
+                f.NotNull = notNull != 0;
+                f.PrimaryKeyPart = primaryKey ? 1 : 0;
+            }
+        }
         FFields.append(f);
     }
 }

@@ -113,7 +113,7 @@ void TstSqlDialect::structuralRewrites_data()
     QTest::newRow("column types")
         << u"create table t (a text(20) with comp, b text with comp, c binary(4), d short, e long, f double, "
            "g datetime, h bin, i char(14), j text(3), primary key (a))"_s
-        << u"create table t (a VARCHAR(20) COLLATE NOCASE, b TEXT COLLATE NOCASE, c BINARY TEXT(4) COLLATE NOCASE, "
+        << u"create table t (a VARCHAR(20) COLLATE NOCASE NOT NULL, b TEXT COLLATE NOCASE, c BINARY TEXT(4) COLLATE NOCASE, "
            "d SMALLINT, e INT, f DOUBLE, g DATETIME, h BOOLEAN, i CHAR(14) COLLATE NOCASE, "
            "j VARCHAR(3) COLLATE NOCASE, primary key (a))"_s;
 }
@@ -239,8 +239,11 @@ void TstSqlDialect::textComparesWithoutCase()
     QCOMPARE(db.Rows(u"select zdmc from f, l where f.ZDDH = l.ZDDH"_s), QStringList{u"考生号"_s});
     QCOMPARE(db.Scalar(u"select count(*) from f where ucase(zddh) = \"KSH\""_s).toInt(), 1);
     QCOMPARE(db.Scalar(u"select count(*) from f where zddh in (\"KSH\")"_s).toInt(), 1);
-    // The key is case-insensitive too: "ABC" is the row "abc".
+    // The key is case-insensitive too: "ABC" is the row "abc"; and it refuses null.
     QVERIFY_THROWS_EXCEPTION(EZKSqlError, db.Exec({u"insert into k values (\"ABC\")"_s}));
+    QVERIFY_THROWS_EXCEPTION(EZKSqlError, db.Exec({u"insert into k values (null)"_s}));
+    db.Exec({u"create table k2 (a long primary key, b text(5))"_s, u"insert into k2 values (1, \"x\")"_s});
+    QVERIFY_THROWS_EXCEPTION(EZKSqlError, db.Exec({u"insert into k2 (b) values (\"y\")"_s}));
 }
 
 void TstSqlDialect::nowIsTheLocalTime()

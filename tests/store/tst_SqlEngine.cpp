@@ -177,7 +177,7 @@ void TstSqlEngine::execReturnsChangedRows()
 void TstSqlEngine::datasetFieldsAndRows()
 {
     TSqlTestDb db;
-    db.Exec({u"create table t (ksh char(14), xm text(20) with comp, cj double)"_s,
+    db.Exec({u"create table t (ksh char(14), xm text(20) with comp, cj double, primary key (ksh))"_s,
              u"insert into t values (\"2\", \"乙\", 500)"_s, u"insert into t values (\"1\", \"甲\", 600.5)"_s});
     TSqlQuery q(&db.Conn());
     q.SetSQL({u"select ksh, xm, cj, count(*) as n"_s, u"from t group by ksh, xm, cj order by ksh"_s});
@@ -190,6 +190,10 @@ void TstSqlEngine::datasetFieldsAndRows()
     QCOMPARE(q.FieldDef(1).DeclaredType, u"VARCHAR(20)"_s);
     QCOMPARE(q.FieldDef(2).Kind, TSqlFieldKind::Double);
     QCOMPARE(q.FieldDef(3).Kind, TSqlFieldKind::Unknown);
+    QCOMPARE(q.FieldDef(0).BaseTable, u"t"_s);
+    QCOMPARE(q.FieldDef(0).PrimaryKeyPart, 1);
+    QCOMPARE(q.FieldDef(1).PrimaryKeyPart, 0);
+    QVERIFY(q.FieldDef(3).BaseColumn.isEmpty());
     QCOMPARE(q.FieldIndex(u"XM"_s), 1);
     QCOMPARE(q.FieldIndex(u"nope"_s), -1);
     QCOMPARE(q.AsString(u"XM"_s), u"甲"_s);
