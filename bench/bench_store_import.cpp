@@ -10,10 +10,8 @@
 #include <QElapsedTimer>
 #include <QStringList>
 #include <QTemporaryDir>
-
-#include <sqlite3.h>
-
 #include <cstdio>
+#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 

@@ -5,7 +5,6 @@
 #include "store/ZKError.h"
 
 #include <QString>
-
 #include <cstddef>
 #include <cstdint>
 

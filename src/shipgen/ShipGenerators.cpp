@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-
 #include <cstdio>
 
 using namespace Qt::StringLiterals;

@@ -2,7 +2,6 @@
 
 #include <QList>
 #include <QString>
-
 #include <functional>
 
 // The files the build writes into the program folder. Each generator writes its file

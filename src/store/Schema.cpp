@@ -10,19 +10,20 @@ namespace {
 TTableDefinition YXZT()
 {
     using namespace ZKShippedDefaults;
-    return {ZKTable::T_YXZT,
-            {u"create table T_YXZT ("
-             "YXDM text(20) with comp, YXMC text(100) with comp, YHM text(50) with comp, "
-             "YHKL text(144) with comp, creation_time datetime, GKLQZ text(1) with comp, "
-             "ZDPCDM text(10) with comp, DQPCDM text(10) with comp, DQKLDM text(10) with comp, "
-             "DQJHXZ text(10) with comp, zy_state_report text(1) with comp, XJXZZQ long, SJXZZQ long, "
-             "ZDXZZP text(1) with comp, TDDXSDM text(1) with comp, JYKSYSWJ text(1) with comp)"_s,
-             // creation_time stays empty until the first import sets it.
-             u"insert into T_YXZT (YXDM, YXMC, YHM, YHKL, creation_time, GKLQZ, ZDPCDM, DQPCDM, DQKLDM, "
-             "DQJHXZ, zy_state_report, XJXZZQ, SJXZZQ, ZDXZZP, TDDXSDM, JYKSYSWJ) "
-             "values (\"\", \"\", \"\", \"\", null, \"0\", \"\", \"\", \"\", \"\", \"0\", %1, %2, \"1\", \"0\", \"1\")"_s
-                 .arg(LetterQueryPeriod)
-                 .arg(DossierQueryPeriod)}};
+    return {
+        ZKTable::T_YXZT,
+        {u"create table T_YXZT ("
+         "YXDM text(20) with comp, YXMC text(100) with comp, YHM text(50) with comp, "
+         "YHKL text(144) with comp, creation_time datetime, GKLQZ text(1) with comp, "
+         "ZDPCDM text(10) with comp, DQPCDM text(10) with comp, DQKLDM text(10) with comp, "
+         "DQJHXZ text(10) with comp, zy_state_report text(1) with comp, XJXZZQ long, SJXZZQ long, "
+         "ZDXZZP text(1) with comp, TDDXSDM text(1) with comp, JYKSYSWJ text(1) with comp)"_s,
+         // creation_time stays empty until the first import sets it.
+         u"insert into T_YXZT (YXDM, YXMC, YHM, YHKL, creation_time, GKLQZ, ZDPCDM, DQPCDM, DQKLDM, "
+         "DQJHXZ, zy_state_report, XJXZZQ, SJXZZQ, ZDXZZP, TDDXSDM, JYKSYSWJ) "
+         "values (\"\", \"\", \"\", \"\", null, \"0\", \"\", \"\", \"\", \"\", \"0\", %1, %2, \"1\", \"0\", \"1\")"_s
+             .arg(LetterQueryPeriod)
+             .arg(DossierQueryPeriod)}};
 }
 
 TTableDefinition PrintTdd()
@@ -47,11 +48,12 @@ TTableDefinition TDDZDSX()
                 layout += u"%1%2%3 long, "_s.arg(QLatin1StringView(stem)).arg(width).arg(suffix);
         }
     }
-    return {ZKTable::T_TDDZDSX,
-            {u"create table T_TDDZDSX (ZDDH text(32) with comp, ZDMC text(50) with comp, "
-             "DMK text(32) with comp, ZDLX text(2) with comp, XH text(10) with comp, BX text(2) with comp, "_s
-                 + layout + u"DYKD long, XSZFS long, rank_only text(1) with comp)"_s,
-             u"create index ZDDHINDEX on T_TDDZDSX (ZDDH)"_s}};
+    return {
+        ZKTable::T_TDDZDSX,
+        {u"create table T_TDDZDSX (ZDDH text(32) with comp, ZDMC text(50) with comp, "
+         "DMK text(32) with comp, ZDLX text(2) with comp, XH text(10) with comp, BX text(2) with comp, "_s +
+             layout + u"DYKD long, XSZFS long, rank_only text(1) with comp)"_s,
+         u"create index ZDDHINDEX on T_TDDZDSX (ZDDH)"_s}};
 }
 
 TTableDefinition TDDZDXHKD()
@@ -74,13 +76,13 @@ QList<TTableDefinition> StatisticsTables()
 {
     return {{ZKTable::bmxx,
              {u"create table bmxx (xm text(20) with comp, xmmc text(20) with comp, rs text(5) with comp, "
-               "szbl text(16) with comp)"_s}},
+              "szbl text(16) with comp)"_s}},
             {ZKTable::cjxx,
              {u"create table cjxx (xm text(20) with comp, fsd text(20) with comp, rs text(20) with comp, "
-               "szbl text(20) with comp)"_s}},
+              "szbl text(20) with comp)"_s}},
             {ZKTable::zyxx,
              {u"create table zyxx (xm text(20) with comp, zymc text(30) with comp, jhrs text(10) with comp, "
-               "bk_lqrs text(20) with comp, bl text(20) with comp)"_s}}};
+              "bk_lqrs text(20) with comp, bl text(20) with comp)"_s}}};
 }
 
 } // namespace

@@ -125,11 +125,11 @@ inline constexpr int ZKScreenClassWidths[] = {800, 1024, 1280, 1600};
 namespace ZKShippedDefaults {
 // A font with Chinese glyphs that Linux desktops have (fonts-wqy-microhei).
 inline constexpr QLatin1StringView PrintFontName("WenQuanYi Micro Hei");
-inline constexpr double TitleFontHeight = 24;  // pixels at 96 dots per inch
-inline constexpr double TableFontHeight = 14;  // pixels at 96 dots per inch
-inline constexpr double HeaderHeight = 24;     // row height, pixels at 96 dots per inch
-inline constexpr int DossierQueryPeriod = 10;  // SJXZZQ: every 10 minutes, switched on
-inline constexpr int LetterQueryPeriod = -10;  // XJXZZQ: switched off (no letter query here)
+inline constexpr double TitleFontHeight = 24; // pixels at 96 dots per inch
+inline constexpr double TableFontHeight = 14; // pixels at 96 dots per inch
+inline constexpr double HeaderHeight = 24;    // row height, pixels at 96 dots per inch
+inline constexpr int DossierQueryPeriod = 10; // SJXZZQ: every 10 minutes, switched on
+inline constexpr int LetterQueryPeriod = -10; // XJXZZQ: switched off (no letter query here)
 } // namespace ZKShippedDefaults
 
 // A table the program defines: the statements (Jet dialect) that create it with its
@@ -140,7 +140,12 @@ struct TTableDefinition
     QStringList Statements;
 };
 
-enum class TShippedDatabase { Common, Univ, UnivShare };
+enum class TShippedDatabase
+{
+    Common,
+    Univ,
+    UnivShare
+};
 
 // The file name of a shipped database.
 QString ShippedDatabaseFileName(TShippedDatabase db);

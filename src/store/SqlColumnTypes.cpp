@@ -109,6 +109,6 @@ TSqlColumnType ParseDeclaredType(const QString &declaredType)
 
 bool IsTextKind(TSqlFieldKind kind)
 {
-    return kind == TSqlFieldKind::Text || kind == TSqlFieldKind::Memo || kind == TSqlFieldKind::FixedText
-        || kind == TSqlFieldKind::BinaryCode;
+    return kind == TSqlFieldKind::Text || kind == TSqlFieldKind::Memo || kind == TSqlFieldKind::FixedText ||
+           kind == TSqlFieldKind::BinaryCode;
 }

@@ -30,7 +30,8 @@
 // "INT" rather than "INTEGER" keeps a one-column integer key from becoming the row id.
 // The length of a text column is not enforced: a longer text is kept whole.
 
-enum class TSqlFieldKind {
+enum class TSqlFieldKind
+{
     Unknown, // an expression without a declared type
     Text,
     Memo,

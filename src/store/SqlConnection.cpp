@@ -5,7 +5,6 @@
 #include "store/SqlQuery.h"
 
 #include <QFileInfo>
-
 #include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
@@ -38,8 +37,8 @@ void ThrowOnDb(sqlite3 *db, int rc, const QString &statement)
 {
     if (rc == SQLITE_OK)
         return;
-    throw EZKSqlError(db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc)), statement,
-                      db ? sqlite3_extended_errcode(db) : rc);
+    throw EZKSqlError(db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc)),
+                      statement, db ? sqlite3_extended_errcode(db) : rc);
 }
 
 void Configure(sqlite3 *db)
@@ -79,8 +78,7 @@ QString DatabasePathFromConnectionString(const QString &connectionString)
 
 TSqlConnection::TSqlConnection(const QString &connectionString)
     : FConnectionString(connectionString)
-{
-}
+{}
 
 TSqlConnection::~TSqlConnection()
 {
@@ -112,7 +110,8 @@ void TSqlConnection::Open()
     if (!QFileInfo(path).isFile())
         throw EZKSqlError(u"Could not find file '%1'."_s.arg(path), QString(), SQLITE_CANTOPEN);
     sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(Utf8(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc =
+        sqlite3_open_v2(Utf8(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     try {
         ThrowOnDb(db, rc, QString());
         Configure(db);
@@ -149,9 +148,11 @@ void TSqlConnection::CreateDatabase(const QString &path)
     if (QFileInfo::exists(path))
         throw EZKSqlError(u"The database '%1' already exists."_s.arg(path), QString(), SQLITE_CANTOPEN);
     sqlite3 *db = nullptr;
-    int rc = sqlite3_open_v2(Utf8(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int rc =
+        sqlite3_open_v2(Utf8(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc == SQLITE_OK) {
-        const QByteArray sql = "PRAGMA journal_mode=DELETE; PRAGMA application_id=" + QByteArray::number(ApplicationId);
+        const QByteArray sql =
+            "PRAGMA journal_mode=DELETE; PRAGMA application_id=" + QByteArray::number(ApplicationId);
         rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
     }
     const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
@@ -292,12 +293,13 @@ sqlite3_stmt *TSqlConnection::AcquireStatement(const QString &sql, const QString
     const QByteArray text = Utf8(sql);
     sqlite3_stmt *stmt = nullptr;
     const char *tail = nullptr;
-    if (sqlite3_prepare_v3(FDb, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &stmt, &tail)
-        != SQLITE_OK)
+    if (sqlite3_prepare_v3(FDb, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
+                           &tail) != SQLITE_OK)
         Fail(jetSql);
     if (!stmt || QByteArray(tail).trimmed().size() > 0) {
         sqlite3_finalize(stmt);
-        throw EZKSqlError(stmt ? u"Characters found after end of SQL statement."_s : u"The statement is empty."_s,
+        throw EZKSqlError(stmt ? u"Characters found after end of SQL statement."_s
+                               : u"The statement is empty."_s,
                           jetSql, SQLITE_ERROR);
     }
     return stmt;
@@ -322,8 +324,9 @@ void TSqlConnection::PrepareAttachments(const TSqlPlan &plan, const QString &jet
         if (FAttached.contains(a.Alias))
             continue;
         if (InTransaction())
-            throw EZKSqlError(u"A statement that reads another database file cannot start inside a transaction."_s,
-                              jetSql, 0);
+            throw EZKSqlError(
+                u"A statement that reads another database file cannot start inside a transaction."_s, jetSql,
+                0);
         if (!QFileInfo(a.Path).isFile())
             throw EZKSqlError(u"Could not find file '%1'."_s.arg(a.Path), jetSql, SQLITE_CANTOPEN);
         TSqlQuery attach(this);

@@ -14,8 +14,8 @@ struct sqlite3_stmt;
 class TSqlQuery;
 
 // Prefix of the connection strings of the three local databases; the file path follows.
-inline constexpr QLatin1StringView JetConnectionPrefix(
-    "Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;Data Source=");
+inline constexpr QLatin1StringView
+    JetConnectionPrefix("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;Data Source=");
 
 // The file path of a connection string ("Provider=…;Data Source=path", with or without
 // further properties); a text without "Provider=" is taken as the path itself.
@@ -27,8 +27,8 @@ struct TSqlFieldDef
     QString Name;
     QString DeclaredType; // as SQLite reports it; empty for an expression
     TSqlFieldKind Kind = TSqlFieldKind::Unknown;
-    int Size = 0;           // characters for texts, bytes for binary codes and numbers, 0 for memos
-    bool NotNull = false;   // the column refuses null
+    int Size = 0;         // characters for texts, bytes for binary codes and numbers, 0 for memos
+    bool NotNull = false; // the column refuses null
     // Part of the primary key: GetColumns gives the 1-based position in the key; a query
     // field that is a table column gives 1; 0 when not part of a key.
     int PrimaryKeyPart = 0;
@@ -107,9 +107,9 @@ private:
     sqlite3 *FDb = nullptr;
     int FTransactionLevel = 0;
     QSet<TSqlQuery *> FQueries;
-    QHash<QString, TSqlPlan> FPlans;                  // Jet text → translation
+    QHash<QString, TSqlPlan> FPlans;                     // Jet text → translation
     QMultiHash<QString, sqlite3_stmt *> FIdleStatements; // SQLite text → prepared, reset statements
-    QSet<QString> FAttached;                          // aliases of attached files
+    QSet<QString> FAttached;                             // aliases of attached files
 };
 
 // Runs a transaction unless committed: the destructor rolls back.

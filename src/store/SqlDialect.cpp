@@ -6,7 +6,6 @@
 
 #include <QCryptographicHash>
 #include <QSet>
-
 #include <algorithm>
 #include <optional>
 
@@ -20,13 +19,13 @@ using K = TSqlTokKind;
 bool IsStopWord(const TSqlTok &t)
 {
     static const QSet<QString> words = {
-        u"select"_s, u"from"_s,   u"where"_s,  u"and"_s,    u"or"_s,     u"not"_s,      u"is"_s,
-        u"in"_s,     u"like"_s,   u"between"_s, u"on"_s,    u"set"_s,    u"as"_s,       u"by"_s,
-        u"having"_s, u"when"_s,   u"then"_s,   u"else"_s,   u"case"_s,   u"end"_s,      u"join"_s,
-        u"inner"_s,  u"left"_s,   u"right"_s,  u"outer"_s,  u"full"_s,   u"cross"_s,    u"values"_s,
-        u"into"_s,   u"order"_s,  u"group"_s,  u"asc"_s,    u"desc"_s,   u"distinct"_s, u"top"_s,
-        u"union"_s,  u"all"_s,    u"limit"_s,  u"exists"_s, u"escape"_s, u"update"_s,   u"delete"_s,
-        u"insert"_s, u"create"_s, u"drop"_s,   u"table"_s,  u"with"_s,   u"collate"_s,  u"mod"_s};
+        u"select"_s, u"from"_s,   u"where"_s,   u"and"_s,    u"or"_s,     u"not"_s,      u"is"_s,
+        u"in"_s,     u"like"_s,   u"between"_s, u"on"_s,     u"set"_s,    u"as"_s,       u"by"_s,
+        u"having"_s, u"when"_s,   u"then"_s,    u"else"_s,   u"case"_s,   u"end"_s,      u"join"_s,
+        u"inner"_s,  u"left"_s,   u"right"_s,   u"outer"_s,  u"full"_s,   u"cross"_s,    u"values"_s,
+        u"into"_s,   u"order"_s,  u"group"_s,   u"asc"_s,    u"desc"_s,   u"distinct"_s, u"top"_s,
+        u"union"_s,  u"all"_s,    u"limit"_s,   u"exists"_s, u"escape"_s, u"update"_s,   u"delete"_s,
+        u"insert"_s, u"create"_s, u"drop"_s,    u"table"_s,  u"with"_s,   u"collate"_s,  u"mod"_s};
     return t.Is(K::Word) && words.contains(t.Text.toLower());
 }
 
@@ -48,8 +47,8 @@ bool IsOperandEnd(const TSqlTok &t)
 // Operators that bind tighter than + and -.
 bool IsMulOp(const TSqlTok &t)
 {
-    return t.IsOp("*"_L1) || t.IsOp("/"_L1) || t.IsOp("\\"_L1) || t.IsOp("^"_L1) || t.IsOp("%"_L1)
-        || t.IsWord("mod"_L1);
+    return t.IsOp("*"_L1) || t.IsOp("/"_L1) || t.IsOp("\\"_L1) || t.IsOp("^"_L1) || t.IsOp("%"_L1) ||
+           t.IsWord("mod"_L1);
 }
 
 bool IsAddOp(const TSqlTok &t)
@@ -59,8 +58,8 @@ bool IsAddOp(const TSqlTok &t)
 
 bool SameName(const TSqlTok &a, const TSqlTok &b)
 {
-    return (a.Is(K::Word) || a.Is(K::QuotedName)) && (b.Is(K::Word) || b.Is(K::QuotedName))
-        && a.Text.compare(b.Text, Qt::CaseInsensitive) == 0;
+    return (a.Is(K::Word) || a.Is(K::QuotedName)) && (b.Is(K::Word) || b.Is(K::QuotedName)) &&
+           a.Text.compare(b.Text, Qt::CaseInsensitive) == 0;
 }
 
 TSqlToks Trimmed(TSqlToks toks)
@@ -244,8 +243,9 @@ void RewriteTop(TSqlToks &toks)
 
 QString AttachAlias(const QString &path)
 {
-    return u"jetin_"_s
-        + QString::fromLatin1(QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha1).toHex().left(12));
+    return u"jetin_"_s +
+           QString::fromLatin1(
+               QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha1).toHex().left(12));
 }
 
 // T in "file" → alias.T, the file attached under alias.
@@ -308,8 +308,8 @@ void UnqualifyAssignments(TSqlToks &toks, qsizetype setIdx, const TSqlTok &targe
         if (q >= whereIdx || dot >= whereIdx || !toks[dot].Is(K::Dot))
             continue;
         if (second && SameName(toks[q], *second))
-            throw EZKError(u"An update of two tables can only set columns of the first table (%1)."_s.arg(
-                target.Text));
+            throw EZKError(
+                u"An update of two tables can only set columns of the first table (%1)."_s.arg(target.Text));
         if (SameName(toks[q], target))
             toks.remove(q, NextSolid(toks, dot + 1) - q);
     }
@@ -391,7 +391,9 @@ void AddCollationToLiterals(TSqlToks &toks)
 
 QString CounterTrigger(const QString &table, const QString &column)
 {
-    const auto q = [](const QString &n) -> QString { return u'"' + QString(n).replace(u'"', "\"\""_L1) + u'"'; };
+    const auto q = [](const QString &n) -> QString {
+        return u'"' + QString(n).replace(u'"', "\"\""_L1) + u'"';
+    };
     return u"CREATE TRIGGER %1 AFTER INSERT ON %2 WHEN NEW.%3 IS NULL BEGIN "
            "UPDATE %2 SET %3 = (SELECT IFNULL(MAX(%3), 0) + 1 FROM %2) WHERE rowid = NEW.rowid; END"_s.arg(
                q(u"zk_counter_"_s + table + u'_' + column), q(table), q(column));
@@ -448,8 +450,8 @@ QStringList KeyColumns(const TSqlToks &toks, const QList<qsizetype> &bounds)
         if (p >= bounds[n + 1] || !toks[p].IsWord("primary"_L1))
             continue;
         for (qsizetype j = p; j < bounds[n + 1]; ++j) {
-            if (toks[j].Is(K::QuotedName) || (toks[j].Is(K::Word) && !toks[j].IsWord("primary"_L1)
-                                              && !toks[j].IsWord("key"_L1)))
+            if (toks[j].Is(K::QuotedName) ||
+                (toks[j].Is(K::Word) && !toks[j].IsWord("primary"_L1) && !toks[j].IsWord("key"_L1)))
                 keys.append(toks[j].Text);
         }
     }
@@ -526,8 +528,8 @@ TSqlPlan TranslateJetSql(const QString &jetSql)
             plan.ParamNames.append(t.Text);
     }
     const qsizetype first = NextSolid(toks, 0);
-    if (first < toks.size() && (toks[first].IsWord("create"_L1) || toks[first].IsWord("alter"_L1))
-        && TranslateDefinition(toks, first, plan)) {
+    if (first < toks.size() && (toks[first].IsWord("create"_L1) || toks[first].IsWord("alter"_L1)) &&
+        TranslateDefinition(toks, first, plan)) {
         plan.Sql = RenderSql(toks);
         return plan;
     }

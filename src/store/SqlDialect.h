@@ -48,7 +48,8 @@ struct TSqlAttachment
     QString Path;  // the database file
 };
 
-enum class TSqlPlanKind {
+enum class TSqlPlanKind
+{
     Plain,       // Sql is the whole statement
     SelectInto,  // select … into Table: Sql is the select
     InsertSelect // insert into Table select … without a column list: Sql is the select

@@ -12,8 +12,7 @@ public:
         , FEngineMessage(engineMessage)
         , FStatement(statement)
         , FResultCode(resultCode)
-    {
-    }
+    {}
 
     const QString &EngineMessage() const noexcept { return FEngineMessage; }
     const QString &Statement() const noexcept { return FStatement; }

@@ -4,11 +4,9 @@
 
 #include <QDateTime>
 #include <QString>
-
-#include <sqlite3.h>
-
 #include <cmath>
 #include <optional>
+#include <sqlite3.h>
 #include <variant>
 
 using namespace Qt::StringLiterals;
@@ -86,8 +84,8 @@ void JetAdd(sqlite3_context *ctx, int, sqlite3_value **argv)
         return;
     }
     sqlite3_int64 sum = 0;
-    if (std::holds_alternative<sqlite3_int64>(*a) && std::holds_alternative<sqlite3_int64>(*b)
-        && !__builtin_add_overflow(std::get<sqlite3_int64>(*a), std::get<sqlite3_int64>(*b), &sum)) {
+    if (std::holds_alternative<sqlite3_int64>(*a) && std::holds_alternative<sqlite3_int64>(*b) &&
+        !__builtin_add_overflow(std::get<sqlite3_int64>(*a), std::get<sqlite3_int64>(*b), &sum)) {
         sqlite3_result_int64(ctx, sum);
         return;
     }
@@ -196,9 +194,10 @@ void Register(sqlite3 *db, const char *name, int argc, bool deterministic,
               void (*fn)(sqlite3_context *, int, sqlite3_value **))
 {
     const int flags = SQLITE_UTF8 | SQLITE_INNOCUOUS | (deterministic ? SQLITE_DETERMINISTIC : 0);
-    if (sqlite3_create_function_v2(db, name, argc, flags, nullptr, fn, nullptr, nullptr, nullptr) != SQLITE_OK)
-        throw EZKError(u"Cannot register the SQL function %1: %2"_s.arg(QLatin1StringView(name),
-                                                                       QString::fromUtf8(sqlite3_errmsg(db))));
+    if (sqlite3_create_function_v2(db, name, argc, flags, nullptr, fn, nullptr, nullptr, nullptr) !=
+        SQLITE_OK)
+        throw EZKError(u"Cannot register the SQL function %1: %2"_s.arg(
+            QLatin1StringView(name), QString::fromUtf8(sqlite3_errmsg(db))));
 }
 
 } // namespace

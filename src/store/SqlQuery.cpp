@@ -3,11 +3,9 @@
 #include "store/SqlError.h"
 
 #include <QDateTime>
-
-#include <sqlite3.h>
-
 #include <cmath>
 #include <limits>
+#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
@@ -58,7 +56,8 @@ QVariant ColumnValue(sqlite3_stmt *stmt, int i, TSqlFieldKind kind)
         return kind == TSqlFieldKind::DateTime ? DateTimeValue(v) : QVariant(v);
     }
     case SQLITE_BLOB:
-        return QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, i)), sqlite3_column_bytes(stmt, i));
+        return QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, i)),
+                          sqlite3_column_bytes(stmt, i));
     default: {
         const auto *data = static_cast<const char16_t *>(sqlite3_column_text16(stmt, i));
         const QString text = QString::fromUtf16(data, sqlite3_column_bytes16(stmt, i) / 2);
@@ -100,16 +99,19 @@ int BindValue(sqlite3_stmt *stmt, int index, const QVariant &value)
     }
     case QMetaType::QByteArray: {
         const QByteArray bytes = value.toByteArray();
-        return sqlite3_bind_blob64(stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
+        return sqlite3_bind_blob64(stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()),
+                                   SQLITE_TRANSIENT);
     }
     case QMetaType::QDateTime:
-        return sqlite3_bind_text16(stmt, index, DateTimeText(value.toDateTime()).utf16(), -1, SQLITE_TRANSIENT);
+        return sqlite3_bind_text16(stmt, index, DateTimeText(value.toDateTime()).utf16(), -1,
+                                   SQLITE_TRANSIENT);
     case QMetaType::QDate:
         return sqlite3_bind_text16(stmt, index, DateTimeText(value.toDate().startOfDay()).utf16(), -1,
                                    SQLITE_TRANSIENT);
     case QMetaType::QTime:
-        return sqlite3_bind_text16(stmt, index, DateTimeText(QDateTime(QDate(1899, 12, 30), value.toTime())).utf16(),
-                                   -1, SQLITE_TRANSIENT);
+        return sqlite3_bind_text16(stmt, index,
+                                   DateTimeText(QDateTime(QDate(1899, 12, 30), value.toTime())).utf16(), -1,
+                                   SQLITE_TRANSIENT);
     default: {
         const QString text = value.toString();
         return sqlite3_bind_text16(stmt, index, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
@@ -121,8 +123,8 @@ int BindValue(sqlite3_stmt *stmt, int index, const QVariant &value)
 bool IsDataChange(const QString &sql)
 {
     const QString head = sql.trimmed().left(7).toLower();
-    return head.startsWith("insert"_L1) || head.startsWith("update"_L1) || head.startsWith("delete"_L1)
-        || head.startsWith("replace"_L1);
+    return head.startsWith("insert"_L1) || head.startsWith("update"_L1) || head.startsWith("delete"_L1) ||
+           head.startsWith("replace"_L1);
 }
 
 QString QuotedName(const QString &name)
@@ -420,7 +422,8 @@ int TSqlQuery::ExecInsertSelect(const TSqlPlan &plan)
     QStringList names;
     for (const auto &column : SelectColumns(plan.Sql))
         names.append(QuotedName(column.first));
-    return ExecStatement(u"INSERT INTO %1 (%2) "_s.arg(QuotedName(plan.Table), names.join(u", "_s)) + plan.Sql);
+    return ExecStatement(u"INSERT INTO %1 (%2) "_s.arg(QuotedName(plan.Table), names.join(u", "_s)) +
+                         plan.Sql);
 }
 
 void TSqlQuery::Open()
@@ -472,9 +475,8 @@ void TSqlQuery::ReadFieldDefs()
             f.BaseColumn = QString::fromUtf8(column);
             int notNull = 0;
             int primaryKey = 0;
-            if (sqlite3_table_column_metadata(FConnection->Handle(), database, table, column, nullptr, nullptr,
-                                              &notNull, &primaryKey, nullptr)
-                == SQLITE_OK) {
+            if (sqlite3_table_column_metadata(FConnection->Handle(), database, table, column, nullptr,
+                                              nullptr, &notNull, &primaryKey, nullptr) == SQLITE_OK) {
                 f.NotNull = notNull != 0;
                 f.PrimaryKeyPart = primaryKey ? 1 : 0;
             }

@@ -4,7 +4,6 @@
 
 #include <QHash>
 #include <QVariant>
-
 #include <optional>
 
 // A statement on a connection: run it (ExecSQL), or open its rows (Open, OpenTable) and

@@ -7,19 +7,20 @@
 // this list: it never touches the inside of a literal or a quoted name, and it renders
 // the list back into SQLite's syntax.
 
-enum class TSqlTokKind {
+enum class TSqlTokKind
+{
     Space,      // white space and line breaks, kept as written
     Word,       // a name or a keyword
     QuotedName, // [name] or `name`; Text holds the bare name
     String,     // "text" or 'text'; Text holds the value with the quote escapes resolved
     Number,
-    Param,      // :name; Text holds the name in lower case
-    Op,         // operators and other punctuation
+    Param, // :name; Text holds the name in lower case
+    Op,    // operators and other punctuation
     LParen,
     RParen,
     Comma,
     Dot,
-    Raw         // produced by the translation: rendered as it stands
+    Raw // produced by the translation: rendered as it stands
 };
 
 struct TSqlTok

@@ -1,7 +1,6 @@
 // The empty databases the build writes into the program folder.
 
 #include "SqlTestDb.h"
-
 #include "TestSupport.h"
 #include "store/Schema.h"
 #include "store/SqlQuery.h"
@@ -32,9 +31,8 @@ void TstShippedDatabases::tablesOfEachFile_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("tables");
     QTest::newRow("common") << u"ZelkinCCommon.mdb"_s << QStringList{u"T_ZYCSMBTJLX"_s};
-    QTest::newRow("user") << u"ZelkinCUniv.mdb"_s
-                          << QStringList{u"T_TDDZDSX"_s, u"T_TDDZDXHKD"_s, u"bmxx"_s, u"cjxx"_s, u"t_print_tdd"_s,
-                                         u"zyxx"_s};
+    QTest::newRow("user") << u"ZelkinCUniv.mdb"_s << QStringList{u"T_TDDZDSX"_s, u"T_TDDZDXHKD"_s, u"bmxx"_s,
+                                                                 u"cjxx"_s,      u"t_print_tdd"_s, u"zyxx"_s};
     QTest::newRow("user shared") << u"ZelkinCUnivShare.mdb"_s << QStringList{u"T_YXZT"_s};
 }
 
@@ -58,8 +56,9 @@ void TstShippedDatabases::stateTableHasItsRowAndColumns()
     TSqlQuery q(&conn);
     q.OpenTable(u"T_YXZT"_s);
     // Every column some operation reads or writes.
-    for (const char *name : {"YXDM", "YXMC", "YHM", "YHKL", "creation_time", "GKLQZ", "ZDPCDM", "DQPCDM", "DQKLDM",
-                             "DQJHXZ", "zy_state_report", "XJXZZQ", "SJXZZQ", "ZDXZZP", "TDDXSDM", "JYKSYSWJ"})
+    for (const char *name :
+         {"YXDM", "YXMC", "YHM", "YHKL", "creation_time", "GKLQZ", "ZDPCDM", "DQPCDM", "DQKLDM", "DQJHXZ",
+          "zy_state_report", "XJXZZQ", "SJXZZQ", "ZDXZZP", "TDDXSDM", "JYKSYSWJ"})
         QVERIFY2(q.FieldIndex(QLatin1StringView(name)) >= 0, name);
     QVERIFY(!q.Eof());
     QVERIFY(!q.Value(u"creation_time"_s).isValid()); // set by the first import

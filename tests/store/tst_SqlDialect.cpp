@@ -1,7 +1,6 @@
 // The Jet dialect on SQLite: each construct gives Jet's result when run.
 
 #include "SqlTestDb.h"
-
 #include "store/SqlDialect.h"
 #include "store/SqlError.h"
 #include "store/SqlQuery.h"
@@ -100,20 +99,24 @@ void TstSqlDialect::structuralRewrites_data()
 
     QTest::newRow("top of the outer select")
         << u"select top 1 * from t where k = :k"_s << u"select * from t where k = :k LIMIT 1"_s;
-    QTest::newRow("top of a sub-select") << u"select * from a where x in (select top 1 y from b order by y)"_s
-                                         << u"select * from a where x in (select y from b order by y LIMIT 1)"_s;
-    QTest::newRow("distinct top") << u"select distinct top 2 a from t"_s << u"select distinct a from t LIMIT 2"_s;
+    QTest::newRow("top of a sub-select")
+        << u"select * from a where x in (select top 1 y from b order by y)"_s
+        << u"select * from a where x in (select y from b order by y LIMIT 1)"_s;
+    QTest::newRow("distinct top") << u"select distinct top 2 a from t"_s
+                                  << u"select distinct a from t LIMIT 2"_s;
     QTest::newRow("two-table update")
         << u"UPDATE T_TDD, T_TDDBH\r\nSET T_TDD.BH = T_TDDBH.BH\r\nWHERE T_TDD.KSH = T_TDDBH.KSH"_s
         << u"UPDATE T_TDD\r\nSET BH = T_TDDBH.BH\r\n FROM T_TDDBH WHERE T_TDD.KSH = T_TDDBH.KSH"_s;
-    QTest::newRow("two-table update without where")
-        << u"update t,t_tmp\r\nset t.a=t_tmp.a,t.b=t_tmp.b"_s << u"update t\r\nset a=t_tmp.a,b=t_tmp.b FROM t_tmp "_s;
-    QTest::newRow("parameter names ignore case") << u"select 1 where a=:Pcdm"_s << u"select 1 where a=:pcdm"_s;
+    QTest::newRow("two-table update without where") << u"update t,t_tmp\r\nset t.a=t_tmp.a,t.b=t_tmp.b"_s
+                                                    << u"update t\r\nset a=t_tmp.a,b=t_tmp.b FROM t_tmp "_s;
+    QTest::newRow("parameter names ignore case")
+        << u"select 1 where a=:Pcdm"_s << u"select 1 where a=:pcdm"_s;
     QTest::newRow("bare now") << u"update t set c=now"_s << u"update t set c=now()"_s;
     QTest::newRow("column types")
         << u"create table t (a text(20) with comp, b text with comp, c binary(4), d short, e long, f double, "
            "g datetime, h bin, i char(14), j text(3), primary key (a))"_s
-        << u"create table t (a VARCHAR(20) COLLATE NOCASE NOT NULL, b TEXT COLLATE NOCASE, c BINARY TEXT(4) COLLATE NOCASE, "
+        << u"create table t (a VARCHAR(20) COLLATE NOCASE NOT NULL, b TEXT COLLATE NOCASE, c BINARY TEXT(4) "
+           u"COLLATE NOCASE, "
            "d SMALLINT, e INT, f DOUBLE, g DATETIME, h BOOLEAN, i CHAR(14) COLLATE NOCASE, "
            "j VARCHAR(3) COLLATE NOCASE, primary key (a))"_s;
 }
@@ -147,7 +150,8 @@ void TstSqlDialect::unreadableStatements()
 void TstSqlDialect::codeRoundTripThroughEveryTextType_data()
 {
     QTest::addColumn<QString>("type");
-    for (const char *type : {"text(10) with comp", "text with comp", "text(2)", "char(14)", "binary(4)", "memo"})
+    for (const char *type :
+         {"text(10) with comp", "text with comp", "text(2)", "char(14)", "binary(4)", "memo"})
         QTest::newRow(type) << QString::fromLatin1(type);
 }
 
@@ -169,18 +173,20 @@ void TstSqlDialect::codeRoundTripThroughEveryTextType()
     QCOMPARE(db.Scalar(u"select count(*) from t where c = 1"_s).toInt(), 0); // "01" is not the number 1
     // select … into carries the type on.
     db.Exec({u"select * into t_tmp from t"_s});
-    QCOMPARE(db.Rows(u"select c from t_tmp where c like \"0%\" order by c"_s), (QStringList{u"01"_s, u"02"_s}));
+    QCOMPARE(db.Rows(u"select c from t_tmp where c like \"0%\" order by c"_s),
+             (QStringList{u"01"_s, u"02"_s}));
 }
 
 void TstSqlDialect::columnTypesMapToKindsAndSizes()
 {
     TSqlTestDb db;
-    db.Exec({u"create table t (a text(20) with comp, b text with comp, c binary(4), d short, e long, f double, "
-             "g datetime, h bin, i char(14), j counter, primary key (a, c))"_s});
+    db.Exec(
+        {u"create table t (a text(20) with comp, b text with comp, c binary(4), d short, e long, f double, "
+         "g datetime, h bin, i char(14), j counter, primary key (a, c))"_s});
     using K = TSqlFieldKind;
-    const QList<QPair<K, int>> expected = {{K::Text, 20},     {K::Memo, 0},      {K::BinaryCode, 4}, {K::Short, 2},
-                                           {K::Long, 4},      {K::Double, 8},    {K::DateTime, 8},   {K::Boolean, 2},
-                                           {K::FixedText, 14}, {K::Counter, 4}};
+    const QList<QPair<K, int>> expected = {
+        {K::Text, 20},  {K::Memo, 0},     {K::BinaryCode, 4}, {K::Short, 2},      {K::Long, 4},
+        {K::Double, 8}, {K::DateTime, 8}, {K::Boolean, 2},    {K::FixedText, 14}, {K::Counter, 4}};
     const QList<TSqlFieldDef> columns = db.Conn().GetColumns(u"T"_s);
     QCOMPARE(columns.size(), expected.size());
     for (int i = 0; i < columns.size(); ++i) {
@@ -214,7 +220,8 @@ void TstSqlDialect::binaryCodeColumnAndLtrim()
 {
     TSqlTestDb db;
     db.Exec({u"create table k (pcdm binary(2), wide binary(4))"_s, u"create table d (pcdm text(1))"_s,
-             u"insert into k (pcdm, wide) values (\"1\", \" 5\")"_s, u"insert into d (pcdm) values (\"1\")"_s});
+             u"insert into k (pcdm, wide) values (\"1\", \" 5\")"_s,
+             u"insert into d (pcdm) values (\"1\")"_s});
     QCOMPARE(db.Scalar(u"select count(*) from k, d where k.pcdm = d.pcdm"_s).toInt(), 1);
     TSqlQuery q(&db.Conn());
     q.SetSQL(u"select ltrim(wide) as wide, pcdm from k where pcdm = :pcdm"_s);
@@ -233,7 +240,8 @@ void TstSqlDialect::textComparesWithoutCase()
 {
     TSqlTestDb db;
     db.Exec({u"create table f (zddh text(20) with comp, zdmc text(20) with comp)"_s,
-             u"create table l (zddh text(20) with comp, wzsy long)"_s, u"create table k (ksh char(14), primary key(ksh))"_s,
+             u"create table l (zddh text(20) with comp, wzsy long)"_s,
+             u"create table k (ksh char(14), primary key(ksh))"_s,
              u"insert into f values (\"ksh\", \"考生号\")"_s, u"insert into l values (\"KSH\", 0)"_s,
              u"insert into k values (\"abc\")"_s});
     QCOMPARE(db.Rows(u"select zdmc from f, l where f.ZDDH = l.ZDDH"_s), QStringList{u"考生号"_s});
@@ -327,7 +335,8 @@ void TstSqlDialect::insertSelectMatchesColumnsByName()
              u"insert into s values (1, \"x\")"_s});
     QCOMPARE(db.Conn().ExecSQL({u"insert into t"_s, u"select b, a from s"_s}), 1);
     QCOMPARE(db.Rows(u"select a, b, c from t"_s), QStringList{u"x|1|NULL"_s});
-    QVERIFY_THROWS_EXCEPTION(EZKSqlError, db.Conn().ExecSQL(u"insert into s select * from t"_s)); // s has no c
+    QVERIFY_THROWS_EXCEPTION(EZKSqlError,
+                             db.Conn().ExecSQL(u"insert into s select * from t"_s)); // s has no c
 }
 
 void TstSqlDialect::tableOfAnotherFile()
@@ -337,8 +346,8 @@ void TstSqlDialect::tableOfAnotherFile()
     TSqlTestDb target;
     const QString src = u"\""_s + source.Path() + u"\""_s;
     QCOMPARE(target.Rows(u"select top 1 *\r\nfrom t_jhk in "_s + src), QStringList{u"01"_s});
-    QCOMPARE(target.Rows(u"select count(*) from t_jhk in "_s + src + u" where zydh in (select zydh from t_jhk in "_s
-                         + src + u")"_s),
+    QCOMPARE(target.Rows(u"select count(*) from t_jhk in "_s + src +
+                         u" where zydh in (select zydh from t_jhk in "_s + src + u")"_s),
              QStringList{u"1"_s});
     // A file that does not exist is an error, and nothing is created.
     const QString missing = source.FolderPath() + u"/none.mdb"_s;

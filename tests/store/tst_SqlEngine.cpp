@@ -1,7 +1,6 @@
 // Connections, statements, parameters, datasets, transactions and errors of the engine.
 
 #include "SqlTestDb.h"
-
 #include "store/SqlError.h"
 #include "store/SqlQuery.h"
 
@@ -47,7 +46,8 @@ void TstSqlEngine::connectionStrings_data()
     QTest::newRow("short prefix of the compaction")
         << u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/x/ZelkinCUniv2.mdb"_s << u"/x/ZelkinCUniv2.mdb"_s;
     QTest::newRow("quoted source and trailing property")
-        << u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"/x/y.mdb\";Mode=Share Deny None"_s << u"/x/y.mdb"_s;
+        << u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"/x/y.mdb\";Mode=Share Deny None"_s
+        << u"/x/y.mdb"_s;
     QTest::newRow("bare path") << u"/x/ZelkinCCommon.mdb"_s << u"/x/ZelkinCCommon.mdb"_s;
 }
 
@@ -178,7 +178,8 @@ void TstSqlEngine::datasetFieldsAndRows()
 {
     TSqlTestDb db;
     db.Exec({u"create table t (ksh char(14), xm text(20) with comp, cj double, primary key (ksh))"_s,
-             u"insert into t values (\"2\", \"乙\", 500)"_s, u"insert into t values (\"1\", \"甲\", 600.5)"_s});
+             u"insert into t values (\"2\", \"乙\", 500)"_s,
+             u"insert into t values (\"1\", \"甲\", 600.5)"_s});
     TSqlQuery q(&db.Conn());
     q.SetSQL({u"select ksh, xm, cj, count(*) as n"_s, u"from t group by ksh, xm, cj order by ksh"_s});
     q.Open();

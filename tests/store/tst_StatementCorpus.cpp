@@ -10,13 +10,11 @@
 // of the database file, as the export writes its source.
 
 #include "SqlTestDb.h"
-
 #include "store/Schema.h"
 #include "store/SqlError.h"
 #include "store/SqlQuery.h"
 
 #include <QtTest>
-
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -99,9 +97,10 @@ QString SatisfactionExpressions()
         QString x;
         for (int j = 1; j < i; ++j)
             x = u"%1 and ((tddwdm%2<>dqtddw) or (zydh%2<>lqzy))"_s.arg(x).arg(j);
-        expressions = u"%1,sum(iif((kszt in (\"1\", \"4\", \"5\"))%2 and (tddwdm%3=dqtddw) and (zydh%3=lqzy),1,0)) "
-                      "as zy%3_num"_s.arg(expressions, x)
-                          .arg(i);
+        expressions =
+            u"%1,sum(iif((kszt in (\"1\", \"4\", \"5\"))%2 and (tddwdm%3=dqtddw) and (zydh%3=lqzy),1,0)) "
+            "as zy%3_num"_s.arg(expressions, x)
+                .arg(i);
     }
     return expressions;
 }
@@ -119,8 +118,9 @@ QString SelectionCondition(const QStringList &sets)
 // and the shown fields, sorted without duplicates (ignoring case), joined by ",".
 QString CandidateFieldList(const QStringList &shown)
 {
-    QStringList names = u"ksh, xm, zyytjzcj, zyytfjcj, zyhg, tjhg, tdzy, tddw, dqtddw, zyzytj, lqzy, ytzy, tdyydm, "
-                        "lqfs, kszt, sdbz, tjjldm, bh, zytjfc"_s.split(u", "_s);
+    QStringList names =
+        u"ksh, xm, zyytjzcj, zyytfjcj, zyhg, tjhg, tdzy, tddw, dqtddw, zyzytj, lqzy, ytzy, tdyydm, "
+        "lqfs, kszt, sdbz, tjjldm, bh, zytjfc"_s.split(u", "_s);
     for (const char *stem : {"ZYDH", "TDDWDM", "ZYSXDM"}) {
         for (int i = 1; i <= 6; ++i)
             names.append(QLatin1StringView(stem) + QString::number(i));
@@ -138,33 +138,43 @@ QString CandidateFieldList(const QStringList &shown)
 
 QList<QPair<QString, QString>> TddFields()
 {
-    QList<QPair<QString, QString>> f{{u"KSH"_s, u"text(14) with comp"_s}, {u"XM"_s, u"text(20) with comp"_s},
-                                     {u"PCDM"_s, u"text(1) with comp"_s}, {u"KLDM"_s, u"text(1) with comp"_s},
-                                     {u"JHXZ"_s, u"text(1) with comp"_s}, {u"XBDM"_s, u"text(1) with comp"_s},
-                                     {u"TDDW"_s, u"text(3) with comp"_s}, {u"DQTDDW"_s, u"text(3) with comp"_s}};
+    QList<QPair<QString, QString>> f{
+        {u"KSH"_s, u"text(14) with comp"_s}, {u"XM"_s, u"text(20) with comp"_s},
+        {u"PCDM"_s, u"text(1) with comp"_s}, {u"KLDM"_s, u"text(1) with comp"_s},
+        {u"JHXZ"_s, u"text(1) with comp"_s}, {u"XBDM"_s, u"text(1) with comp"_s},
+        {u"TDDW"_s, u"text(3) with comp"_s}, {u"DQTDDW"_s, u"text(3) with comp"_s}};
     for (int i = 1; i <= 6; ++i) {
         f.append({u"TDDWDM%1"_s.arg(i), u"text(3) with comp"_s});
         f.append({u"ZYDH%1"_s.arg(i), u"text(2) with comp"_s});
         f.append({u"ZYSXDM%1"_s.arg(i), u"text(2) with comp"_s});
     }
-    f += {{u"TDZY"_s, u"text(1) with comp"_s},    {u"ZYZYTJ"_s, u"text(1) with comp"_s},
-          {u"ZYTJFC"_s, u"text(20) with comp"_s}, {u"ZYYTJZCJ"_s, u"double"_s},
-          {u"ZYYTFJCJ"_s, u"double"_s},           {u"GKCJX01"_s, u"short"_s},
-          {u"GKCJX02"_s, u"double"_s},            {u"ZYHG"_s, u"text(1) with comp"_s},
-          {u"TJHG"_s, u"text(1) with comp"_s},    {u"TJJLDM"_s, u"text(1) with comp"_s},
-          {u"KSZT"_s, u"text(1) with comp"_s},    {u"LQZY"_s, u"text(2) with comp"_s},
-          {u"YTZY"_s, u"text(2) with comp"_s},    {u"TDYYDM"_s, u"text(2) with comp"_s},
-          {u"BZ"_s, u"text with comp"_s},         {u"LQFS"_s, u"text(2) with comp"_s},
-          {u"SDBZ"_s, u"text(1) with comp"_s},    {u"BH"_s, u"long"_s},
+    f += {{u"TDZY"_s, u"text(1) with comp"_s},
+          {u"ZYZYTJ"_s, u"text(1) with comp"_s},
+          {u"ZYTJFC"_s, u"text(20) with comp"_s},
+          {u"ZYYTJZCJ"_s, u"double"_s},
+          {u"ZYYTFJCJ"_s, u"double"_s},
+          {u"GKCJX01"_s, u"short"_s},
+          {u"GKCJX02"_s, u"double"_s},
+          {u"ZYHG"_s, u"text(1) with comp"_s},
+          {u"TJHG"_s, u"text(1) with comp"_s},
+          {u"TJJLDM"_s, u"text(1) with comp"_s},
+          {u"KSZT"_s, u"text(1) with comp"_s},
+          {u"LQZY"_s, u"text(2) with comp"_s},
+          {u"YTZY"_s, u"text(2) with comp"_s},
+          {u"TDYYDM"_s, u"text(2) with comp"_s},
+          {u"BZ"_s, u"text with comp"_s},
+          {u"LQFS"_s, u"text(2) with comp"_s},
+          {u"SDBZ"_s, u"text(1) with comp"_s},
+          {u"BH"_s, u"long"_s},
           {u"TASK_TAG"_s, u"text(1) with comp"_s}};
     return f;
 }
 
 // One dossier: set "pcdm kldm jhxz" as three characters, choices "unit/major …",
 // scores "ZYYTJZCJ, GKCJX01, GKCJX02" as SQL values.
-QString Dossier(int n, const char *xm, const char *set, const char *xbdm, const char *tddw, const char *dqtddw,
-                const char *choices, const char *scores, const char *kszt, const char *lqzy, const char *tdyydm,
-                const char *bz, int bh)
+QString Dossier(int n, const char *xm, const char *set, const char *xbdm, const char *tddw,
+                const char *dqtddw, const char *choices, const char *scores, const char *kszt,
+                const char *lqzy, const char *tdyydm, const char *bz, int bh)
 {
     const QString s = QLatin1StringView(set);
     QStringList units;
@@ -183,16 +193,18 @@ QString Dossier(int n, const char *xm, const char *set, const char *xbdm, const 
         choiceColumns << u"TDDWDM%1"_s.arg(i + 1) << u"ZYDH%1"_s.arg(i + 1);
         choiceValues << units[i] << majors[i];
     }
-    return u"insert into T_TDD (KSH, XM, PCDM, KLDM, JHXZ, XBDM, TDDW, DQTDDW, %1, ZYYTJZCJ, GKCJX01, GKCJX02, "
-           "KSZT, LQZY, YTZY, TDYYDM, BZ, LQFS, BH, TASK_TAG) values (%2, %3, %4, %5, %6, %7, %8, %9, %10, %11, "
-           "%12, %13, %14, %15, %16, \"1\", %17, \"0\")"_s.arg(choiceColumns.join(u", "_s), Q(Ksh(n)),
-                                                              Q(QString::fromUtf8(xm)), Q(s.mid(0, 1)),
-                                                              Q(s.mid(1, 1)), Q(s.mid(2, 1)), Q(QLatin1StringView(xbdm)),
-                                                              Q(QLatin1StringView(tddw)), Q(QLatin1StringView(dqtddw)))
-        .arg(choiceValues.join(u", "_s), QLatin1StringView(scores), Q(QLatin1StringView(kszt)),
-             Q(QLatin1StringView(lqzy)), Q(QLatin1StringView(lqzy)), Q(QLatin1StringView(tdyydm)),
-             Q(QString::fromUtf8(bz)))
-        .arg(bh);
+    return u"insert into T_TDD (KSH, XM, PCDM, KLDM, JHXZ, XBDM, TDDW, DQTDDW, %1, ZYYTJZCJ, GKCJX01, "
+           u"GKCJX02, "
+           "KSZT, LQZY, YTZY, TDYYDM, BZ, LQFS, BH, TASK_TAG) values (%2, %3, %4, %5, %6, %7, %8, %9, %10, "
+           "%11, "
+           "%12, %13, %14, %15, %16, \"1\", %17, \"0\")"_s
+               .arg(choiceColumns.join(u", "_s), Q(Ksh(n)), Q(QString::fromUtf8(xm)), Q(s.mid(0, 1)),
+                    Q(s.mid(1, 1)), Q(s.mid(2, 1)), Q(QLatin1StringView(xbdm)), Q(QLatin1StringView(tddw)),
+                    Q(QLatin1StringView(dqtddw)))
+               .arg(choiceValues.join(u", "_s), QLatin1StringView(scores), Q(QLatin1StringView(kszt)),
+                    Q(QLatin1StringView(lqzy)), Q(QLatin1StringView(lqzy)), Q(QLatin1StringView(tdyydm)),
+                    Q(QString::fromUtf8(bz)))
+               .arg(bh);
 }
 
 QStringList Fixture()
@@ -219,7 +231,8 @@ QStringList Fixture()
       << Dossier(1, "甲", "111", "1", "101", "101", "101/01 101/02", "605, 3, 88.5", "1", "01", "  ", "", 3)
       << Dossier(2, "乙", "111", "2", "101", "101", "101/01 101/02", "598, 2, 90", "1", "02", "  ", "", 2)
       << Dossier(3, "丙", "111", "1", "101", "101", "101/02", "571, null, 75", "0", " ?", "  ", "", 3)
-      << Dossier(4, "丁", "111", "2", "102", "102", "102/01", "552.5, 0, null", "2", "  ", "03", "体检不合格", 3)
+      << Dossier(4, "丁", "111", "2", "102", "102", "102/01", "552.5, 0, null", "2", "  ", "03", "体检不合格",
+                 3)
       << Dossier(5, "戊", "111", "1", "102", "101", "102/01", "549, 3, null", "1", "01", "  ", "", 1)
       << Dossier(6, "己", "151", "1", "201", "201", "201/01", "500, null, 60", "1", "01", "  ", "", 1)
       << Dossier(7, "庚", "151", "2", "201", "201", "201/01", "480, null, null", "0", " ?", "  ", "", 1)
@@ -239,7 +252,8 @@ QStringList Fixture()
                               {u"KSH"_s, u"QSRQ"_s, u"ZJRQ"_s})
       << u"insert into T_KSJL values (%1, \"200909\", \"201207\", \"北方中学\")"_s.arg(Q(Ksh(1)))
       << u"insert into T_KSJL values (%1, \"200909\", \"201207\", \"南方中学\")"_s.arg(Q(Ksh(7)));
-    s << CreateTableStatement(u"T_TJXX"_s, {{u"KSH"_s, u"text(14) with comp"_s}, {u"TJJLDM"_s, u"text(1) with comp"_s}},
+    s << CreateTableStatement(u"T_TJXX"_s,
+                              {{u"KSH"_s, u"text(14) with comp"_s}, {u"TJJLDM"_s, u"text(1) with comp"_s}},
                               {u"KSH"_s});
     for (int n : {1, 4, 6})
         s << u"insert into T_TJXX values (%1, \"1\")"_s.arg(Q(Ksh(n)));
@@ -284,8 +298,10 @@ QStringList Fixture()
       << u"insert into TD_CJXLXDM values (\"A01\", \"等级甲\", 5)"_s
       << u"insert into TD_CJXLXDM values (\"B02\", \"等级乙\", 3)"_s;
     s << u"create table td_djdm (cjxlxdm text(3) with comp,cj long,dj text(4) with comp,primary key (cjxlxdm,cj))"_s
-      << u"insert into td_djdm values (\"A01\", 0, \"E\")"_s << u"insert into td_djdm values (\"A01\", 2, \"C\")"_s
-      << u"insert into td_djdm values (\"A01\", 1, \"D\")"_s << u"insert into td_djdm values (\"B02\", 0, \"X\")"_s;
+      << u"insert into td_djdm values (\"A01\", 0, \"E\")"_s
+      << u"insert into td_djdm values (\"A01\", 2, \"C\")"_s
+      << u"insert into td_djdm values (\"A01\", 1, \"D\")"_s
+      << u"insert into td_djdm values (\"B02\", 0, \"X\")"_s;
     s << u"create table TD_CJXDM (CJXDM text(2) with comp,CJXMC text(20) with comp,CJXLXDM text(3) with comp,"
          "primary key (CJXDM))"_s
       << u"insert into TD_CJXDM values (\"02\", \"数学\", \"000\")"_s
@@ -297,8 +313,9 @@ QStringList Fixture()
       << u"insert into TD_ZCDM values (\"01\", \"少数民族\", \"5\", \"1\")"_s;
     // Field attributes (shipped table) and the member's layout, whose field codes are
     // written in lower case for one set: the joins match them anyway.
-    const QString attr = u"insert into T_TDDZDSX (ZDDH, ZDMC, DMK, ZDLX, XH, BX, WZSY1024, QSKD1024, WZSY1024_rank, "
-                         "QSKD1024_rank, DYKD, XSZFS, rank_only) values (%1)"_s;
+    const QString attr =
+        u"insert into T_TDDZDSX (ZDDH, ZDMC, DMK, ZDLX, XH, BX, WZSY1024, QSKD1024, WZSY1024_rank, "
+        "QSKD1024_rank, DYKD, XSZFS, rank_only) values (%1)"_s;
     s << attr.arg(u"\"KSH\", \"考生号\", \"\", \"K\", \"01\", \"1\", 0, 120, 0, 120, 100, 14, \"0\""_s)
       << attr.arg(u"\"XM\", \"姓名\", \"\", \"A\", \"02\", \"1\", 1, 80, 1, 80, 60, 10, \"0\""_s)
       << attr.arg(u"\"XBDM\", \"性别\", \"td_xbdm\", \"c\", \"03\", \"0\", 2, 40, 2, 40, 30, 4, \"0\""_s)
@@ -429,30 +446,32 @@ void TstStatementCorpus::statements_data()
     const QStringList set1 = SetParams("1", "1", "1");
     const QStringList set2 = SetParams("1", "5", "1");
     const QString k = u"121101010000"_s; // candidate numbers are k + "01" … k + "08"
-    const QString markSet1 = u"update t_tdd set task_tag = iif(pcdm = \"1\" and kldm = \"1\", \"1\", \"0\")"_s;
+    const QString markSet1 =
+        u"update t_tdd set task_tag = iif(pcdm = \"1\" and kldm = \"1\", \"1\", \"0\")"_s;
     const QStringList tddbh = CreateTddbhStatement();
 
     // --- Code and plan library import.
     QTest::newRow("library import: institution state")
-        << none << QStringList{u"update t_yxzt"_s, u"set yxdm=\"10001\","_s, u"  yxmc=\"北方大学\""_s} << none << 1
-        << u"select yxdm, yxmc, yhm, creation_time from t_yxzt"_s << QStringList{u"10001|北方大学||NULL"_s};
+        << none << QStringList{u"update t_yxzt"_s, u"set yxdm=\"10001\","_s, u"  yxmc=\"北方大学\""_s} << none
+        << 1 << u"select yxdm, yxmc, yhm, creation_time from t_yxzt"_s
+        << QStringList{u"10001|北方大学||NULL"_s};
     QTest::newRow("library import: institution state at the first import")
-        << none
-        << QStringList{u"update t_yxzt"_s,     u"set yxdm=\"10001\","_s,    u"  yxmc=\"北方大学\""_s,
-                       u"  ,yhm=\"zy01\","_s, u"  yhkl=\"0A1B2C3D\","_s, u"  creation_time=now"_s}
+        << none << QStringList{u"update t_yxzt"_s,    u"set yxdm=\"10001\","_s,  u"  yxmc=\"北方大学\""_s,
+                               u"  ,yhm=\"zy01\","_s, u"  yhkl=\"0A1B2C3D\","_s, u"  creation_time=now"_s}
         << none << 1 << u"select yhm, yhkl, iif(creation_time is null, \"none\", \"set\") from t_yxzt"_s
         << QStringList{u"zy01|0A1B2C3D|set"_s};
     QTest::newRow("library import: a quote in the institution name fails")
-        << none << QStringList{u"update t_yxzt"_s, u"set yxdm=\"10001\","_s, u"  yxmc=\"北方\"大学\""_s} << none
-        << MustFail << QString() << none;
+        << none << QStringList{u"update t_yxzt"_s, u"set yxdm=\"10001\","_s, u"  yxmc=\"北方\"大学\""_s}
+        << none << MustFail << QString() << none;
     QTest::newRow("plan import: reset the state rows")
         << none
         << QStringList{u"UPDATE T_KLJHXZZT"_s,
                        u"SET DQTDDBH=0, ZT=\"0\", DQTDDWDM=\"\", DQZYDH=\"\", PXZDDH=\"KSH\""_s}
         << none << 3 << u"select dqtddbh, zt, dqtddwdm, dqzydh, pxzddh from t_kljhxzzt where kldm = \"1\""_s
         << QStringList{u"0|0|||KSH"_s, u"0|0|||KSH"_s};
-    QTest::newRow("plan import: empty the layout") << none << QStringList{u"DELETE FROM T_TDDZDXHKD"_s} << none << 6
-                                                   << u"select count(*) from t_tddzdxhkd"_s << QStringList{u"0"_s};
+    QTest::newRow("plan import: empty the layout")
+        << none << QStringList{u"DELETE FROM T_TDDZDXHKD"_s} << none << 6
+        << u"select count(*) from t_tddzdxhkd"_s << QStringList{u"0"_s};
     QTest::newRow("plan import: layout rebuild skips rank-only fields")
         << QStringList{u"DELETE FROM T_TDDZDXHKD"_s} << LayoutRebuildLines(u"1024"_s, false) << none << 9
         << u"select pcdm, kldm, jhxz, zddh, wzsy, kd, dywz, dykd from t_tddzdxhkd where kldm = \"1\" order by pcdm, zddh"_s
@@ -480,9 +499,10 @@ void TstStatementCorpus::statements_data()
                        LayoutRebuildLines(u"1024"_s, false).join(u"\r\n"_s)}
         << ModifyTableLines(u"T_TDDZDXHKD"_s, {u"WZSY"_s, u"KD"_s, u"dywz"_s, u"dykd"_s},
                             {u"PCDM"_s, u"KLDM"_s, u"JHXZ"_s, u"ZDDH"_s})
-        << none << 5 << u"select kldm, pcdm, zddh, wzsy, kd, dywz, dykd from t_tddzdxhkd order by kldm, pcdm, zddh"_s
-        << QStringList{u"1|1|KSH|0|130|0|110"_s, u"1|1|XBDM|2|44|1|33"_s,    u"1|1|XM|5|95|2|66"_s,
-                       u"1|2|KSH|0|120|0|100"_s, u"1|2|XBDM|2|40|2|30"_s,    u"1|2|XM|1|80|1|60"_s,
+        << none << 5
+        << u"select kldm, pcdm, zddh, wzsy, kd, dywz, dykd from t_tddzdxhkd order by kldm, pcdm, zddh"_s
+        << QStringList{u"1|1|KSH|0|130|0|110"_s, u"1|1|XBDM|2|44|1|33"_s, u"1|1|XM|5|95|2|66"_s,
+                       u"1|2|KSH|0|120|0|100"_s, u"1|2|XBDM|2|40|2|30"_s, u"1|2|XM|1|80|1|60"_s,
                        u"5|1|KSH|0|120|0|100"_s, u"5|1|XBDM|2|40|2|30"_s, u"5|1|XM|1|80|1|60"_s};
     QTest::newRow("table tools: column copy without keys updates every row")
         << QStringList{u"create table t_x (a long, b text(5))"_s, u"insert into t_x values (1, \"p\")"_s,
@@ -492,19 +512,20 @@ void TstStatementCorpus::statements_data()
         << QStringList{u"1|p"_s, u"2|p"_s};
     QTest::newRow("table tools: drop the saved copy")
         << QStringList{u"select * into T_KLJHXZZT_tmp from T_KLJHXZZT"_s}
-        << QStringList{u"drop table T_KLJHXZZT_tmp"_s} << none << 0
-        << u"select count(*) from t_kljhxzzt"_s << QStringList{u"3"_s};
-    QTest::newRow("table tools: replace the rows of a table") << none << QStringList{u"delete from T_JHK"_s} << none
-                                                              << 5 << u"select count(*) from t_jhk"_s
-                                                              << QStringList{u"0"_s};
+        << QStringList{u"drop table T_KLJHXZZT_tmp"_s} << none << 0 << u"select count(*) from t_kljhxzzt"_s
+        << QStringList{u"3"_s};
+    QTest::newRow("table tools: replace the rows of a table")
+        << none << QStringList{u"delete from T_JHK"_s} << none << 5 << u"select count(*) from t_jhk"_s
+        << QStringList{u"0"_s};
 
     // --- Dossier query and import.
     QTest::newRow("dossier query: leader's current batch")
         << none << QStringList{u"UPDATE T_YXZT SET ZDPCDM=\""_s + u"2"_s + u"\""_s} << none << 1
         << u"select zdpcdm from t_yxzt"_s << QStringList{u"2"_s};
     QTest::newRow("dossier query: state rows of a batch")
-        << none << QStringList{u"select * from t_kljhxzzt"_s, u"where pcdm = :pcdm"_s} << QStringList{u"pcdm@1=1"_s}
-        << IsQuery << u"@pcdm,kldm,jhxz,dqtddbh"_s << QStringList{u"1|1|1|3"_s, u"1|5|1|0"_s};
+        << none << QStringList{u"select * from t_kljhxzzt"_s, u"where pcdm = :pcdm"_s}
+        << QStringList{u"pcdm@1=1"_s} << IsQuery << u"@pcdm,kldm,jhxz,dqtddbh"_s
+        << QStringList{u"1|1|1|3"_s, u"1|5|1|0"_s};
     QTest::newRow("dossier query: state rows of all batches")
         << none << QStringList{u"select * from t_kljhxzzt"_s} << none << IsQuery << u"@pcdm,kldm,zt"_s
         << QStringList{u"1|1|1"_s, u"1|5|0"_s, u"2|1|2"_s};
@@ -538,21 +559,28 @@ void TstStatementCorpus::statements_data()
         << QStringList{markSet1} << QStringList{u"DELETE FROM T_TDD WHERE TASK_TAG=\"1\""_s} << none << 5
         << u"select ksh from t_tdd order by ksh"_s << QStringList{k + u"06"_s, k + u"07"_s, k + u"08"_s};
     QTest::newRow("dossier import: structure check gives no rows")
-        << none << QStringList{u"select * from t_tdd where ksh = \"\""_s} << none << IsQuery << QString() << none;
-    QTest::newRow("dossier import: back up t_tdd") << none << QStringList{u"select * into t_tdd_tmp from t_tdd"_s}
-                                                   << none << 8 << u"select count(*) from t_tdd_tmp"_s
-                                                   << QStringList{u"8"_s};
-    QTest::newRow("dossier import: drop t_tdd")
-        << QStringList{u"select * into t_tdd_tmp from t_tdd"_s} << QStringList{u"drop table t_tdd"_s} << none << 0
+        << none << QStringList{u"select * from t_tdd where ksh = \"\""_s} << none << IsQuery << QString()
+        << none;
+    QTest::newRow("dossier import: back up t_tdd")
+        << none << QStringList{u"select * into t_tdd_tmp from t_tdd"_s} << none << 8
         << u"select count(*) from t_tdd_tmp"_s << QStringList{u"8"_s};
+    QTest::newRow("dossier import: drop t_tdd")
+        << QStringList{u"select * into t_tdd_tmp from t_tdd"_s} << QStringList{u"drop table t_tdd"_s} << none
+        << 0 << u"select count(*) from t_tdd_tmp"_s << QStringList{u"8"_s};
     QTest::newRow("table tools: create a table from a recordset's fields")
         << QStringList{u"drop table t_tdd"_s}
-        << QStringList{CreateTableStatement(
-               u"T_TDD"_s,
-               {{u"KSH"_s, u"text(14) with comp"_s}, {u"XM"_s, u"text with comp"_s}, {u"PCDM"_s, u"binary(2)"_s},
-                {u"TDZY"_s, u"short"_s}, {u"BH"_s, u"long"_s}, {u"SDBZ"_s, u"bin"_s}, {u"CJ"_s, u"double"_s},
-                {u"CSRQ"_s, u"datetime"_s}, {u"XH"_s, u"counter"_s}, {u"ZP"_s, u"binary(8)"_s}},
-               {u"KSH"_s})}
+        << QStringList{CreateTableStatement(u"T_TDD"_s,
+                                            {{u"KSH"_s, u"text(14) with comp"_s},
+                                             {u"XM"_s, u"text with comp"_s},
+                                             {u"PCDM"_s, u"binary(2)"_s},
+                                             {u"TDZY"_s, u"short"_s},
+                                             {u"BH"_s, u"long"_s},
+                                             {u"SDBZ"_s, u"bin"_s},
+                                             {u"CJ"_s, u"double"_s},
+                                             {u"CSRQ"_s, u"datetime"_s},
+                                             {u"XH"_s, u"counter"_s},
+                                             {u"ZP"_s, u"binary(8)"_s}},
+                                            {u"KSH"_s})}
         << none << 0 << u"select count(*) from t_tdd"_s << QStringList{u"0"_s};
     QTest::newRow("table tools: create a table without key")
         << none
@@ -571,8 +599,8 @@ void TstStatementCorpus::statements_data()
         const QStringList backup{u"select * into t_tdd_tmp from t_tdd"_s, u"drop table t_tdd"_s,
                                  CreateTableStatement(u"T_TDD"_s, rebuilt, {u"KSH"_s})};
         QTest::newRow("table tools: restore, empty the table")
-            << QStringList{u"select * into t_tdd_tmp from t_tdd"_s} << QStringList{u"delete from t_tdd"_s} << none
-            << 8 << u"select count(*) from t_tdd"_s << QStringList{u"0"_s};
+            << QStringList{u"select * into t_tdd_tmp from t_tdd"_s} << QStringList{u"delete from t_tdd"_s}
+            << none << 8 << u"select count(*) from t_tdd"_s << QStringList{u"0"_s};
         QTest::newRow("table tools: restore, columns of the backup")
             << backup << QStringList{u"select top 1 * from t_tdd_tmp"_s} << none << IsQuery << u"@KSH,XM,BZ"_s
             << QStringList{k + u"01|甲|"_s};
@@ -582,21 +610,23 @@ void TstStatementCorpus::statements_data()
             << none << 8 << u"select ksh, xm, lqzy, newcol from t_tdd where ksh like \"%04\""_s
             << QStringList{k + u"04|丁|  |NULL"_s};
         QTest::newRow("table tools: restore, drop the backup")
-            << backup << QStringList{u"drop table t_tdd_tmp"_s} << none << 0 << u"select count(*) from t_tdd"_s
-            << QStringList{u"0"_s};
+            << backup << QStringList{u"drop table t_tdd_tmp"_s} << none << 0
+            << u"select count(*) from t_tdd"_s << QStringList{u"0"_s};
     }
     QTest::newRow("dossier import: new dossiers start pre-admitted")
         << none
         << QStringList{u"UPDATE T_TDD"_s, u"SET KSZT=\"1\", YTZY=LQZY, BH="_s + QString::number(5),
                        u"WHERE PCDM=:PCDM AND KLDM=:KLDM AND JHXZ=:JHXZ"_s}
-        << SetParams("1", "1", "1") << 5 << u"select ksh, kszt, ytzy, bh from t_tdd where pcdm = \"1\" and kldm = \"1\""_s
+        << SetParams("1", "1", "1") << 5
+        << u"select ksh, kszt, ytzy, bh from t_tdd where pcdm = \"1\" and kldm = \"1\""_s
         << QStringList{k + u"01|1|01|5"_s, k + u"02|1|02|5"_s, k + u"03|1| ?|5"_s, k + u"04|1|  |5"_s,
                        k + u"05|1|01|5"_s};
     QTest::newRow("dossier import: two-table update keeps earlier package numbers")
         << QStringList{tddbh.join(u"\r\n"_s), u"insert into t_tddbh values (\"%1\", 3)"_s.arg(k + u"01"_s),
                        u"insert into t_tddbh values (\"%1\", 2)"_s.arg(k + u"02"_s),
                        u"update t_tdd set bh = 5 where kldm = \"1\" and pcdm = \"1\""_s}
-        << QStringList{u"UPDATE T_TDD, T_TDDBH"_s, u"SET T_TDD.BH = T_TDDBH.BH"_s, u"WHERE T_TDD.KSH = T_TDDBH.KSH"_s}
+        << QStringList{u"UPDATE T_TDD, T_TDDBH"_s, u"SET T_TDD.BH = T_TDDBH.BH"_s,
+                       u"WHERE T_TDD.KSH = T_TDDBH.KSH"_s}
         << none << 2 << u"select ksh, bh from t_tdd where kldm = \"1\" and pcdm = \"1\""_s
         << QStringList{k + u"01|3"_s, k + u"02|2"_s, k + u"03|5"_s, k + u"04|5"_s, k + u"05|5"_s};
     QTest::newRow("dossier import: counter and state of the set")
@@ -605,22 +635,26 @@ void TstStatementCorpus::statements_data()
                        u"where pcdm = :pcdm and kldm = :kldm and jhxz = :jhxz"_s}
         << set2 << 1 << u"select pcdm, kldm, dqtddbh, zt from t_kljhxzzt"_s
         << QStringList{u"1|1|3|1"_s, u"1|5|5|1"_s, u"2|1|2|2"_s};
-    QTest::newRow("first set-up: create t_tddbh") << none << tddbh << none << 0 << u"select count(*) from t_tddbh"_s
-                                                  << QStringList{u"0"_s};
+    QTest::newRow("first set-up: create t_tddbh")
+        << none << tddbh << none << 0 << u"select count(*) from t_tddbh"_s << QStringList{u"0"_s};
 
     // --- Result upload.
     QTest::newRow("result upload: the set's decisions")
-        << none << QStringList{u"SELECT KSH,KSZT,TDYYDM,BZ,LQFS FROM T_TDD"_s, u"WHERE PCDM=:PCDM AND KLDM=:KLDM AND JHXZ=:JHXZ"_s}
+        << none
+        << QStringList{u"SELECT KSH,KSZT,TDYYDM,BZ,LQFS FROM T_TDD"_s,
+                       u"WHERE PCDM=:PCDM AND KLDM=:KLDM AND JHXZ=:JHXZ"_s}
         << set2 << IsQuery << QString() << QStringList{k + u"06|1|  ||1"_s, k + u"07|0|  ||1"_s};
     QTest::newRow("result upload: package number of the set")
         << none
-        << QStringList{u"select dqtddbh from t_kljhxzzt"_s, u"where pcdm = :pcdm and kldm = :kldm and jhxz = :jhxz"_s}
+        << QStringList{u"select dqtddbh from t_kljhxzzt"_s,
+                       u"where pcdm = :pcdm and kldm = :kldm and jhxz = :jhxz"_s}
         << set1 << IsQuery << QString() << QStringList{u"3"_s};
     QTest::newRow("result upload: state under review")
         << none
         << QStringList{u"update t_kljhxzzt set zt = \"2\""_s, u"where pcdm = :pcdm and kldm = :kldm"_s,
                        u"  and jhxz = :jhxz"_s}
-        << set1 << 1 << u"select zt from t_kljhxzzt where pcdm = \"1\" and kldm = \"1\""_s << QStringList{u"2"_s};
+        << set1 << 1 << u"select zt from t_kljhxzzt where pcdm = \"1\" and kldm = \"1\""_s
+        << QStringList{u"2"_s};
 
     // --- Workspace: code tables, opening a set.
     QTest::newRow("code tables: batch menu")
@@ -630,17 +664,20 @@ void TstStatementCorpus::statements_data()
         << none << QStringList{u"SELECT * FROM TD_CJXLXDM WHERE CJXLXDM <> \"000\""_s} << none << IsQuery
         << QString() << QStringList{u"A01|等级甲|5"_s, u"B02|等级乙|3"_s};
     QTest::newRow("code tables: grades of a type")
-        << none << QStringList{u"select * from td_djdm"_s, u"where cjxlxdm = \""_s + u"A01"_s + u"\" order by cj"_s}
+        << none
+        << QStringList{u"select * from td_djdm"_s, u"where cjxlxdm = \""_s + u"A01"_s + u"\" order by cj"_s}
         << none << IsQuery << QString() << QStringList{u"A01|0|E"_s, u"A01|1|D"_s, u"A01|2|C"_s};
     QTest::newRow("open set: state rows of the chosen batch")
-        << none << QStringList{u"select * from t_kljhxzzt"_s, u"where pcdm = :pcdm"_s} << QStringList{u"pcdm@1=2"_s}
-        << IsQuery << u"@pcdm,kldm,jhxz,zt"_s << QStringList{u"2|1|1|2"_s};
+        << none << QStringList{u"select * from t_kljhxzzt"_s, u"where pcdm = :pcdm"_s}
+        << QStringList{u"pcdm@1=2"_s} << IsQuery << u"@pcdm,kldm,jhxz,zt"_s << QStringList{u"2|1|1|2"_s};
     QTest::newRow("open set: shown columns")
         << none
         << QStringList{u"select t_tddzdxhkd.wzsy, ucase(t_tddzdsx.zddh) as zddh, zdmc,"_s,
-                       u"  ucase(dmk) as dmk, ucase(zdlx) as zdlx, kd"_s, u"from t_tddzdsx, t_tddzdxhkd"_s,
+                       u"  ucase(dmk) as dmk, ucase(zdlx) as zdlx, kd"_s,
+                       u"from t_tddzdsx, t_tddzdxhkd"_s,
                        u"where t_tddzdsx.ZDDH=t_tddzdxhkd.ZDDH and t_tddzdxhkd.WZSY>=0"_s,
-                       u"  and pcdm=:pcdm and kldm=:kldm and jhxz=:jhxz"_s, u"order by t_tddzdxhkd.wzsy"_s}
+                       u"  and pcdm=:pcdm and kldm=:kldm and jhxz=:jhxz"_s,
+                       u"order by t_tddzdxhkd.wzsy"_s}
         << set1 << IsQuery << QString()
         << QStringList{u"0|KSH|考生号||K|130"_s, u"2|XBDM|性别|TD_XBDM|C|44"_s, u"5|XM|姓名||A|95"_s};
     QTest::newRow("open set: candidate query")
@@ -654,39 +691,47 @@ void TstStatementCorpus::statements_data()
         << none
         << QStringList{u"update t_tdd"_s, u"set dqtddw = tddw, lqzy = \"  \""_s,
                        u"where ksh = \""_s + k + u"05"_s + u"\""_s}
-        << none << 1 << u"select dqtddw, lqzy from t_tdd where ksh like \"%05\""_s << QStringList{u"102|  "_s};
+        << none << 1 << u"select dqtddw, lqzy from t_tdd where ksh like \"%05\""_s
+        << QStringList{u"102|  "_s};
     QTest::newRow("open set: repair an undecided candidate")
         << none
         << QStringList{u"update t_tdd"_s, u"set dqtddw = tddw, lqzy = \" ?\", "_s,
-                       u"tdyydm = \"  \",bz = \"\", kszt = \"0\""_s, u"where ksh = \""_s + k + u"04"_s + u"\""_s}
+                       u"tdyydm = \"  \",bz = \"\", kszt = \"0\""_s,
+                       u"where ksh = \""_s + k + u"04"_s + u"\""_s}
         << none << 1 << u"select dqtddw, lqzy, tdyydm, bz, kszt from t_tdd where ksh like \"%04\""_s
         << QStringList{u"102| ?|  ||0"_s};
 
     // --- Code table page.
     QTest::newRow("code table page: policies")
         << none
-        << QStringList{u"select zcdm, zcmc, zgf, iif(xdx = \"1\", \"院校投档线\", \"批次线\") as xdxstr from td_zcdm "
+        << QStringList{u"select zcdm, zcmc, zgf, iif(xdx = \"1\", \"院校投档线\", \"批次线\") as xdxstr from "
+                       u"td_zcdm "
                        "order by zcdm"_s}
-        << none << IsQuery << QString() << QStringList{u"01|少数民族|5|院校投档线"_s, u"02|烈士子女|20|批次线"_s};
+        << none << IsQuery << QString()
+        << QStringList{u"01|少数民族|5|院校投档线"_s, u"02|烈士子女|20|批次线"_s};
     QTest::newRow("code table page: numeric score items")
-        << none << QStringList{u"select * from td_cjxdm where cjxlxdm=\"000\" order by cjxdm"_s} << none << IsQuery
-        << QString() << QStringList{u"02|数学|000"_s, u"03|化学|000"_s};
+        << none << QStringList{u"select * from td_cjxdm where cjxlxdm=\"000\" order by cjxdm"_s} << none
+        << IsQuery << QString() << QStringList{u"02|数学|000"_s, u"03|化学|000"_s};
     QTest::newRow("code table page: score items of a grade type")
-        << none << QStringList{u"select * from td_cjxdm where cjxlxdm=\""_s + u"A01"_s + u"\" order by cjxdm"_s}
+        << none
+        << QStringList{u"select * from td_cjxdm where cjxlxdm=\""_s + u"A01"_s + u"\" order by cjxdm"_s}
         << none << IsQuery << QString() << QStringList{u"01|物理|A01"_s};
 
     // --- Check templates.
     QTest::newRow("check templates: unit templates of the set")
-        << none
-        << QStringList{u"SELECT DISTINCT T_TDDWCSMB.MBH "_s, u"FROM T_TDDWCSMB,T_TDDW"_s,
-                       u"WHERE T_TDDWCSMB.MBH=T_TDDW.CSMBH"_s, u"  AND T_TDDW.PCDM=:PCDM "_s,
-                       u"  AND T_TDDW.KLDM=:KLDM"_s, u"  AND T_TDDW.JHXZ=:JHXZ"_s, u"ORDER BY T_TDDWCSMB.MBH"_s}
+        << none << QStringList{u"SELECT DISTINCT T_TDDWCSMB.MBH "_s,
+                               u"FROM T_TDDWCSMB,T_TDDW"_s,
+                               u"WHERE T_TDDWCSMB.MBH=T_TDDW.CSMBH"_s,
+                               u"  AND T_TDDW.PCDM=:PCDM "_s,
+                               u"  AND T_TDDW.KLDM=:KLDM"_s,
+                               u"  AND T_TDDW.JHXZ=:JHXZ"_s,
+                               u"ORDER BY T_TDDWCSMB.MBH"_s}
         << set1 << IsQuery << QString() << QStringList{u"M1"_s, u"M2"_s};
     QTest::newRow("check templates: major templates of the set")
-        << none
-        << QStringList{u"SELECT DISTINCT T_ZYCSMB.MBH "_s, u"FROM T_ZYCSMB,T_JHK"_s, u"WHERE T_ZYCSMB.MBH=T_JHK.CSMBH"_s,
-                       u"  AND T_JHK.PCDM=:PCDM "_s, u"  AND T_JHK.KLDM=:KLDM"_s, u"  AND T_JHK.JHXZ=:JHXZ"_s,
-                       u"ORDER BY T_ZYCSMB.MBH"_s}
+        << none << QStringList{u"SELECT DISTINCT T_ZYCSMB.MBH "_s,  u"FROM T_ZYCSMB,T_JHK"_s,
+                               u"WHERE T_ZYCSMB.MBH=T_JHK.CSMBH"_s, u"  AND T_JHK.PCDM=:PCDM "_s,
+                               u"  AND T_JHK.KLDM=:KLDM"_s,         u"  AND T_JHK.JHXZ=:JHXZ"_s,
+                               u"ORDER BY T_ZYCSMB.MBH"_s}
         << set1 << IsQuery << QString() << QStringList{u"Z1"_s, u"Z2"_s};
 
     // --- Statistics.
@@ -694,7 +739,8 @@ void TstStatementCorpus::statements_data()
     const QStringList unit101 = set1 + QStringList{u"tddw@3=101"_s};
     const QStringList unit102 = set1 + QStringList{u"tddw@3=102"_s};
     QTest::newRow("statistics: registration item")
-        << none << QStringList{u"Select XBDM as dm, count(*) as ks_num"_s, from, SetCondition, u"group by XBDM"_s}
+        << none
+        << QStringList{u"Select XBDM as dm, count(*) as ks_num"_s, from, SetCondition, u"group by XBDM"_s}
         << set1 << IsQuery << QString() << QStringList{u"1|3"_s, u"2|2"_s};
     QTest::newRow("statistics: registration item of one unit")
         << none
@@ -703,8 +749,12 @@ void TstStatementCorpus::statements_data()
         << unit101 << IsQuery << QString() << QStringList{u"1|2"_s, u"2|1"_s};
     QTest::newRow("statistics: graded item")
         << none
-        << QStringList{u"select GKCJX01 as dj, count(*) as ks_num"_s, from, SetCondition,
-                       u"  and not GKCJX01 is null"_s, u"group by GKCJX01"_s, u"order by GKCJX01 desc"_s}
+        << QStringList{u"select GKCJX01 as dj, count(*) as ks_num"_s,
+                       from,
+                       SetCondition,
+                       u"  and not GKCJX01 is null"_s,
+                       u"group by GKCJX01"_s,
+                       u"order by GKCJX01 desc"_s}
         << set1 << IsQuery << QString() << QStringList{u"3|2"_s, u"2|1"_s, u"0|1"_s};
     const auto bands = [&](const QString &s, int w, bool unit) {
         const QString e = u"int(%1 / %2)"_s.arg(s).arg(w);
@@ -731,7 +781,8 @@ void TstStatementCorpus::statements_data()
         return lines;
     };
     QTest::newRow("statistics: highest, lowest and mean score")
-        << none << extremes(u"ZYYTJZCJ"_s, false) << set1 << IsQuery << QString() << QStringList{u"605|549|575.1"_s};
+        << none << extremes(u"ZYYTJZCJ"_s, false) << set1 << IsQuery << QString()
+        << QStringList{u"605|549|575.1"_s};
     QTest::newRow("statistics: highest, lowest and mean score of one unit")
         << none << extremes(u"ZYYTJZCJ"_s, true) << unit102 << IsQuery << QString()
         << QStringList{u"552.5|549|550.75"_s};
@@ -742,7 +793,8 @@ void TstStatementCorpus::statements_data()
                           u"  t_jhk.kldm = t_tdd.kldm and t_jhk.jhxz = t_tdd.jhxz and"_s,
                           mode == 0 ? u"  t_jhk.tddw = t_tdd.tddwdm1 and t_jhk.zydh = t_tdd.zydh1"_s
                                     : u"  t_jhk.tddw = t_tdd.dqtddw and t_jhk.zydh = t_tdd.lqzy"_s,
-                          u"where t_jhk.pcdm = :pcdm and t_jhk.kldm = :kldm and"_s, u"  t_jhk.jhxz = :jhxz"_s};
+                          u"where t_jhk.pcdm = :pcdm and t_jhk.kldm = :kldm and"_s,
+                          u"  t_jhk.jhxz = :jhxz"_s};
         if (unit)
             lines.append(u"  and t_jhk.tddw = :tddw"_s);
         lines.append(u"group by t_jhk.tddw, t_jhk.zydh, t_jhk.zymc, t_jhk.jhzxs"_s);
@@ -756,21 +808,23 @@ void TstStatementCorpus::statements_data()
         << QStringList{u"101|01|计算机|2|2"_s, u"101|02|数学|1|1"_s, u"102|01|英语|3|0"_s};
     QTest::newRow("statistics: pre-admissions of one unit")
         << none << majors(1, true) << unit102 << IsQuery << QString() << QStringList{u"102|01|英语|3|0"_s};
-    const QString satisfaction = u"  sum(iif(kszt in (\"2\", \"3\"), 1, 0)) as td_num"_s + SatisfactionExpressions();
+    const QString satisfaction =
+        u"  sum(iif(kszt in (\"2\", \"3\"), 1, 0)) as td_num"_s + SatisfactionExpressions();
     QTest::newRow("statistics: major choices satisfied")
         << none
-        << QStringList{u"select count(*) as zs_num, sum(iif(kszt = \"0\", 1, 0)) as wd_num,"_s, satisfaction, from,
-                       SetCondition}
+        << QStringList{u"select count(*) as zs_num, sum(iif(kszt = \"0\", 1, 0)) as wd_num,"_s, satisfaction,
+                       from, SetCondition}
         << set1 << IsQuery << QString() << QStringList{u"5|1|1|1|1|0|0|0|0"_s};
     QTest::newRow("statistics: major choices satisfied in one unit")
         << none
-        << QStringList{u"select count(*) as zs_num, sum(iif(kszt = \"0\", 1, 0)) as wd_num,"_s, satisfaction, from,
-                       SetCondition, UnitCondition}
+        << QStringList{u"select count(*) as zs_num, sum(iif(kszt = \"0\", 1, 0)) as wd_num,"_s, satisfaction,
+                       from, SetCondition, UnitCondition}
         << unit102 << IsQuery << QString() << QStringList{u"2|0|1|0|0|0|0|0|0"_s};
     for (const char *table : {"bmxx", "cjxx", "zyxx"}) {
         const QString t = QLatin1StringView(table);
         QTest::newRow(qPrintable(u"statistics: empty "_s + t))
-            << QStringList{u"insert into %1 (xm) values (\"性别\")"_s.arg(t), u"insert into %1 (xm) values (\"\")"_s.arg(t)}
+            << QStringList{u"insert into %1 (xm) values (\"性别\")"_s.arg(t),
+                           u"insert into %1 (xm) values (\"\")"_s.arg(t)}
             << QStringList{u"delete from "_s + t} << none << 2 << u"select count(*) from "_s + t
             << QStringList{u"0"_s};
     }
@@ -783,27 +837,31 @@ void TstStatementCorpus::statements_data()
         << none
         << QStringList{u"SELECT XH,UCASE(T_TDDZDSX.ZDDH) AS ZDDH,ZDMC,"_s,
                        u"  UCASE(DMK) AS DMK,UCASE(ZDLX) AS ZDLX,DYWZ,T_TDDZDXHKD.DYKD"_s,
-                       u"FROM T_TDDZDSX,T_TDDZDXHKD"_s, u"WHERE T_TDDZDSX.ZDDH=T_TDDZDXHKD.ZDDH AND "_s,
-                       u"  PCDM=:Pcdm AND KLDM=:Kldm AND JHXZ=:JHXZ"_s, u"ORDER BY XH"_s}
+                       u"FROM T_TDDZDSX,T_TDDZDXHKD"_s,
+                       u"WHERE T_TDDZDSX.ZDDH=T_TDDZDXHKD.ZDDH AND "_s,
+                       u"  PCDM=:Pcdm AND KLDM=:Kldm AND JHXZ=:JHXZ"_s,
+                       u"ORDER BY XH"_s}
         << SetParams("1", "1", "1", QString()) << IsQuery << QString()
         << QStringList{u"01|KSH|考生号||K|0|110"_s, u"02|XM|姓名||A|2|66"_s, u"03|XBDM|性别|TD_XBDM|C|1|33"_s,
                        u"04|GKCJX01|物理||N|-1|40"_s};
     const QString ofSet = u"and pcdm=:pcdm and kldm=:kldm and jhxz=:jhxz"_s;
     const QString dywz = u"update t_tddzdxhkd set dywz=:dywz1 where dywz<>:dywz2 and zddh=:zddh"_s;
     const QString dykd = u"update t_tddzdxhkd set dykd=:dykd1 where dykd<>:dykd2 and zddh=:zddh"_s;
-    const QString xmLayout = u"select kldm, wzsy, kd, dywz, dykd from t_tddzdxhkd where zddh = \"xm\" order by kldm"_s;
+    const QString xmLayout =
+        u"select kldm, wzsy, kd, dywz, dykd from t_tddzdxhkd where zddh = \"xm\" order by kldm"_s;
     QTest::newRow("printing: print position in this set")
-        << none << QStringList{dywz, ofSet} << set1 + QStringList{u"dywz1#=3"_s, u"dywz2#=3"_s, u"zddh=XM"_s} << 1
-        << xmLayout << QStringList{u"1|5|95|3|66"_s, u"5|1|80|1|60"_s};
+        << none << QStringList{dywz, ofSet} << set1 + QStringList{u"dywz1#=3"_s, u"dywz2#=3"_s, u"zddh=XM"_s}
+        << 1 << xmLayout << QStringList{u"1|5|95|3|66"_s, u"5|1|80|1|60"_s};
     QTest::newRow("printing: print position in every set")
-        << none << QStringList{dywz} << QStringList{u"dywz1#=3"_s, u"dywz2#=3"_s, u"zddh=XM"_s} << 2 << xmLayout
-        << QStringList{u"1|5|95|3|66"_s, u"5|1|80|3|60"_s};
+        << none << QStringList{dywz} << QStringList{u"dywz1#=3"_s, u"dywz2#=3"_s, u"zddh=XM"_s} << 2
+        << xmLayout << QStringList{u"1|5|95|3|66"_s, u"5|1|80|3|60"_s};
     QTest::newRow("printing: unchanged print width")
-        << none << QStringList{dykd, ofSet} << set1 + QStringList{u"dykd1#=66"_s, u"dykd2#=66"_s, u"zddh=XM"_s} << 0
-        << xmLayout << QStringList{u"1|5|95|2|66"_s, u"5|1|80|1|60"_s};
+        << none << QStringList{dykd, ofSet}
+        << set1 + QStringList{u"dykd1#=66"_s, u"dykd2#=66"_s, u"zddh=XM"_s} << 0 << xmLayout
+        << QStringList{u"1|5|95|2|66"_s, u"5|1|80|1|60"_s};
     QTest::newRow("printing: print width in every set")
-        << none << QStringList{dykd} << QStringList{u"dykd1#=70"_s, u"dykd2#=70"_s, u"zddh=XM"_s} << 2 << xmLayout
-        << QStringList{u"1|5|95|2|70"_s, u"5|1|80|1|70"_s};
+        << none << QStringList{dykd} << QStringList{u"dykd1#=70"_s, u"dykd2#=70"_s, u"zddh=XM"_s} << 2
+        << xmLayout << QStringList{u"1|5|95|2|70"_s, u"5|1|80|1|70"_s};
 
     // --- Export (the source side; the target statements belong to the export).
     const QString w = SelectionCondition({u"111"_s, u"151"_s});
@@ -811,15 +869,17 @@ void TstStatementCorpus::statements_data()
         << none << QStringList{u"select top 1 *"_s, u"from T_TDD in {SRC}"_s} << none << IsQuery << u"@ksh"_s
         << QStringList{k + u"01"_s};
     QTest::newRow("export: the selected sets' dossiers")
-        << none << QStringList{u"select *"_s, u"from T_TDD in {SRC} where "_s + w} << none << IsQuery << u"@ksh"_s
-        << QStringList{k + u"01"_s, k + u"02"_s, k + u"03"_s, k + u"04"_s, k + u"05"_s, k + u"06"_s, k + u"07"_s};
+        << none << QStringList{u"select *"_s, u"from T_TDD in {SRC} where "_s + w} << none << IsQuery
+        << u"@ksh"_s << QStringList{k + u"01"_s, k + u"02"_s, k + u"03"_s, k + u"04"_s,
+                                    k + u"05"_s, k + u"06"_s, k + u"07"_s};
     QTest::newRow("export: the selected sets' plan, codes in binary columns")
         << none << QStringList{u"select *"_s, u"from t_jhk in {SRC} where "_s + w} << none << IsQuery
         << u"@tddw,zydh"_s << QStringList{u"101|01"_s, u"101|02"_s, u"102|01"_s, u"201|01"_s};
     QTest::newRow("export: résumés of the selected dossiers")
         << none
         << QStringList{u"select *"_s,
-                       u"from T_KSJL in {SRC} where ksh in (select ksh from t_tdd in {SRC} where "_s + w + u")"_s}
+                       u"from T_KSJL in {SRC} where ksh in (select ksh from t_tdd in {SRC} where "_s + w +
+                           u")"_s}
         << none << IsQuery << u"@ksh,jl"_s << QStringList{k + u"01|北方中学"_s, k + u"07|南方中学"_s};
     QTest::newRow("export: binary code columns as text")
         << none
@@ -829,8 +889,8 @@ void TstStatementCorpus::statements_data()
 
     // --- Start-up and options.
     QTest::newRow("first set-up: mark it complete")
-        << none << QStringList{u"UPDATE T_YXZT"_s, u"SET GKLQZ=\"1\""_s} << none << 1 << u"select gklqz from t_yxzt"_s
-        << QStringList{u"1"_s};
+        << none << QStringList{u"UPDATE T_YXZT"_s, u"SET GKLQZ=\"1\""_s} << none << 1
+        << u"select gklqz from t_yxzt"_s << QStringList{u"1"_s};
     const QStringList fieldsOf{u"SELECT T_TDDZDSX.ZDMC,T_TDDZDSX.ZDDH,T_TDDZDSX.XH,"_s,
                                u"  T_TDDZDSX.BX,T_TDDZDXHKD.WZSY"_s, u"FROM T_TDDZDSX,T_TDDZDXHKD"_s,
                                u"WHERE T_TDDZDXHKD.PCDM=:PCDM AND T_TDDZDXHKD.KLDM=:KLDM AND"_s};
@@ -845,15 +905,17 @@ void TstStatementCorpus::statements_data()
         << fieldsOf + QStringList{u"  T_TDDZDXHKD.JHXZ=:JHXZ AND"_s,
                                   u"  T_TDDZDXHKD.ZDDH=T_TDDZDSX.ZDDH AND T_TDDZDXHKD.WZSY>=0"_s,
                                   u"ORDER BY T_TDDZDXHKD.WZSY"_s}
-        << set1 << IsQuery << QString() << QStringList{u"考生号|KSH|01|1|0"_s, u"性别|XBDM|03|0|2"_s, u"姓名|XM|02|1|5"_s};
+        << set1 << IsQuery << QString()
+        << QStringList{u"考生号|KSH|01|1|0"_s, u"性别|XBDM|03|0|2"_s, u"姓名|XM|02|1|5"_s};
     const QString wzsy = u"update t_tddzdxhkd set wzsy=:wzsy1 where wzsy<>:wzsy2 and zddh=:zddh"_s;
     QTest::newRow("options: grid position in this set")
-        << none << QStringList{wzsy, ofSet} << set1 + QStringList{u"wzsy1#=-1"_s, u"wzsy2#=-1"_s, u"zddh=XBDM"_s}
-        << 1 << u"select kldm, zddh, wzsy from t_tddzdxhkd where wzsy < 0 order by kldm, zddh"_s
+        << none << QStringList{wzsy, ofSet}
+        << set1 + QStringList{u"wzsy1#=-1"_s, u"wzsy2#=-1"_s, u"zddh=XBDM"_s} << 1
+        << u"select kldm, zddh, wzsy from t_tddzdxhkd where wzsy < 0 order by kldm, zddh"_s
         << QStringList{u"1|gkcjx01|-1"_s, u"1|xbdm|-1"_s};
     QTest::newRow("options: grid position in every set")
-        << none << QStringList{wzsy} << QStringList{u"wzsy1#=1"_s, u"wzsy2#=1"_s, u"zddh=XM"_s} << 1 << xmLayout
-        << QStringList{u"1|1|95|2|66"_s, u"5|1|80|1|60"_s};
+        << none << QStringList{wzsy} << QStringList{u"wzsy1#=1"_s, u"wzsy2#=1"_s, u"zddh=XM"_s} << 1
+        << xmLayout << QStringList{u"1|1|95|2|66"_s, u"5|1|80|1|60"_s};
     QTest::newRow("options: column width in every set")
         << none << QStringList{u"update t_tddzdxhkd set kd=:kd1 where kd<>:kd2 and zddh=:zddh"_s}
         << QStringList{u"kd1#=100"_s, u"kd2#=100"_s, u"zddh=KSH"_s} << 2
