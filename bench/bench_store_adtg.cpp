@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTextStream>
-
 #include <cstring>
 
 using namespace Qt::StringLiterals;
@@ -18,9 +17,12 @@ constexpr int kRows = 20000;
 TRecordset DossierRecordset()
 {
     using F = TRecordField;
-    QList<TRecordField> fields = {F::Define(u"KSH"_s, DBTYPE_WSTR, 14, F::foKey), F::Define(u"XM"_s, DBTYPE_WSTR, 20),
-                                  F::Define(u"PCDM"_s, DBTYPE_BYTES, 4), F::Define(u"KLDM"_s, DBTYPE_BYTES, 4),
-                                  F::Define(u"JHXZ"_s, DBTYPE_BYTES, 4), F::Define(u"KSZT"_s, DBTYPE_WSTR, 1),
+    QList<TRecordField> fields = {F::Define(u"KSH"_s, DBTYPE_WSTR, 14, F::foKey),
+                                  F::Define(u"XM"_s, DBTYPE_WSTR, 20),
+                                  F::Define(u"PCDM"_s, DBTYPE_BYTES, 4),
+                                  F::Define(u"KLDM"_s, DBTYPE_BYTES, 4),
+                                  F::Define(u"JHXZ"_s, DBTYPE_BYTES, 4),
+                                  F::Define(u"KSZT"_s, DBTYPE_WSTR, 1),
                                   F::Define(u"BZ"_s, DBTYPE_WSTR, 0, F::foLong | F::foNullable),
                                   F::Define(u"JL"_s, DBTYPE_WSTR, 0, F::foLong | F::foNullable)};
     for (int i = 1; i <= 6; ++i) { // the six wishes
@@ -48,8 +50,9 @@ TRecordset DossierRecordset()
                 b.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
             return b;
         };
-        row << u"24110101%1"_s.arg(r, 6, 10, QLatin1Char('0')) << QString(names.mid(r % 20, 1) + names.mid(r * 7 % 20, 2))
-            << code(u"1"_s) << code(u"%1"_s.arg(r % 3 + 1)) << code(u"0"_s) << u"4"_s;
+        row << u"24110101%1"_s.arg(r, 6, 10, QLatin1Char('0'))
+            << QString(names.mid(r % 20, 1) + names.mid(r * 7 % 20, 2)) << code(u"1"_s)
+            << code(u"%1"_s.arg(r % 3 + 1)) << code(u"0"_s) << u"4"_s;
         row << (r % 3 ? TDbValue() : TDbValue(QString(60, names[r % 20])))
             << TDbValue(u"2021-09 至 2024-06 某某中学 学生；"_s.repeated(4));
         for (int i = 0; i < 6; ++i)
@@ -60,7 +63,8 @@ TRecordset DossierRecordset()
             row << u"%1"_s.arg(random.bounded(100000), 6, 10, QLatin1Char('0'));
         for (int i = 0; i < 20; ++i)
             row << qint64(random.bounded(1000));
-        row << TDbTimeStamp{2006, quint16(r % 12 + 1), quint16(r % 28 + 1)} << u"某某省某某市某某区某某路 %1 号"_s.arg(r);
+        row << TDbTimeStamp{2006, quint16(r % 12 + 1), quint16(r % 28 + 1)}
+            << u"某某省某某市某某区某某路 %1 号"_s.arg(r);
         set.AddRow(row);
     }
     return set;
@@ -107,8 +111,8 @@ int main()
         << " columns, " << QString::number(mb, 'f', 1) << " MB\n";
     out << "write:    " << QString::number(mb / write, 'f', 1) << " MB/s\n";
     out << "read:     " << QString::number(mb / read, 'f', 1) << " MB/s\n";
-    out << "baseline: " << QString::number(mb / baseline, 'f', 1) << " MB/s (copy and checksum, " << (checksum & 0xFF)
-        << ")\n";
+    out << "baseline: " << QString::number(mb / baseline, 'f', 1) << " MB/s (copy and checksum, "
+        << (checksum & 0xFF) << ")\n";
     out << "ratio write/baseline: " << QString::number(baseline / write, 'f', 4)
         << "  read/baseline: " << QString::number(baseline / read, 'f', 4) << '\n';
     return shown == kRows ? 0 : 1;

@@ -9,14 +9,12 @@
 // on success, 1 when the file cannot be read or written (one line on stderr), 2
 // for a usage error.
 #include "CliCommands.h"
-
 #include "store/Adtg.h"
 #include "store/RecordsetJson.h"
 #include "store/ZKError.h"
 
 #include <QFile>
 #include <QTextStream>
-
 #include <cstdio>
 
 using namespace Qt::StringLiterals;

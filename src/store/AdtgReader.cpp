@@ -3,11 +3,9 @@
 #include "store/AdtgReader.h"
 
 #include "store/Adtg.h"
-
 #include "store/ZKError.h"
 
 #include <QFile>
-
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -42,8 +40,9 @@ TInput ElementOf(TInput &in, quint8 token, const char *what)
     if (in.AtEnd())
         Malformed(u"the file ends before the %1"_s.arg(QLatin1String(what)), in.Offset());
     if (in.Peek() != token)
-        Malformed(u"token %1 where the %2 (%3) belongs"_s.arg(uint(in.Peek()), 2, 16, QLatin1Char('0')).arg(QLatin1String(what)).arg(
-                      uint(token), 2, 16, QLatin1Char('0')),
+        Malformed(u"token %1 where the %2 (%3) belongs"_s.arg(uint(in.Peek()), 2, 16, QLatin1Char('0'))
+                      .arg(QLatin1String(what))
+                      .arg(uint(token), 2, 16, QLatin1Char('0')),
                   in.Offset());
     in.U8("token");
     const quint16 size = in.U16("element size");
@@ -235,7 +234,8 @@ TMetadata ReadMetadata(TInput &in)
         }
     }
     if (tables != counts.Tables || meta.Columns.size() != counts.Total)
-        Malformed(u"%1 table and %2 column descriptors where the result descriptor announces %3 and %4"_s.arg(tables)
+        Malformed(u"%1 table and %2 column descriptors where the result descriptor announces %3 and %4"_s
+                      .arg(tables)
                       .arg(meta.Columns.size())
                       .arg(counts.Tables)
                       .arg(counts.Total),
@@ -246,14 +246,17 @@ TMetadata ReadMetadata(TInput &in)
     for (int i = 0; i < meta.Columns.size(); ++i) {
         const TColumnInfo &c = meta.Columns[i];
         if (c.Ordinal != i + 1)
-            Malformed(u"column ordinals that do not run from 1 to %1"_s.arg(meta.Columns.size()), in.Offset());
+            Malformed(u"column ordinals that do not run from 1 to %1"_s.arg(meta.Columns.size()),
+                      in.Offset());
         if (unicode && c.Field.Type == DBTYPE_STR)
-            throw EZKError(u"column \"%1\": STR data in a file marked unicode is not supported"_s.arg(c.Field.Name));
+            throw EZKError(
+                u"column \"%1\": STR data in a file marked unicode is not supported"_s.arg(c.Field.Name));
         visible += c.Field.Hidden ? 0 : 1;
     }
     if (visible != counts.Visible)
-        Malformed(u"%1 visible columns where the result descriptor announces %2"_s.arg(visible).arg(counts.Visible),
-                  in.Offset());
+        Malformed(
+            u"%1 visible columns where the result descriptor announces %2"_s.arg(visible).arg(counts.Visible),
+            in.Offset());
     // Key columns named by table descriptors count as KEYCOLUMN, as on the server.
     for (const auto &[ordinal, offset] : keys) {
         if (ordinal < 1 || ordinal > meta.Columns.size())

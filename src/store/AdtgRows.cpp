@@ -15,7 +15,6 @@
 // NULL without bytes, whatever the update bit says; neither bit leaves the column
 // untouched (a change keeps its original value, an insert shows NULL).
 #include "store/AdtgReader.h"
-
 #include "store/AdtgValues.h"
 #include "store/ZKError.h"
 
@@ -25,7 +24,14 @@ namespace Adtg {
 
 namespace {
 
-enum : quint8 { ChildRow0 = 0x80, ChildRow1 = 0x87, ChildRow2 = 0x8A, ChildRow3 = 0x8C, ChildRow4 = 0x8D };
+enum : quint8
+{
+    ChildRow0 = 0x80,
+    ChildRow1 = 0x87,
+    ChildRow2 = 0x8A,
+    ChildRow3 = 0x8C,
+    ChildRow4 = 0x8D
+};
 
 bool BitAt(const char *map, int i)
 {
@@ -35,7 +41,10 @@ bool BitAt(const char *map, int i)
 class TRowReader
 {
 public:
-    TRowReader(TInput &in, const TMetadata &meta, TAnsiCodec &ansi) : FIn(in), FMeta(meta), FAnsi(ansi)
+    TRowReader(TInput &in, const TMetadata &meta, TAnsiCodec &ansi)
+        : FIn(in)
+        , FMeta(meta)
+        , FAnsi(ansi)
     {
         for (const TColumnInfo &c : meta.Columns)
             FNullable += c.Field.IsNullable() ? 1 : 0;
@@ -61,9 +70,8 @@ public:
             try {
                 set.AddStoredRow(ReadRow(token, offset));
             } catch (const EZKError &e) {
-                throw e.WithPrefix(u"row %1%2: "_s.arg(rowNumber).arg(FColumn >= 0 ? u", column \"%1\""_s.arg(
-                                                                                         FMeta.Columns[FColumn].Field.Name)
-                                                                                   : QString()));
+                throw e.WithPrefix(u"row %1%2: "_s.arg(rowNumber).arg(
+                    FColumn >= 0 ? u", column \"%1\""_s.arg(FMeta.Columns[FColumn].Field.Name) : QString()));
             }
         }
     }
@@ -112,7 +120,8 @@ private:
         case ChildRow4:
             Hierarchical(u"the file holds rows of a child recordset"_s);
         default:
-            Malformed(u"unexpected token %1 where a row belongs"_s.arg(uint(token), 2, 16, QLatin1Char('0')), offset);
+            Malformed(u"unexpected token %1 where a row belongs"_s.arg(uint(token), 2, 16, QLatin1Char('0')),
+                      offset);
         }
         return {};
     }

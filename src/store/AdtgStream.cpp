@@ -26,7 +26,8 @@ void Hierarchical(const QString &detail)
 const char *TInput::Take(qsizetype n, const char *what)
 {
     if (n < 0 || n > FSize - FPos)
-        Malformed(u"%1 needs %2 bytes, %3 are left"_s.arg(QLatin1String(what)).arg(n).arg(FSize - FPos), Offset());
+        Malformed(u"%1 needs %2 bytes, %3 are left"_s.arg(QLatin1String(what)).arg(n).arg(FSize - FPos),
+                  Offset());
     const char *p = FData + FPos;
     FPos += n;
     return p;
@@ -51,8 +52,8 @@ QUuid TInput::Guid(const char *what)
 {
     // First three groups little-endian, the last eight bytes as they stand.
     const uchar *p = reinterpret_cast<const uchar *>(Take(16, what));
-    return QUuid(qFromLittleEndian<quint32>(p), qFromLittleEndian<quint16>(p + 4), qFromLittleEndian<quint16>(p + 6),
-                 p[8], p[9], p[10], p[11], p[12], p[13], p[14], p[15]);
+    return QUuid(qFromLittleEndian<quint32>(p), qFromLittleEndian<quint16>(p + 4),
+                 qFromLittleEndian<quint16>(p + 6), p[8], p[9], p[10], p[11], p[12], p[13], p[14], p[15]);
 }
 
 QString TInput::LpStr(const char *what)
@@ -76,7 +77,8 @@ TInput TInput::Element(qsizetype size, const char *what)
 void TInput::ExpectEnd(const char *what) const
 {
     if (!AtEnd())
-        Malformed(u"%1 has %2 bytes more than its fields"_s.arg(QLatin1String(what)).arg(Remaining()), Offset());
+        Malformed(u"%1 has %2 bytes more than its fields"_s.arg(QLatin1String(what)).arg(Remaining()),
+                  Offset());
 }
 
 void TOutput::U16(quint16 v)
@@ -156,7 +158,9 @@ TValueLayout TValueLayout::Of(const TRecordField &field)
     return layout;
 }
 
-TAnsiCodec::TAnsiCodec(const QByteArray &codePage) : FCodePage(codePage) {}
+TAnsiCodec::TAnsiCodec(const QByteArray &codePage)
+    : FCodePage(codePage)
+{}
 
 QString TAnsiCodec::Decode(const char *data, qsizetype size, qsizetype offset)
 {

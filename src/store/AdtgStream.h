@@ -11,28 +11,29 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QUuid>
-
 #include <optional>
 
 namespace Adtg {
 
 // Element tokens of a TableGram.
-enum : quint8 {
+enum : quint8
+{
     TokHeader = 0x01,
     TokHandlerOptions = 0x02,
     TokResultDescriptor = 0x03,
     TokTableDescriptor = 0x05,
     TokColumnDescriptor = 0x06,
-    TokRow = 0x07,         // original row: unchanged, or first half of a change or delete
-    TokChange = 0x0A,      // follows its 07 row: update maps and new values
-    TokDelete = 0x0C,      // follows its 07 row
-    TokInsert = 0x0D,      // update maps and values
-    TokDone = 0x0F,        // last byte of the file
-    TokContext = 0x10,     // recordset context: property sets
+    TokRow = 0x07,     // original row: unchanged, or first half of a change or delete
+    TokChange = 0x0A,  // follows its 07 row: update maps and new values
+    TokDelete = 0x0C,  // follows its 07 row
+    TokInsert = 0x0D,  // update maps and values
+    TokDone = 0x0F,    // last byte of the file
+    TokContext = 0x10, // recordset context: property sets
 };
 
 // Bits of the 3-byte presence map of a column descriptor (a big-endian number).
-enum : quint32 {
+enum : quint32
+{
     HasFriendlyName = 0x800000,
     HasBaseTableOrdinal = 0x400000,
     HasBaseColumnOrdinal = 0x200000,
@@ -52,10 +53,10 @@ enum : quint32 {
     HasCalculationInfo = 0x000004,
 };
 
-extern const QUuid kHandlerGuid;       // {3FF292B6-B204-11CF-8D23-00AA005FFE58}
-extern const QUuid kResultGuid;        // {F663ADD2-EB02-11CF-B0E3-00AA003F000F}
-extern const QUuid kPropSetAdc;        // {B68E3CC1-6DEB-11D0-8DF6-00AA005FFE58}
-extern const QUuid kPropSetRowset;     // {C8B522BE-5CF3-11CE-ADE5-00AA0044773D}
+extern const QUuid kHandlerGuid;   // {3FF292B6-B204-11CF-8D23-00AA005FFE58}
+extern const QUuid kResultGuid;    // {F663ADD2-EB02-11CF-B0E3-00AA003F000F}
+extern const QUuid kPropSetAdc;    // {B68E3CC1-6DEB-11D0-8DF6-00AA005FFE58}
+extern const QUuid kPropSetRowset; // {C8B522BE-5CF3-11CE-ADE5-00AA0044773D}
 
 // Errors of the reader. Each names what was read and where.
 [[noreturn]] void Malformed(const QString &detail, qsizetype offset);
@@ -67,9 +68,10 @@ class TInput
 {
 public:
     TInput(const char *data, qsizetype size, qsizetype baseOffset = 0)
-        : FData(data), FSize(size), FBase(baseOffset)
-    {
-    }
+        : FData(data)
+        , FSize(size)
+        , FBase(baseOffset)
+    {}
     qsizetype Offset() const { return FBase + FPos; }
     qsizetype Remaining() const { return FSize - FPos; }
     bool AtEnd() const { return FPos >= FSize; }
@@ -120,7 +122,13 @@ public:
 // equals the capacity.
 struct TValueLayout
 {
-    enum TFraming { NoData, FixedSize, Prefix1, Prefix4 };
+    enum TFraming
+    {
+        NoData,
+        FixedSize,
+        Prefix1,
+        Prefix4
+    };
     TFraming Framing = NoData;
     qint64 Size = 0;      // FixedSize: the bytes
     qint64 Capacity = -1; // text and binary: the bytes at most, -1 for none

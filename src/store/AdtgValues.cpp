@@ -20,7 +20,6 @@
 #include "store/ZKError.h"
 
 #include <QtEndian>
-
 #include <bit>
 #include <limits>
 
@@ -176,12 +175,14 @@ TDbValue ReadValue(TInput &in, const TRecordField &field, const TValueLayout &la
     case TValueLayout::Prefix4:
         length = in.U32("length prefix");
         if (layout.Padded && length != layout.Capacity)
-            Malformed(u"a fixed-length value of %1 bytes in a column of %2"_s.arg(length).arg(layout.Capacity),
-                      in.Offset());
+            Malformed(
+                u"a fixed-length value of %1 bytes in a column of %2"_s.arg(length).arg(layout.Capacity),
+                in.Offset());
         break;
     }
     if (layout.Capacity >= 0 && length > layout.Capacity)
-        Malformed(u"a value of %1 bytes in a column of at most %2"_s.arg(length).arg(layout.Capacity), in.Offset());
+        Malformed(u"a value of %1 bytes in a column of at most %2"_s.arg(length).arg(layout.Capacity),
+                  in.Offset());
     return ReadVariable(in, field.Type, qsizetype(length), ansi);
 }
 
@@ -208,7 +209,9 @@ const TDbValue &Native(const TDbValue &v, quint16 type, TDbValue &scratch)
         if (const qint64 *i = v.Get<qint64>()) {
             const int bytes = DbTypeFixedSize(type);
             const bool isUnsigned = type == DBTYPE_UI1 || type == DBTYPE_UI2 || type == DBTYPE_UI4;
-            const qint64 min = isUnsigned ? 0 : (bytes == 8 ? std::numeric_limits<qint64>::min() : -(qint64(1) << (8 * bytes - 1)));
+            const qint64 min = isUnsigned ? 0
+                                          : (bytes == 8 ? std::numeric_limits<qint64>::min()
+                                                        : -(qint64(1) << (8 * bytes - 1)));
             const qint64 max = bytes == 8 ? std::numeric_limits<qint64>::max()
                                           : (qint64(1) << (8 * bytes - (isUnsigned ? 0 : 1))) - 1;
             if (*i < min || *i > max)
@@ -216,22 +219,50 @@ const TDbValue &Native(const TDbValue &v, quint16 type, TDbValue &scratch)
             native = true;
         }
         break;
-    case DBTYPE_UI8: native = v.Get<quint64>(); break;
-    case DBTYPE_R4: native = v.Get<float>(); break;
-    case DBTYPE_R8: native = v.Get<double>(); break;
-    case DBTYPE_CY: native = v.Get<TDbCurrency>(); break;
-    case DBTYPE_DATE: native = v.Get<TOleDate>(); break;
-    case DBTYPE_BOOL: native = v.Get<bool>(); break;
+    case DBTYPE_UI8:
+        native = v.Get<quint64>();
+        break;
+    case DBTYPE_R4:
+        native = v.Get<float>();
+        break;
+    case DBTYPE_R8:
+        native = v.Get<double>();
+        break;
+    case DBTYPE_CY:
+        native = v.Get<TDbCurrency>();
+        break;
+    case DBTYPE_DATE:
+        native = v.Get<TOleDate>();
+        break;
+    case DBTYPE_BOOL:
+        native = v.Get<bool>();
+        break;
     case DBTYPE_DECIMAL:
     case DBTYPE_NUMERIC:
-    case DBTYPE_VARNUMERIC: native = v.Get<TDbDecimal>(); break;
-    case DBTYPE_GUID: native = v.Get<QUuid>(); break;
-    case DBTYPE_DBDATE: native = v.Get<TDbDate>(); break;
-    case DBTYPE_DBTIME: native = v.Get<TDbTime>(); break;
-    case DBTYPE_DBTIMESTAMP: native = v.Get<TDbTimeStamp>(); break;
-    case DBTYPE_FILETIME: native = v.Get<TFileTime>(); break;
-    case DBTYPE_BYTES: native = v.Get<QByteArray>(); break;
-    default: native = v.Get<QString>(); break;
+    case DBTYPE_VARNUMERIC:
+        native = v.Get<TDbDecimal>();
+        break;
+    case DBTYPE_GUID:
+        native = v.Get<QUuid>();
+        break;
+    case DBTYPE_DBDATE:
+        native = v.Get<TDbDate>();
+        break;
+    case DBTYPE_DBTIME:
+        native = v.Get<TDbTime>();
+        break;
+    case DBTYPE_DBTIMESTAMP:
+        native = v.Get<TDbTimeStamp>();
+        break;
+    case DBTYPE_FILETIME:
+        native = v.Get<TFileTime>();
+        break;
+    case DBTYPE_BYTES:
+        native = v.Get<QByteArray>();
+        break;
+    default:
+        native = v.Get<QString>();
+        break;
     }
     if (native)
         return v;
@@ -382,8 +413,9 @@ void WriteValue(TOutput &out, const TRecordField &field, const TValueLayout &lay
     }
     QByteArray bytes = Payload(field, v, ansi);
     if (layout.Capacity >= 0 && bytes.size() > layout.Capacity)
-        throw EZKError(u"a value of %1 bytes is too long for field %2 (at most %3 bytes)"_s.arg(bytes.size()).arg(
-            field.Name).arg(layout.Capacity));
+        throw EZKError(u"a value of %1 bytes is too long for field %2 (at most %3 bytes)"_s.arg(bytes.size())
+                           .arg(field.Name)
+                           .arg(layout.Capacity));
     if (layout.Padded && bytes.size() < layout.Capacity) {
         // Fixed text is padded with spaces, fixed binary with zeros.
         const qsizetype missing = layout.Capacity - bytes.size();

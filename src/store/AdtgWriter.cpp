@@ -18,7 +18,12 @@ namespace {
 struct TProperty
 {
     quint32 Id;
-    enum { Long, Bool, Text } Kind;
+    enum
+    {
+        Long,
+        Bool,
+        Text
+    } Kind;
     qint32 Value;
 };
 
@@ -111,7 +116,7 @@ void WriteColumnDescriptor(TOutput &out, const TRecordField &f, int ordinal)
     out.U32(f.Precision);
     out.U32(quint32(f.Scale));
     out.U32(f.Flags);
-    out.U16(0);                      // IsAutoIncrement
+    out.U16(0);                     // IsAutoIncrement
     out.U16(f.Hidden ? 0 : 0xFFFF); // IsVisible
     out.EndElement(e);
 }
@@ -119,7 +124,10 @@ void WriteColumnDescriptor(TOutput &out, const TRecordField &f, int ordinal)
 class TRowWriter
 {
 public:
-    TRowWriter(TOutput &out, const TRecordset &set, TAnsiCodec &ansi) : FOut(out), FSet(set), FAnsi(ansi)
+    TRowWriter(TOutput &out, const TRecordset &set, TAnsiCodec &ansi)
+        : FOut(out)
+        , FSet(set)
+        , FAnsi(ansi)
     {
         for (const TRecordField &f : set.Columns())
             FLayouts.append(TValueLayout::Of(f));

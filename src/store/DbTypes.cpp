@@ -52,8 +52,8 @@ bool IsSupportedDbType(quint16 type)
 
 bool IsVariableDbType(quint16 type)
 {
-    return type == DBTYPE_BYTES || type == DBTYPE_STR || type == DBTYPE_WSTR || type == DBTYPE_BSTR
-           || type == DBTYPE_VARNUMERIC;
+    return type == DBTYPE_BYTES || type == DBTYPE_STR || type == DBTYPE_WSTR || type == DBTYPE_BSTR ||
+           type == DBTYPE_VARNUMERIC;
 }
 
 int DbTypeUnitBytes(quint16 type)
@@ -90,18 +90,40 @@ QString DbTypeName(quint16 type)
         quint16 type;
         const char *name;
     } names[] = {
-        {DBTYPE_EMPTY, "EMPTY"},     {DBTYPE_NULL, "NULL"},         {DBTYPE_I2, "I2"},
-        {DBTYPE_I4, "I4"},           {DBTYPE_R4, "R4"},             {DBTYPE_R8, "R8"},
-        {DBTYPE_CY, "CY"},           {DBTYPE_DATE, "DATE"},         {DBTYPE_BSTR, "BSTR"},
-        {DBTYPE_IDISPATCH, "IDISPATCH"}, {DBTYPE_ERROR, "ERROR"},   {DBTYPE_BOOL, "BOOL"},
-        {DBTYPE_VARIANT, "VARIANT"}, {DBTYPE_IUNKNOWN, "IUNKNOWN"}, {DBTYPE_DECIMAL, "DECIMAL"},
-        {DBTYPE_I1, "I1"},           {DBTYPE_UI1, "UI1"},           {DBTYPE_UI2, "UI2"},
-        {DBTYPE_UI4, "UI4"},         {DBTYPE_I8, "I8"},             {DBTYPE_UI8, "UI8"},
-        {DBTYPE_FILETIME, "FILETIME"}, {DBTYPE_GUID, "GUID"},       {DBTYPE_BYTES, "BYTES"},
-        {DBTYPE_STR, "STR"},         {DBTYPE_WSTR, "WSTR"},         {DBTYPE_NUMERIC, "NUMERIC"},
-        {DBTYPE_UDT, "UDT"},         {DBTYPE_DBDATE, "DBDATE"},     {DBTYPE_DBTIME, "DBTIME"},
-        {DBTYPE_DBTIMESTAMP, "DBTIMESTAMP"}, {DBTYPE_HCHAPTER, "HCHAPTER"},
-        {DBTYPE_PROPVARIANT, "PROPVARIANT"}, {DBTYPE_VARNUMERIC, "VARNUMERIC"},
+        {DBTYPE_EMPTY, "EMPTY"},
+        {DBTYPE_NULL, "NULL"},
+        {DBTYPE_I2, "I2"},
+        {DBTYPE_I4, "I4"},
+        {DBTYPE_R4, "R4"},
+        {DBTYPE_R8, "R8"},
+        {DBTYPE_CY, "CY"},
+        {DBTYPE_DATE, "DATE"},
+        {DBTYPE_BSTR, "BSTR"},
+        {DBTYPE_IDISPATCH, "IDISPATCH"},
+        {DBTYPE_ERROR, "ERROR"},
+        {DBTYPE_BOOL, "BOOL"},
+        {DBTYPE_VARIANT, "VARIANT"},
+        {DBTYPE_IUNKNOWN, "IUNKNOWN"},
+        {DBTYPE_DECIMAL, "DECIMAL"},
+        {DBTYPE_I1, "I1"},
+        {DBTYPE_UI1, "UI1"},
+        {DBTYPE_UI2, "UI2"},
+        {DBTYPE_UI4, "UI4"},
+        {DBTYPE_I8, "I8"},
+        {DBTYPE_UI8, "UI8"},
+        {DBTYPE_FILETIME, "FILETIME"},
+        {DBTYPE_GUID, "GUID"},
+        {DBTYPE_BYTES, "BYTES"},
+        {DBTYPE_STR, "STR"},
+        {DBTYPE_WSTR, "WSTR"},
+        {DBTYPE_NUMERIC, "NUMERIC"},
+        {DBTYPE_UDT, "UDT"},
+        {DBTYPE_DBDATE, "DBDATE"},
+        {DBTYPE_DBTIME, "DBTIME"},
+        {DBTYPE_DBTIMESTAMP, "DBTIMESTAMP"},
+        {DBTYPE_HCHAPTER, "HCHAPTER"},
+        {DBTYPE_PROPVARIANT, "PROPVARIANT"},
+        {DBTYPE_VARNUMERIC, "VARNUMERIC"},
     };
     for (const auto &n : names) {
         if (n.type == type)

@@ -3,7 +3,6 @@
 #include "store/ZKError.h"
 
 #include <QDateTime>
-
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -88,8 +87,9 @@ bool ParseDouble(const QString &text, double &out)
         out = std::numeric_limits<double>::quiet_NaN();
         return true;
     }
-    if (t.compare(u"Infinity"_s, Qt::CaseInsensitive) == 0 || t.compare(u"inf"_s, Qt::CaseInsensitive) == 0
-        || t.compare(u"-Infinity"_s, Qt::CaseInsensitive) == 0 || t.compare(u"-inf"_s, Qt::CaseInsensitive) == 0) {
+    if (t.compare(u"Infinity"_s, Qt::CaseInsensitive) == 0 || t.compare(u"inf"_s, Qt::CaseInsensitive) == 0 ||
+        t.compare(u"-Infinity"_s, Qt::CaseInsensitive) == 0 ||
+        t.compare(u"-inf"_s, Qt::CaseInsensitive) == 0) {
         out = t.startsWith(u'-') ? -HUGE_VAL : HUGE_VAL;
         return true;
     }
@@ -124,7 +124,8 @@ std::optional<TDbDecimal> ExactNumber(const TDbValue &v)
     if (const quint64 *u = v.Get<quint64>())
         return DecimalFrom(*u, false, 0);
     if (const TDbCurrency *c = v.Get<TDbCurrency>())
-        return DecimalFrom(c->Units < 0 ? TUInt128(-(c->Units + 1)) + 1 : TUInt128(c->Units), c->Units < 0, 4);
+        return DecimalFrom(c->Units < 0 ? TUInt128(-(c->Units + 1)) + 1 : TUInt128(c->Units), c->Units < 0,
+                           4);
     if (const TDbDecimal *d = v.Get<TDbDecimal>())
         return *d;
     double f = 0;
@@ -262,15 +263,20 @@ bool DateParts(const TDbValue &v, TDbTimeStamp &ts, bool &hasDate)
     unsigned m, d;
     DbText::CivilFromDays(days, y, m, d);
     const qint64 seconds = ticks / 10000000;
-    ts = TDbTimeStamp{qint16(y), quint16(m), quint16(d), quint16(seconds / 3600), quint16(seconds / 60 % 60),
-                      quint16(seconds % 60), quint32(ticks % 10000000 * 100)};
+    ts = TDbTimeStamp{qint16(y),
+                      quint16(m),
+                      quint16(d),
+                      quint16(seconds / 3600),
+                      quint16(seconds / 60 % 60),
+                      quint16(seconds % 60),
+                      quint32(ticks % 10000000 * 100)};
     return true;
 }
 
 bool IsCalendarDate(const TDbTimeStamp &ts)
 {
-    if (ts.Month < 1 || ts.Month > 12 || ts.Day < 1 || ts.Hour > 23 || ts.Minute > 59 || ts.Second > 59
-        || ts.Fraction > 999999999)
+    if (ts.Month < 1 || ts.Month > 12 || ts.Day < 1 || ts.Hour > 23 || ts.Minute > 59 || ts.Second > 59 ||
+        ts.Fraction > 999999999)
         return false;
     qint64 y;
     unsigned m, d;
@@ -344,52 +350,55 @@ bool TDbValue::operator==(const TDbValue &other) const
 
 QString TDbValue::AsString() const
 {
-    return std::visit(
-        TOverloaded{
-            [](std::monostate) { return QString(); },
-            [](bool b) { return b ? u"True"_s : u"False"_s; },
-            [](qint64 i) { return QString::number(i); },
-            [](quint64 u) { return QString::number(u); },
-            [](float f) { return std::isfinite(f) ? DbText::FloatText(f, true) : TDbValue(double(f)).AsString(); },
-            [](double d) {
-                if (std::isnan(d))
-                    return u"NaN"_s;
-                if (std::isinf(d))
-                    return d < 0 ? u"-Infinity"_s : u"Infinity"_s;
-                return DbText::FloatText(d, true);
-            },
-            [](TDbCurrency c) { return ExactNumber(TDbValue(c))->ToString(); },
-            [](TOleDate o) {
-                const QString s = DbText::OleDateText(o.Days);
-                return s.isEmpty() ? TDbValue(o.Days).AsString() : s;
-            },
-            [](const TDbDecimal &d) { return d.ToString(); },
-            [](TDbDate d) { return DbText::DateText(d); },
-            [](TDbTime t) { return DbText::TimeText(t); },
-            [](const TDbTimeStamp &ts) { return DbText::TimeStampText(ts); },
-            [](TFileTime f) { return DbText::FileTimeText(f.Ticks); },
-            [](const QUuid &g) { return g.toString(QUuid::WithBraces).toUpper(); },
-            [](const QByteArray &b) {
-                // A binary code column holds its code as UTF-16LE text.
-                QString s;
-                for (qsizetype i = 0; i + 1 < b.size(); i += 2) {
-                    const char16_t unit = char16_t(uchar(b[i]) | (uchar(b[i + 1]) << 8));
-                    if (unit == 0)
-                        break;
-                    s += QChar(unit);
-                }
-                return s;
-            },
-            [](const QString &s) { return s; },
-        },
-        FData);
+    return std::visit(TOverloaded{
+                          [](std::monostate) { return QString(); },
+                          [](bool b) { return b ? u"True"_s : u"False"_s; },
+                          [](qint64 i) { return QString::number(i); },
+                          [](quint64 u) { return QString::number(u); },
+                          [](float f) {
+                              return std::isfinite(f) ? DbText::FloatText(f, true)
+                                                      : TDbValue(double(f)).AsString();
+                          },
+                          [](double d) {
+                              if (std::isnan(d))
+                                  return u"NaN"_s;
+                              if (std::isinf(d))
+                                  return d < 0 ? u"-Infinity"_s : u"Infinity"_s;
+                              return DbText::FloatText(d, true);
+                          },
+                          [](TDbCurrency c) { return ExactNumber(TDbValue(c))->ToString(); },
+                          [](TOleDate o) {
+                              const QString s = DbText::OleDateText(o.Days);
+                              return s.isEmpty() ? TDbValue(o.Days).AsString() : s;
+                          },
+                          [](const TDbDecimal &d) { return d.ToString(); },
+                          [](TDbDate d) { return DbText::DateText(d); },
+                          [](TDbTime t) { return DbText::TimeText(t); },
+                          [](const TDbTimeStamp &ts) { return DbText::TimeStampText(ts); },
+                          [](TFileTime f) { return DbText::FileTimeText(f.Ticks); },
+                          [](const QUuid &g) { return g.toString(QUuid::WithBraces).toUpper(); },
+                          [](const QByteArray &b) {
+                              // A binary code column holds its code as UTF-16LE text.
+                              QString s;
+                              for (qsizetype i = 0; i + 1 < b.size(); i += 2) {
+                                  const char16_t unit = char16_t(uchar(b[i]) | (uchar(b[i + 1]) << 8));
+                                  if (unit == 0)
+                                      break;
+                                  s += QChar(unit);
+                              }
+                              return s;
+                          },
+                          [](const QString &s) { return s; },
+                      },
+                      FData);
 }
 
 qint64 TDbValue::AsInteger() const
 {
     if (IsNull())
         return 0;
-    return *ToInteger(*this, DBTYPE_I8, std::numeric_limits<qint64>::min(), quint64(std::numeric_limits<qint64>::max()))
+    return *ToInteger(*this, DBTYPE_I8, std::numeric_limits<qint64>::min(),
+                      quint64(std::numeric_limits<qint64>::max()))
                 .Get<qint64>();
 }
 
@@ -417,22 +426,36 @@ TDbValue TDbValue::ConvertTo(quint16 type) const
     // and decimals still pass their range checks below).
     const bool native = [&] {
         switch (type) {
-        case DBTYPE_BOOL: return Get<bool>() != nullptr;
-        case DBTYPE_UI8: return Get<quint64>() != nullptr;
-        case DBTYPE_R4: return Get<float>() != nullptr;
-        case DBTYPE_R8: return Get<double>() != nullptr;
-        case DBTYPE_CY: return Get<TDbCurrency>() != nullptr;
-        case DBTYPE_DATE: return Get<TOleDate>() != nullptr;
-        case DBTYPE_DBDATE: return Get<TDbDate>() != nullptr;
-        case DBTYPE_DBTIME: return Get<TDbTime>() != nullptr;
-        case DBTYPE_DBTIMESTAMP: return Get<TDbTimeStamp>() != nullptr;
-        case DBTYPE_FILETIME: return Get<TFileTime>() != nullptr;
-        case DBTYPE_GUID: return Get<QUuid>() != nullptr;
-        case DBTYPE_BYTES: return Get<QByteArray>() != nullptr;
+        case DBTYPE_BOOL:
+            return Get<bool>() != nullptr;
+        case DBTYPE_UI8:
+            return Get<quint64>() != nullptr;
+        case DBTYPE_R4:
+            return Get<float>() != nullptr;
+        case DBTYPE_R8:
+            return Get<double>() != nullptr;
+        case DBTYPE_CY:
+            return Get<TDbCurrency>() != nullptr;
+        case DBTYPE_DATE:
+            return Get<TOleDate>() != nullptr;
+        case DBTYPE_DBDATE:
+            return Get<TDbDate>() != nullptr;
+        case DBTYPE_DBTIME:
+            return Get<TDbTime>() != nullptr;
+        case DBTYPE_DBTIMESTAMP:
+            return Get<TDbTimeStamp>() != nullptr;
+        case DBTYPE_FILETIME:
+            return Get<TFileTime>() != nullptr;
+        case DBTYPE_GUID:
+            return Get<QUuid>() != nullptr;
+        case DBTYPE_BYTES:
+            return Get<QByteArray>() != nullptr;
         case DBTYPE_STR:
         case DBTYPE_WSTR:
-        case DBTYPE_BSTR: return Get<QString>() != nullptr;
-        default: return false;
+        case DBTYPE_BSTR:
+            return Get<QString>() != nullptr;
+        default:
+            return false;
         }
     }();
     if (native)
@@ -514,35 +537,36 @@ TDbValue TDbValue::ConvertTo(quint16 type) const
 
 QVariant TDbValue::ToVariant() const
 {
-    return std::visit(TOverloaded{
-                          [](std::monostate) { return QVariant(); },
-                          [](bool b) { return QVariant(b); },
-                          [](qint64 i) { return QVariant(i); },
-                          [](quint64 u) { return QVariant(u); },
-                          [](float f) { return QVariant(f); },
-                          [](double d) { return QVariant(d); },
-                          [](TDbCurrency c) { return QVariant(double(c.Units) / 10000.0); },
-                          [](TOleDate o) {
-                              TDbTimeStamp ts;
-                              bool hasDate;
-                              if (!DateParts(TDbValue(o), ts, hasDate))
-                                  return QVariant(o.Days);
-                              return QVariant(QDateTime(QDate(ts.Year, ts.Month, ts.Day),
-                                                        QTime(ts.Hour, ts.Minute, ts.Second, ts.Fraction / 1000000)));
-                          },
-                          [](const TDbDecimal &d) { return QVariant(d.ToDouble()); },
-                          [](TDbDate d) { return QVariant(QDate(d.Year, d.Month, d.Day)); },
-                          [](TDbTime t) { return QVariant(QTime(t.Hour, t.Minute, t.Second)); },
-                          [](const TDbTimeStamp &ts) {
-                              return QVariant(QDateTime(QDate(ts.Year, ts.Month, ts.Day),
-                                                        QTime(ts.Hour, ts.Minute, ts.Second, ts.Fraction / 1000000)));
-                          },
-                          [](TFileTime f) { return QVariant(TDbValue(f).AsString()); },
-                          [](const QUuid &g) { return QVariant(g); },
-                          [](const QByteArray &b) { return QVariant(b); },
-                          [](const QString &s) { return QVariant(s); },
-                      },
-                      FData);
+    return std::visit(
+        TOverloaded{
+            [](std::monostate) { return QVariant(); },
+            [](bool b) { return QVariant(b); },
+            [](qint64 i) { return QVariant(i); },
+            [](quint64 u) { return QVariant(u); },
+            [](float f) { return QVariant(f); },
+            [](double d) { return QVariant(d); },
+            [](TDbCurrency c) { return QVariant(double(c.Units) / 10000.0); },
+            [](TOleDate o) {
+                TDbTimeStamp ts;
+                bool hasDate;
+                if (!DateParts(TDbValue(o), ts, hasDate))
+                    return QVariant(o.Days);
+                return QVariant(QDateTime(QDate(ts.Year, ts.Month, ts.Day),
+                                          QTime(ts.Hour, ts.Minute, ts.Second, ts.Fraction / 1000000)));
+            },
+            [](const TDbDecimal &d) { return QVariant(d.ToDouble()); },
+            [](TDbDate d) { return QVariant(QDate(d.Year, d.Month, d.Day)); },
+            [](TDbTime t) { return QVariant(QTime(t.Hour, t.Minute, t.Second)); },
+            [](const TDbTimeStamp &ts) {
+                return QVariant(QDateTime(QDate(ts.Year, ts.Month, ts.Day),
+                                          QTime(ts.Hour, ts.Minute, ts.Second, ts.Fraction / 1000000)));
+            },
+            [](TFileTime f) { return QVariant(TDbValue(f).AsString()); },
+            [](const QUuid &g) { return QVariant(g); },
+            [](const QByteArray &b) { return QVariant(b); },
+            [](const QString &s) { return QVariant(s); },
+        },
+        FData);
 }
 
 TDbValue TDbValue::FromVariant(const QVariant &v)
@@ -584,8 +608,9 @@ TDbValue TDbValue::FromVariant(const QVariant &v)
         const QDateTime dt = v.toDateTime();
         const QDate d = dt.date();
         const QTime t = dt.time();
-        return TDbTimeStamp{qint16(d.year()), quint16(d.month()), quint16(d.day()), quint16(t.hour()),
-                            quint16(t.minute()), quint16(t.second()), quint32(t.msec()) * 1000000};
+        return TDbTimeStamp{qint16(d.year()),           quint16(d.month()),  quint16(d.day()),
+                            quint16(t.hour()),          quint16(t.minute()), quint16(t.second()),
+                            quint32(t.msec()) * 1000000};
     }
     default:
         return v.toString();

@@ -6,7 +6,6 @@
 #include <QString>
 #include <QUuid>
 #include <QVariant>
-
 #include <optional>
 #include <variant>
 
@@ -49,8 +48,8 @@ struct TOleDate
 
 struct TDbDecimal
 {
-    quint64 Hi = 0; // magnitude, upper 64 bits
-    quint64 Lo = 0; // magnitude, lower 64 bits
+    quint64 Hi = 0;       // magnitude, upper 64 bits
+    quint64 Lo = 0;       // magnitude, lower 64 bits
     qint16 Scale = 0;     // value = +/- magnitude / 10^Scale; negative only for VARNUMERIC
     quint8 Precision = 0; // the precision byte of NUMERIC and VARNUMERIC values, else 0
     bool Negative = false;
@@ -102,26 +101,59 @@ struct TFileTime
 class TDbValue
 {
 public:
-    using TData = std::variant<std::monostate, bool, qint64, quint64, float, double, TDbCurrency, TOleDate,
-                               TDbDecimal, TDbDate, TDbTime, TDbTimeStamp, TFileTime, QUuid, QByteArray, QString>;
+    using TData =
+        std::variant<std::monostate, bool, qint64, quint64, float, double, TDbCurrency, TOleDate, TDbDecimal,
+                     TDbDate, TDbTime, TDbTimeStamp, TFileTime, QUuid, QByteArray, QString>;
 
     TDbValue() = default; // NULL
-    TDbValue(bool v) : FData(v) {}
-    TDbValue(int v) : FData(qint64(v)) {}
-    TDbValue(qint64 v) : FData(v) {}
-    TDbValue(quint64 v) : FData(v) {}
-    TDbValue(float v) : FData(v) {}
-    TDbValue(double v) : FData(v) {}
-    TDbValue(TDbCurrency v) : FData(v) {}
-    TDbValue(TOleDate v) : FData(v) {}
-    TDbValue(const TDbDecimal &v) : FData(v) {}
-    TDbValue(TDbDate v) : FData(v) {}
-    TDbValue(TDbTime v) : FData(v) {}
-    TDbValue(const TDbTimeStamp &v) : FData(v) {}
-    TDbValue(TFileTime v) : FData(v) {}
-    TDbValue(const QUuid &v) : FData(v) {}
-    TDbValue(QByteArray v) : FData(std::move(v)) {}
-    TDbValue(QString v) : FData(std::move(v)) {}
+    TDbValue(bool v)
+        : FData(v)
+    {}
+    TDbValue(int v)
+        : FData(qint64(v))
+    {}
+    TDbValue(qint64 v)
+        : FData(v)
+    {}
+    TDbValue(quint64 v)
+        : FData(v)
+    {}
+    TDbValue(float v)
+        : FData(v)
+    {}
+    TDbValue(double v)
+        : FData(v)
+    {}
+    TDbValue(TDbCurrency v)
+        : FData(v)
+    {}
+    TDbValue(TOleDate v)
+        : FData(v)
+    {}
+    TDbValue(const TDbDecimal &v)
+        : FData(v)
+    {}
+    TDbValue(TDbDate v)
+        : FData(v)
+    {}
+    TDbValue(TDbTime v)
+        : FData(v)
+    {}
+    TDbValue(const TDbTimeStamp &v)
+        : FData(v)
+    {}
+    TDbValue(TFileTime v)
+        : FData(v)
+    {}
+    TDbValue(const QUuid &v)
+        : FData(v)
+    {}
+    TDbValue(QByteArray v)
+        : FData(std::move(v))
+    {}
+    TDbValue(QString v)
+        : FData(std::move(v))
+    {}
 
     bool IsNull() const { return std::holds_alternative<std::monostate>(FData); }
     const TData &Data() const { return FData; }

@@ -9,10 +9,10 @@ namespace {
 __extension__ typedef unsigned __int128 TUInt128;
 
 constexpr qint64 kTicksPerDay = 864000000000LL;    // 100 ns ticks
-constexpr qint64 kOleEpochFromUnix = -25569;        // 1899-12-30
-constexpr qint64 kFileTimeEpochFromUnix = -134774;  // 1601-01-01
-constexpr double kOleMinDays = -657434.0;           // 0100-01-01
-constexpr double kOleMaxDays = 2958466.0;           // 10000-01-01 (exclusive)
+constexpr qint64 kOleEpochFromUnix = -25569;       // 1899-12-30
+constexpr qint64 kFileTimeEpochFromUnix = -134774; // 1601-01-01
+constexpr double kOleMinDays = -657434.0;          // 0100-01-01
+constexpr double kOleMaxDays = 2958466.0;          // 10000-01-01 (exclusive)
 
 QString Pad(qint64 v, int width)
 {
@@ -235,8 +235,8 @@ QString TimeStampText(const TDbTimeStamp &ts)
 static bool ParseTimeAt(QStringView text, qsizetype &pos, TDbTime &t, quint32 &fraction)
 {
     qint64 h, mi, s;
-    if (!ReadNumber(text, pos, 5, h) || !Expect(text, pos, u':') || !ReadNumber(text, pos, 5, mi)
-        || !Expect(text, pos, u':') || !ReadNumber(text, pos, 5, s) || h > 65535 || mi > 65535 || s > 65535)
+    if (!ReadNumber(text, pos, 5, h) || !Expect(text, pos, u':') || !ReadNumber(text, pos, 5, mi) ||
+        !Expect(text, pos, u':') || !ReadNumber(text, pos, 5, s) || h > 65535 || mi > 65535 || s > 65535)
         return false;
     t = {quint16(h), quint16(mi), quint16(s)};
     fraction = 0;
@@ -264,8 +264,8 @@ bool ParseDateTime(QStringView text, TDbTimeStamp &out, bool &hasTime)
     qsizetype pos = 0;
     const bool negative = Expect(text, pos, u'-');
     qint64 y, m, d;
-    if (!ReadNumber(text, pos, 5, y) || !Expect(text, pos, u'-') || !ReadNumber(text, pos, 5, m)
-        || !Expect(text, pos, u'-') || !ReadNumber(text, pos, 5, d))
+    if (!ReadNumber(text, pos, 5, y) || !Expect(text, pos, u'-') || !ReadNumber(text, pos, 5, m) ||
+        !Expect(text, pos, u'-') || !ReadNumber(text, pos, 5, d))
         return false;
     if (negative)
         y = -y;

@@ -28,7 +28,8 @@ struct TRecordField
     bool IsKey() const { return Flags & DBCOLUMNFLAGS_KEYCOLUMN; }
     bool IsHidden() const { return Hidden; }
 
-    enum TOption {
+    enum TOption
+    {
         foNone = 0,
         foNullable = 1,
         foKey = 2,
@@ -40,8 +41,8 @@ struct TRecordField
     // ISLONG, KEYCOLUMN from the options. MaxLength is the type's size for
     // fixed-size types; for text and binary the given length, or DB_NO_MAXLENGTH
     // when it is 0. Precision and scale matter for DECIMAL and NUMERIC only.
-    static TRecordField Define(const QString &name, quint16 type, quint32 maxLength = 0, int options = foNullable,
-                               quint32 precision = 0, qint32 scale = 0);
+    static TRecordField Define(const QString &name, quint16 type, quint32 maxLength = 0,
+                               int options = foNullable, quint32 precision = 0, qint32 scale = 0);
 
     bool operator==(const TRecordField &) const = default;
 };

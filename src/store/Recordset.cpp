@@ -4,7 +4,6 @@
 #include "store/ZKError.h"
 
 #include <QRegularExpression>
-
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -30,7 +29,8 @@ TDbValue FitToColumn(const TDbValue &value, const TRecordField &field)
     if (copy.Scale >= 0 && field.Scale > copy.Scale && field.Scale <= maxScale) {
         const QString text = copy.ToString();
         const QString point = text.contains(u'.') ? QString() : u"."_s;
-        const auto scaled = TDbDecimal::Parse(QString(text + point + QString(field.Scale - copy.Scale, u'0')));
+        const auto scaled =
+            TDbDecimal::Parse(QString(text + point + QString(field.Scale - copy.Scale, u'0')));
         if (scaled && (field.Type != DBTYPE_DECIMAL || (scaled->Hi >> 32) == 0)) {
             const quint8 precision = copy.Precision;
             const bool negative = copy.Negative;
@@ -52,8 +52,9 @@ void CheckLength(const TDbValue &v, const TRecordField &field)
     else if (const QByteArray *b = v.Get<QByteArray>())
         length = b->size();
     if (length > qsizetype(field.MaxLength))
-        throw EZKError(u"value of %1 units is too long for field %2 (at most %3)"_s.arg(length).arg(field.Name).arg(
-            field.MaxLength));
+        throw EZKError(u"value of %1 units is too long for field %2 (at most %3)"_s.arg(length)
+                           .arg(field.Name)
+                           .arg(field.MaxLength));
 }
 
 } // namespace
@@ -101,12 +102,13 @@ void TFieldRef::SetValue(const TDbValue &value) const
     FMutable->SetValue(FColumn, value);
 }
 
-TRecordset::TRecordset(QList<TRecordField> columns) : FColumns(std::move(columns))
+TRecordset::TRecordset(QList<TRecordField> columns)
+    : FColumns(std::move(columns))
 {
     for (int c = 0; c < FColumns.size(); ++c) {
         if (!IsSupportedDbType(FColumns[c].Type))
-            throw EZKError(u"field %1 has type %2, which a recordset cannot hold"_s.arg(FColumns[c].Name,
-                                                                                         DbTypeName(FColumns[c].Type)));
+            throw EZKError(u"field %1 has type %2, which a recordset cannot hold"_s.arg(
+                FColumns[c].Name, DbTypeName(FColumns[c].Type)));
         if (!FColumns[c].Hidden)
             FFieldColumns.append(c);
     }
@@ -370,8 +372,8 @@ struct TLocateKey
 {
     int Column = -1;
     TDbValue Wanted;
-    bool ByText = false;    // compare the texts exactly
-    bool Matchable = true;  // false when the value fits no value of the column
+    bool ByText = false;   // compare the texts exactly
+    bool Matchable = true; // false when the value fits no value of the column
 };
 
 QString Unquoted(const QString &text)
@@ -445,7 +447,8 @@ void TRecordset::RebuildView()
     if (!FSortKeys.isEmpty()) {
         std::stable_sort(FView.begin(), FView.end(), [this](int a, int b) {
             for (const auto &[column, descending] : FSortKeys) {
-                const int c = CompareDbValues(FRows[a].Values[column], FRows[b].Values[column], Qt::CaseInsensitive);
+                const int c =
+                    CompareDbValues(FRows[a].Values[column], FRows[b].Values[column], Qt::CaseInsensitive);
                 if (c != 0)
                     return descending ? c > 0 : c < 0;
             }

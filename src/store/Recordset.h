@@ -7,7 +7,6 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
-
 #include <memory>
 
 class TRecordset;
@@ -17,7 +16,8 @@ class TRecordsetFilter;
 // changes the file carries, and one built in memory records its own: a file
 // written from it carries them on (deleted rows as pending deletes, changed rows
 // with their original values, appended rows as inserts).
-enum class TRowStatus : quint8 {
+enum class TRowStatus : quint8
+{
     Unchanged, // a plain row
     Modified,  // changed: Original holds the values before, Changed the assigned columns
     Inserted,  // appended
@@ -34,13 +34,21 @@ struct TRecordRow
     bool operator==(const TRecordRow &) const = default;
 };
 
-enum class TRecordsetState { Browse, Edit, Insert };
+enum class TRecordsetState
+{
+    Browse,
+    Edit,
+    Insert
+};
 
 // A field of a recordset at its current row (or at the row being edited).
 class TConstFieldRef
 {
 public:
-    TConstFieldRef(const TRecordset *set, int column) : FSet(set), FColumn(column) {}
+    TConstFieldRef(const TRecordset *set, int column)
+        : FSet(set)
+        , FColumn(column)
+    {}
     int Column() const { return FColumn; }
     const TRecordField &Def() const;
     const QString &Name() const { return Def().Name; }
@@ -59,7 +67,10 @@ protected:
 class TFieldRef : public TConstFieldRef
 {
 public:
-    TFieldRef(TRecordset *set, int column) : TConstFieldRef(set, column), FMutable(set) {}
+    TFieldRef(TRecordset *set, int column)
+        : TConstFieldRef(set, column)
+        , FMutable(set)
+    {}
     // Assigns in the Edit or Insert state; the value is converted to the field's type.
     void SetValue(const TDbValue &value) const;
     void SetAsString(const QString &text) const { SetValue(TDbValue(text)); }
@@ -133,7 +144,10 @@ public:
     // (a doubled quote inside stands for one), as callers pass binary code values
     // quoted. Texts and bytes compare by their text, numbers by value.
     bool Locate(const QString &keyFields, const QVariantList &values);
-    bool Locate(const QString &keyFields, const QVariant &value) { return Locate(keyFields, QVariantList{value}); }
+    bool Locate(const QString &keyFields, const QVariant &value)
+    {
+        return Locate(keyFields, QVariantList{value});
+    }
 
     TRecordsetState State() const { return FState; }
     // Append starts a new row (all NULL) that Post adds at the end; Edit starts

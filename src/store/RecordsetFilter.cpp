@@ -14,7 +14,16 @@ int Order(const T &a, const T &b)
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
-enum class TClass { Null, Exact, Float, Date, Guid, Bytes, Text };
+enum class TClass
+{
+    Null,
+    Exact,
+    Float,
+    Date,
+    Guid,
+    Bytes,
+    Text
+};
 
 TClass ClassOf(const TDbValue &v)
 {
@@ -23,8 +32,9 @@ TClass ClassOf(const TDbValue &v)
             using T = std::decay_t<decltype(x)>;
             if constexpr (std::is_same_v<T, std::monostate>)
                 return TClass::Null;
-            else if constexpr (std::is_same_v<T, bool> || std::is_same_v<T, qint64> || std::is_same_v<T, quint64>
-                               || std::is_same_v<T, TDbCurrency> || std::is_same_v<T, TDbDecimal>)
+            else if constexpr (std::is_same_v<T, bool> || std::is_same_v<T, qint64> ||
+                               std::is_same_v<T, quint64> || std::is_same_v<T, TDbCurrency> ||
+                               std::is_same_v<T, TDbDecimal>)
                 return TClass::Exact;
             else if constexpr (std::is_same_v<T, float> || std::is_same_v<T, double>)
                 return TClass::Float;
@@ -122,7 +132,8 @@ int CompareDbValues(const TDbValue &a, const TDbValue &b, Qt::CaseSensitivity cs
     const TClass cb = ClassOf(b);
     if (ca == TClass::Null || cb == TClass::Null)
         return Order(cb == TClass::Null, ca == TClass::Null);
-    const bool numeric = (ca == TClass::Exact || ca == TClass::Float) && (cb == TClass::Exact || cb == TClass::Float);
+    const bool numeric =
+        (ca == TClass::Exact || ca == TClass::Float) && (cb == TClass::Exact || cb == TClass::Float);
     if (numeric && (ca == TClass::Float || cb == TClass::Float))
         return CompareFloat(a.AsFloat(), b.AsFloat());
     if (numeric)
@@ -147,11 +158,15 @@ namespace {
 class TFilterParser
 {
 public:
-    TFilterParser(const QString &text, const QList<TRecordField> &columns) : FText(text), FColumns(columns) {}
+    TFilterParser(const QString &text, const QList<TRecordField> &columns)
+        : FText(text)
+        , FColumns(columns)
+    {}
 
     [[noreturn]] void Fail(const QString &what) const
     {
-        throw EZKError(u"invalid filter expression \"%1\": %2 at position %3"_s.arg(FText, what).arg(FPos + 1));
+        throw EZKError(
+            u"invalid filter expression \"%1\": %2 at position %3"_s.arg(FText, what).arg(FPos + 1));
     }
 
     void SkipSpaces()
@@ -170,7 +185,8 @@ public:
     {
         SkipSpaces();
         const qsizetype end = FPos + word.size();
-        if (end > FText.size() || QStringView(FText).mid(FPos, word.size()).compare(word, Qt::CaseInsensitive) != 0)
+        if (end > FText.size() ||
+            QStringView(FText).mid(FPos, word.size()).compare(word, Qt::CaseInsensitive) != 0)
             return false;
         if (end < FText.size() && (FText[end].isLetterOrNumber() || FText[end] == u'_'))
             return false;
@@ -292,9 +308,10 @@ bool TRecordsetFilter::Matches(const QList<TDbValue> &values) const
                 all = false;
                 break;
             }
-            const bool equal = term.Literal.Get<QString>()
-                                   ? QString::compare(v.AsString(), *term.Literal.Get<QString>(), Qt::CaseInsensitive) == 0
-                                   : CompareDbValues(v, term.Literal, Qt::CaseSensitive) == 0;
+            const bool equal =
+                term.Literal.Get<QString>()
+                    ? QString::compare(v.AsString(), *term.Literal.Get<QString>(), Qt::CaseInsensitive) == 0
+                    : CompareDbValues(v, term.Literal, Qt::CaseSensitive) == 0;
             if (equal == term.NotEqual) {
                 all = false;
                 break;

@@ -3,7 +3,6 @@
 #include "store/ZKError.h"
 
 #include <QStringDecoder>
-
 #include <algorithm>
 #include <cmath>
 
@@ -88,8 +87,8 @@ QByteArray RecordsetToJson(const TRecordset &set)
             out += ',';
         out += "{\"name\":";
         AppendJsonString(out, f.Name);
-        out += ",\"type\":" + QByteArray::number(f.Type) + ",\"size\":" + QByteArray::number(f.MaxLength)
-               + ",\"flags\":" + QByteArray::number(f.Flags) + '}';
+        out += ",\"type\":" + QByteArray::number(f.Type) + ",\"size\":" + QByteArray::number(f.MaxLength) +
+               ",\"flags\":" + QByteArray::number(f.Flags) + '}';
     }
     out += "],\"rows\":[";
     bool firstRow = true;
@@ -115,7 +114,15 @@ namespace {
 // A parsed JSON value; numbers keep their text so that no digit is lost.
 struct TJson
 {
-    enum TKind { Null, Bool, Number, String, Array, Object } Kind = Null;
+    enum TKind
+    {
+        Null,
+        Bool,
+        Number,
+        String,
+        Array,
+        Object
+    } Kind = Null;
     bool Flag = false;
     QString Text;
     QList<TJson> Items;
@@ -149,8 +156,8 @@ private:
     }
     void SkipSpaces()
     {
-        while (FPos < FText.size() && (FText[FPos] == u' ' || FText[FPos] == u'\t' || FText[FPos] == u'\n'
-                                       || FText[FPos] == u'\r'))
+        while (FPos < FText.size() &&
+               (FText[FPos] == u' ' || FText[FPos] == u'\t' || FText[FPos] == u'\n' || FText[FPos] == u'\r'))
             ++FPos;
     }
     bool Eat(QChar c)
@@ -322,7 +329,8 @@ TRecordField FieldFromJson(const TJson &j, int index)
     if (j.Kind != TJson::Object)
         throw EZKError(where + u": an object expected"_s);
     for (const auto &member : j.Members) {
-        static const QStringList known = {u"name"_s, u"type"_s, u"size"_s, u"flags"_s, u"precision"_s, u"scale"_s};
+        static const QStringList known = {u"name"_s,  u"type"_s,      u"size"_s,
+                                          u"flags"_s, u"precision"_s, u"scale"_s};
         if (!known.contains(member.first))
             throw EZKError(u"%1: unknown key \"%2\""_s.arg(where, member.first));
     }
@@ -361,7 +369,8 @@ TDbValue ValueFromJson(const TJson &j, const TRecordField &f)
         if (f.Type == DBTYPE_BYTES) {
             const QByteArray hex = j.Text.toLatin1();
             static const QByteArray digits = "0123456789abcdefABCDEF";
-            if (hex.size() % 2 != 0 || !std::all_of(hex.begin(), hex.end(), [](char c) { return digits.contains(c); }))
+            if (hex.size() % 2 != 0 ||
+                !std::all_of(hex.begin(), hex.end(), [](char c) { return digits.contains(c); }))
                 throw EZKError(u"\"%1\" is not a hex string"_s.arg(j.Text));
             return QByteArray::fromHex(hex);
         }

@@ -114,8 +114,11 @@ QByteArray PublishersExample()
         const char *name;
         quint32 maxLength;
         quint32 flags;
-    } columns[] = {{"pub_id", 4, 0x8018}, {"pub_name", 40, 0x68}, {"city", 20, 0x68},
-                   {"state", 2, 0x78},    {"country", 30, 0x68}};
+    } columns[] = {{"pub_id", 4, 0x8018},
+                   {"pub_name", 40, 0x68},
+                   {"city", 20, 0x68},
+                   {"state", 2, 0x78},
+                   {"country", 30, 0x68}};
     quint16 ordinal = 1;
     for (const auto &c : columns) {
         const QString name = QString::fromLatin1(c.name);

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <initializer_list>
 
 // Builds recordset file bytes by hand, field by field, independently of the

@@ -1,13 +1,11 @@
 #include "AdtgBuilder.h"
 #include "TestSupport.h"
-
 #include "store/Adtg.h"
 #include "store/RecordsetJson.h"
 #include "store/ZKError.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
-
 #include <cmath>
 #include <limits>
 
@@ -20,7 +18,8 @@ namespace {
 
 QByteArray RealFile(const char *name)
 {
-    return zktest::readFile(zktest::dataPath(u"adtg-real/ivere27_tablegram_"_s + QLatin1String(name) + u".adtg"_s));
+    return zktest::readFile(
+        zktest::dataPath(u"adtg-real/ivere27_tablegram_"_s + QLatin1String(name) + u".adtg"_s));
 }
 
 TAdtgOptions CodePage(const char *name)
@@ -89,49 +88,56 @@ void TstAdtg::realFilesRead_data()
     QTest::addColumn<QByteArray>("json");
     QTest::newRow("types_basic: inserts of I4, BOOL, CY, R8, DATE")
         << QByteArray("types_basic") << QByteArray("GBK")
-        << QByteArray(R"({"fields":[{"name":"ID","type":3,"size":4,"flags":20},{"name":"FLAG","type":11,"size":2,"flags":20},)"
-                      R"({"name":"AMOUNT","type":6,"size":8,"flags":20},{"name":"RATIO","type":5,"size":8,"flags":20},)"
-                      R"({"name":"WHEN_AT","type":7,"size":8,"flags":20}],"rows":[[1,true,"1234.5600",3.14159,"2001-02-03 04:05:06"],)"
-                      R"([-2,false,"-7.8900",-0.25,"1999-12-31 23:59:58"]]})");
+        << QByteArray(
+               R"({"fields":[{"name":"ID","type":3,"size":4,"flags":20},{"name":"FLAG","type":11,"size":2,"flags":20},)"
+               R"({"name":"AMOUNT","type":6,"size":8,"flags":20},{"name":"RATIO","type":5,"size":8,"flags":20},)"
+               R"({"name":"WHEN_AT","type":7,"size":8,"flags":20}],"rows":[[1,true,"1234.5600",3.14159,"2001-02-03 04:05:06"],)"
+               R"([-2,false,"-7.8900",-0.25,"1999-12-31 23:59:58"]]})");
     QTest::newRow("nulls: NULL, empty string, zero")
         << QByteArray("nulls") << QByteArray("GBK")
-        << QByteArray(R"({"fields":[{"name":"ID","type":3,"size":4,"flags":20},{"name":"MAYBE_TEXT","type":130,"size":40,"flags":36},)"
-                      R"({"name":"MAYBE_INT","type":3,"size":4,"flags":52}],"rows":[[1,null,null],[2,"",0]]})");
+        << QByteArray(
+               R"({"fields":[{"name":"ID","type":3,"size":4,"flags":20},{"name":"MAYBE_TEXT","type":130,"size":40,"flags":36},)"
+               R"({"name":"MAYBE_INT","type":3,"size":4,"flags":52}],"rows":[[1,null,null],[2,"",0]]})");
     QTest::newRow("korean STR in code page 949")
         << QByteArray("strings_korean_ansi") << QByteArray("CP949")
-        << QByteArray(R"({"fields":[{"name":"ID","type":3,"size":4,"flags":20},{"name":"WORD","type":129,"size":80,"flags":36},)"
-                      R"({"name":"TAIL","type":129,"size":80,"flags":36}],"rows":[[1,"가","각"],[2,"한글","마지막"],[3,"홍길동","끝값"]]})");
+        << QByteArray(
+               R"({"fields":[{"name":"ID","type":3,"size":4,"flags":20},{"name":"WORD","type":129,"size":80,"flags":36},)"
+               R"({"name":"TAIL","type":129,"size":80,"flags":36}],"rows":[[1,"가","각"],[2,"한글","마지막"],[3,"홍길동","끝값"]]})");
     QTest::newRow("NUMERIC(28,10) extremes")
         << QByteArray("flat_Numeric_precision_scale_28_10") << QByteArray("GBK")
-        << QByteArray(R"({"fields":[{"name":"ID","type":3,"size":4,"flags":20},{"name":"VALUE_FIELD","type":131,"size":19,"flags":52}],)"
-                      R"("rows":[[1,"-999999999999999999.9999999999"],[2,"-1.0000000001"],[3,"0.0000000000"],)"
-                      R"([4,"1.0000000001"],[5,"999999999999999999.9999999999"],[6,null]]})");
+        << QByteArray(
+               R"({"fields":[{"name":"ID","type":3,"size":4,"flags":20},{"name":"VALUE_FIELD","type":131,"size":19,"flags":52}],)"
+               R"("rows":[[1,"-999999999999999999.9999999999"],[2,"-1.0000000001"],[3,"0.0000000000"],)"
+               R"([4,"1.0000000001"],[5,"999999999999999999.9999999999"],[6,null]]})");
     QTest::newRow("DBTIMESTAMP boundaries")
         << QByteArray("flat_DBTimeStamp_boundaries") << QByteArray("GBK")
-        << QByteArray(R"({"fields":[{"name":"ID","type":3,"size":4,"flags":20},{"name":"VALUE_FIELD","type":135,"size":16,"flags":52}],)"
-                      R"("rows":[[1,"1899-12-30 00:00:00"],[2,"1999-12-31 23:59:58"],[3,"2000-01-01 00:00:01"],)"
-                      R"([4,"2026-06-12 14:30:15"],[5,"2038-01-19 03:14:07"],[6,null]]})");
+        << QByteArray(
+               R"({"fields":[{"name":"ID","type":3,"size":4,"flags":20},{"name":"VALUE_FIELD","type":135,"size":16,"flags":52}],)"
+               R"("rows":[[1,"1899-12-30 00:00:00"],[2,"1999-12-31 23:59:58"],[3,"2000-01-01 00:00:01"],)"
+               R"([4,"2026-06-12 14:30:15"],[5,"2038-01-19 03:14:07"],[6,null]]})");
     QTest::newRow("built from XML: MAYBENULL only, DECIMAL tag word 0E 00")
         << QByteArray("doc_numeric_type_aliases") << QByteArray("GBK")
-        << QByteArray(R"({"fields":[{"name":"ID","type":3,"size":4,"flags":80},{"name":"FIXED_14_4","type":130,"size":4294967295,"flags":192},)"
-                      R"({"name":"CURRENCY_ALIAS","type":6,"size":8,"flags":80},{"name":"DECIMAL_ALIAS","type":14,"size":16,"flags":80},)"
-                      R"({"name":"NUMBER_DB_CURRENCY","type":6,"size":8,"flags":80},{"name":"NUMBER_DB_DECIMAL","type":14,"size":16,"flags":80},)"
-                      R"({"name":"NUMBER_DB_NUMERIC","type":131,"size":19,"flags":80}],)"
-                      R"("rows":[[1,"1000.1234","2000.5678","3000.25","4000.1250","5000.5","6000.7500"],[2,null,null,null,null,null,null]]})");
+        << QByteArray(
+               R"({"fields":[{"name":"ID","type":3,"size":4,"flags":80},{"name":"FIXED_14_4","type":130,"size":4294967295,"flags":192},)"
+               R"({"name":"CURRENCY_ALIAS","type":6,"size":8,"flags":80},{"name":"DECIMAL_ALIAS","type":14,"size":16,"flags":80},)"
+               R"({"name":"NUMBER_DB_CURRENCY","type":6,"size":8,"flags":80},{"name":"NUMBER_DB_DECIMAL","type":14,"size":16,"flags":80},)"
+               R"({"name":"NUMBER_DB_NUMERIC","type":131,"size":19,"flags":80}],)"
+               R"("rows":[[1,"1000.1234","2000.5678","3000.25","4000.1250","5000.5","6000.7500"],[2,null,null,null,null,null,null]]})");
     // Two deletes (ids 2 and 5) hidden; changes of ids 1 and 3 show their new
     // values; inserts 7 (with a NULL) and 8 last.
     QTest::newRow("all four row operations")
         << QByteArray("multi_changes") << QByteArray("GBK")
-        << QByteArray(R"({"fields":[{"name":"ID","type":3,"size":4,"flags":20},{"name":"M01_TEXT","type":130,"size":80,"flags":36},)"
-                      R"({"name":"M02_INT","type":3,"size":4,"flags":52},{"name":"M03_NUM","type":131,"size":19,"flags":52},)"
-                      R"({"name":"M04_TS","type":135,"size":16,"flags":52},{"name":"M05_BIN","type":128,"size":32,"flags":36},)"
-                      R"({"name":"M06_BOOL","type":11,"size":2,"flags":52}],"rows":[)"
-                      R"([1,"r1_p1_한글_<&'>",100,"1001.1234","2001-02-02 01:03:00","0101dead",false],)"
-                      R"([3,"r3_p2_한글_<&'>",300,"3002.1234","2003-04-04 03:09:00","0302dead",false],)"
-                      R"([4,"r4_p0_한글_<&'>",400,"4000.1234","2004-05-05 04:12:00","0400dead",true],)"
-                      R"([6,"r6_p0_한글_<&'>",600,"6000.1234","2006-07-07 06:18:00",null,true],)"
-                      R"([7,null,703,"7003.1234","2007-11-11 10:21:21","0703dead",true],)"
-                      R"([8,"r8_p4_한글_<&'>",804,"8004.1234","2008-01-13 12:24:28","0804dead",true]]})");
+        << QByteArray(
+               R"({"fields":[{"name":"ID","type":3,"size":4,"flags":20},{"name":"M01_TEXT","type":130,"size":80,"flags":36},)"
+               R"({"name":"M02_INT","type":3,"size":4,"flags":52},{"name":"M03_NUM","type":131,"size":19,"flags":52},)"
+               R"({"name":"M04_TS","type":135,"size":16,"flags":52},{"name":"M05_BIN","type":128,"size":32,"flags":36},)"
+               R"({"name":"M06_BOOL","type":11,"size":2,"flags":52}],"rows":[)"
+               R"([1,"r1_p1_한글_<&'>",100,"1001.1234","2001-02-02 01:03:00","0101dead",false],)"
+               R"([3,"r3_p2_한글_<&'>",300,"3002.1234","2003-04-04 03:09:00","0302dead",false],)"
+               R"([4,"r4_p0_한글_<&'>",400,"4000.1234","2004-05-05 04:12:00","0400dead",true],)"
+               R"([6,"r6_p0_한글_<&'>",600,"6000.1234","2006-07-07 06:18:00",null,true],)"
+               R"([7,null,703,"7003.1234","2007-11-11 10:21:21","0703dead",true],)"
+               R"([8,"r8_p4_한글_<&'>",804,"8004.1234","2008-01-13 12:24:28","0804dead",true]]})");
 }
 
 void TstAdtg::realFilesRead()
@@ -175,7 +181,8 @@ void TstAdtg::adoFilesRebuiltByteForByte()
     QFETCH(QByteArray, name);
     QFETCH(QByteArray, codePage);
     const QByteArray original = RealFile(name.constData());
-    const QByteArray rebuilt = SaveAdtg(LoadAdtg(original, CodePage(codePage.constData())), CodePage(codePage.constData()));
+    const QByteArray rebuilt =
+        SaveAdtg(LoadAdtg(original, CodePage(codePage.constData())), CodePage(codePage.constData()));
     QCOMPARE(rebuilt.toHex(' '), original.toHex(' '));
 }
 
@@ -210,10 +217,11 @@ void TstAdtg::publishersExample()
     QCOMPARE(bytes.mid(347, 8).toHex(' '), QByteArray("06 45 00 f2 01 00 01 00"));
     QCOMPARE(bytes.mid(707, 2).toHex(' '), QByteArray("07 ff"));
     const TRecordset set = LoadAdtg(bytes);
-    QCOMPARE(QString::fromUtf8(RecordsetToJson(set)),
-             uR"({"fields":[{"name":"pub_id","type":129,"size":4,"flags":32792},{"name":"pub_name","type":129,"size":40,"flags":104},)"
-             uR"({"name":"city","type":129,"size":20,"flags":104},{"name":"state","type":129,"size":2,"flags":120},)"
-             uR"({"name":"country","type":129,"size":30,"flags":104}],"rows":[["0736","New Moon Books","New York","MA","USA"]]})"_s);
+    QCOMPARE(
+        QString::fromUtf8(RecordsetToJson(set)),
+        uR"({"fields":[{"name":"pub_id","type":129,"size":4,"flags":32792},{"name":"pub_name","type":129,"size":40,"flags":104},)"
+        uR"({"name":"city","type":129,"size":20,"flags":104},{"name":"state","type":129,"size":2,"flags":120},)"
+        uR"({"name":"country","type":129,"size":30,"flags":104}],"rows":[["0736","New Moon Books","New York","MA","USA"]]})"_s);
     QVERIFY(set.Field(0).IsKey());
     QVERIFY(!set.Field(1).IsKey());
 }
@@ -235,7 +243,15 @@ void TstAdtg::serverColumnDescriptors()
     QFETCH(bool, friendlyName);
     TAdtgBuilder b;
     b.Header().HandlerOptions().ResultDescriptor(1, 2, 1, 1).Context();
-    b.Element(0x05, TAdtgBuilder().U16(1).LpStr(u"\"db\".\"dbo\".\"T_TDD\""_s).LpStr(u"T_TDD"_s).U16(0).U16(2).U16(1).U16(2).Bytes);
+    b.Element(0x05, TAdtgBuilder()
+                        .U16(1)
+                        .LpStr(u"\"db\".\"dbo\".\"T_TDD\""_s)
+                        .LpStr(u"T_TDD"_s)
+                        .U16(0)
+                        .U16(2)
+                        .U16(1)
+                        .U16(2)
+                        .Bytes);
     for (quint16 ordinal : {1, 2}) {
         const QString name = ordinal == 1 ? u"XM"_s : u"KSH"_s;
         TAdtgBuilder c;
@@ -249,7 +265,8 @@ void TstAdtg::serverColumnDescriptors()
         c.U16(ordinal == 1 ? 0xFFFF : 0); // IsVisible: the key column is hidden
         b.Element(0x06, c.Bytes);
     }
-    b.Hex("07 ff 04 20 5f 09 4e 30 00 31 00 32 00 33 00 34 00 35 00 36 00 37 00 38 00 39 00 30 00 31 00 32 00 33 00 0f");
+    b.Hex("07 ff 04 20 5f 09 4e 30 00 31 00 32 00 33 00 34 00 35 00 36 00 37 00 38 00 39 00 30 00 31 00 32 "
+          "00 33 00 0f");
     const TRecordset set = LoadAdtg(b.Bytes);
     QCOMPARE(set.FieldCount(), 1);
     QCOMPARE(set.Fields(0).Name(), u"XM"_s);
@@ -269,34 +286,86 @@ void TstAdtg::everyTypeRoundTrips()
     TDbDecimal varnum = *TDbDecimal::Parse(u"1234.5");
     varnum.Precision = 5;
     const QList<TRecordField> columns = {
-        F::Define(u"I1"_s, DBTYPE_I1),     F::Define(u"I2"_s, DBTYPE_I2),
-        F::Define(u"I4"_s, DBTYPE_I4),     F::Define(u"I8"_s, DBTYPE_I8),
-        F::Define(u"UI1"_s, DBTYPE_UI1),   F::Define(u"UI2"_s, DBTYPE_UI2),
-        F::Define(u"UI4"_s, DBTYPE_UI4),   F::Define(u"UI8"_s, DBTYPE_UI8),
-        F::Define(u"R4"_s, DBTYPE_R4),     F::Define(u"R8"_s, DBTYPE_R8),
-        F::Define(u"CY"_s, DBTYPE_CY),     F::Define(u"DATE"_s, DBTYPE_DATE),
-        F::Define(u"BOOL"_s, DBTYPE_BOOL), F::Define(u"DEC"_s, DBTYPE_DECIMAL, 0, F::foNullable, 29, 0),
+        F::Define(u"I1"_s, DBTYPE_I1),
+        F::Define(u"I2"_s, DBTYPE_I2),
+        F::Define(u"I4"_s, DBTYPE_I4),
+        F::Define(u"I8"_s, DBTYPE_I8),
+        F::Define(u"UI1"_s, DBTYPE_UI1),
+        F::Define(u"UI2"_s, DBTYPE_UI2),
+        F::Define(u"UI4"_s, DBTYPE_UI4),
+        F::Define(u"UI8"_s, DBTYPE_UI8),
+        F::Define(u"R4"_s, DBTYPE_R4),
+        F::Define(u"R8"_s, DBTYPE_R8),
+        F::Define(u"CY"_s, DBTYPE_CY),
+        F::Define(u"DATE"_s, DBTYPE_DATE),
+        F::Define(u"BOOL"_s, DBTYPE_BOOL),
+        F::Define(u"DEC"_s, DBTYPE_DECIMAL, 0, F::foNullable, 29, 0),
         F::Define(u"NUM"_s, DBTYPE_NUMERIC, 0, F::foNullable, 38, 0),
-        F::Define(u"GUID"_s, DBTYPE_GUID), F::Define(u"DBDATE"_s, DBTYPE_DBDATE),
-        F::Define(u"DBTIME"_s, DBTYPE_DBTIME), F::Define(u"TS"_s, DBTYPE_DBTIMESTAMP),
-        F::Define(u"FT"_s, DBTYPE_FILETIME), F::Define(u"BYTES"_s, DBTYPE_BYTES, 16),
-        F::Define(u"STR"_s, DBTYPE_STR, 20), F::Define(u"WSTR"_s, DBTYPE_WSTR, 20),
-        F::Define(u"BSTR"_s, DBTYPE_BSTR), F::Define(u"VARNUM"_s, DBTYPE_VARNUMERIC, 8),
+        F::Define(u"GUID"_s, DBTYPE_GUID),
+        F::Define(u"DBDATE"_s, DBTYPE_DBDATE),
+        F::Define(u"DBTIME"_s, DBTYPE_DBTIME),
+        F::Define(u"TS"_s, DBTYPE_DBTIMESTAMP),
+        F::Define(u"FT"_s, DBTYPE_FILETIME),
+        F::Define(u"BYTES"_s, DBTYPE_BYTES, 16),
+        F::Define(u"STR"_s, DBTYPE_STR, 20),
+        F::Define(u"WSTR"_s, DBTYPE_WSTR, 20),
+        F::Define(u"BSTR"_s, DBTYPE_BSTR),
+        F::Define(u"VARNUM"_s, DBTYPE_VARNUMERIC, 8),
         F::Define(u"EMPTY"_s, DBTYPE_EMPTY, 0, 0), // holds nothing, not even when not nullable
     };
     TRecordset set(columns);
-    set.AddRow({qint64(-128), qint64(-32768), qint64(std::numeric_limits<qint32>::min()),
-                std::numeric_limits<qint64>::min(), qint64(255), qint64(65535), qint64(4294967295LL),
-                std::numeric_limits<quint64>::max(), -0.0f, std::numeric_limits<double>::quiet_NaN(),
-                TDbCurrency{std::numeric_limits<qint64>::min()}, TOleDate{-1.5}, true, dec, num,
-                QUuid(u"{3FF292B6-B204-11CF-8D23-00AA005FFE58}"_s), TDbDate{-1, 2, 29}, TDbTime{23, 59, 59},
-                TDbTimeStamp{2024, 7, 20, 8, 30, 1, 123456789}, TFileTime{std::numeric_limits<quint64>::max()},
-                QByteArray("\0\x01\xFF", 3), u"张三 ABC"_s, u"考生😀"_s, QString(u"\xFEFF"_s), varnum, TDbValue()});
-    set.AddRow({qint64(127), qint64(32767), qint64(std::numeric_limits<qint32>::max()),
-                std::numeric_limits<qint64>::max(), qint64(0), qint64(0), qint64(0), quint64(0),
-                std::numeric_limits<float>::infinity(), -0.0, TDbCurrency{std::numeric_limits<qint64>::max()},
-                TOleDate{45000.25}, false, dec28, TDbDecimal{}, QUuid(), TDbDate{}, TDbTime{}, TDbTimeStamp{},
-                TFileTime{}, QByteArray(), QString(), QString(), QString(), TDbDecimal{}, TDbValue()});
+    set.AddRow({qint64(-128),
+                qint64(-32768),
+                qint64(std::numeric_limits<qint32>::min()),
+                std::numeric_limits<qint64>::min(),
+                qint64(255),
+                qint64(65535),
+                qint64(4294967295LL),
+                std::numeric_limits<quint64>::max(),
+                -0.0f,
+                std::numeric_limits<double>::quiet_NaN(),
+                TDbCurrency{std::numeric_limits<qint64>::min()},
+                TOleDate{-1.5},
+                true,
+                dec,
+                num,
+                QUuid(u"{3FF292B6-B204-11CF-8D23-00AA005FFE58}"_s),
+                TDbDate{-1, 2, 29},
+                TDbTime{23, 59, 59},
+                TDbTimeStamp{2024, 7, 20, 8, 30, 1, 123456789},
+                TFileTime{std::numeric_limits<quint64>::max()},
+                QByteArray("\0\x01\xFF", 3),
+                u"张三 ABC"_s,
+                u"考生😀"_s,
+                QString(u"\xFEFF"_s),
+                varnum,
+                TDbValue()});
+    set.AddRow({qint64(127),
+                qint64(32767),
+                qint64(std::numeric_limits<qint32>::max()),
+                std::numeric_limits<qint64>::max(),
+                qint64(0),
+                qint64(0),
+                qint64(0),
+                quint64(0),
+                std::numeric_limits<float>::infinity(),
+                -0.0,
+                TDbCurrency{std::numeric_limits<qint64>::max()},
+                TOleDate{45000.25},
+                false,
+                dec28,
+                TDbDecimal{},
+                QUuid(),
+                TDbDate{},
+                TDbTime{},
+                TDbTimeStamp{},
+                TFileTime{},
+                QByteArray(),
+                QString(),
+                QString(),
+                QString(),
+                TDbDecimal{},
+                TDbValue()});
     set.AddRow(QList<TDbValue>(columns.size())); // every column NULL
     const QByteArray bytes = SaveAdtg(set);
     const TRecordset back = LoadAdtg(bytes);
@@ -322,10 +391,11 @@ void TstAdtg::valueFraming_data()
     QTest::addColumn<QString>("readBack");
     using F = TRecordField;
     const QString x300 = u"x"_s + QString(299, u' ');
-    QTest::newRow("WSTR(80): 1-byte prefix") << F::Define(u"A"_s, DBTYPE_WSTR, 80, 0) << TDbValue(u"张"_s)
-                                             << QByteArray("02 20 5f") << u"张"_s;
-    QTest::newRow("WSTR(220): 440 bytes, 4-byte prefix") << F::Define(u"A"_s, DBTYPE_WSTR, 220, 0) << TDbValue(u"a"_s)
-                                                          << QByteArray("02 00 00 00 61 00") << u"a"_s;
+    QTest::newRow("WSTR(80): 1-byte prefix")
+        << F::Define(u"A"_s, DBTYPE_WSTR, 80, 0) << TDbValue(u"张"_s) << QByteArray("02 20 5f") << u"张"_s;
+    QTest::newRow("WSTR(220): 440 bytes, 4-byte prefix")
+        << F::Define(u"A"_s, DBTYPE_WSTR, 220, 0) << TDbValue(u"a"_s) << QByteArray("02 00 00 00 61 00")
+        << u"a"_s;
     QTest::newRow("long WSTR without maximum: 4-byte prefix")
         << F::Define(u"A"_s, DBTYPE_WSTR, 0, F::foLong) << TDbValue(u"a"_s) << QByteArray("02 00 00 00 61 00")
         << u"a"_s;
@@ -335,15 +405,15 @@ void TstAdtg::valueFraming_data()
     QTest::newRow("fixed WSTR(4): no prefix, space padded")
         << F::Define(u"A"_s, DBTYPE_WSTR, 4, F::foFixedLength) << TDbValue(u"ab"_s)
         << QByteArray("61 00 62 00 20 00 20 00") << u"ab  "_s;
-    QTest::newRow("fixed BYTES(4): zero padded") << F::Define(u"A"_s, DBTYPE_BYTES, 4, F::foFixedLength)
-                                                 << TDbValue(QByteArray("\x31\x00", 2)) << QByteArray("31 00 00 00")
-                                                 << u"1"_s;
+    QTest::newRow("fixed BYTES(4): zero padded")
+        << F::Define(u"A"_s, DBTYPE_BYTES, 4, F::foFixedLength) << TDbValue(QByteArray("\x31\x00", 2))
+        << QByteArray("31 00 00 00") << u"1"_s;
     QTest::newRow("fixed STR(300): 4-byte prefix equal to the capacity")
         << F::Define(u"A"_s, DBTYPE_STR, 300, F::foFixedLength) << TDbValue(u"x"_s)
         << (QByteArray("2c 01 00 00 78 ") + QByteArray(299, ' ').toHex(' ')) << x300;
     QTest::newRow("VARNUMERIC: precision, scale, sign, shortest magnitude")
-        << F::Define(u"A"_s, DBTYPE_VARNUMERIC, 8, 0, 5, 1) << TDbValue(u"1234.5"_s) << QByteArray("05 05 01 01 39 30")
-        << u"1234.5"_s;
+        << F::Define(u"A"_s, DBTYPE_VARNUMERIC, 8, 0, 5, 1) << TDbValue(u"1234.5"_s)
+        << QByteArray("05 05 01 01 39 30") << u"1234.5"_s;
     QTest::newRow("NUMERIC(5,2) takes its column's scale; sign 00 is negative")
         << F::Define(u"A"_s, DBTYPE_NUMERIC, 0, 0, 5, 2) << TDbValue(u"-1.5"_s)
         << QByteArray("05 02 00 96 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00") << u"-1.50"_s;
@@ -351,7 +421,8 @@ void TstAdtg::valueFraming_data()
         << F::Define(u"A"_s, DBTYPE_DECIMAL, 0, 0) << TDbValue(u"-18446744078004518.914"_s)
         << QByteArray("00 00 03 80 01 00 00 00 02 00 00 00 01 00 00 00") << u"-18446744078004518.914"_s;
     QTest::newRow("binary code column: UTF-16 text in BYTES")
-        << F::Define(u"PCDM"_s, DBTYPE_BYTES, 4, 0) << TDbValue(u" 1"_s) << QByteArray("04 20 00 31 00") << u" 1"_s;
+        << F::Define(u"PCDM"_s, DBTYPE_BYTES, 4, 0) << TDbValue(u" 1"_s) << QByteArray("04 20 00 31 00")
+        << u" 1"_s;
 }
 
 void TstAdtg::valueFraming()
@@ -417,9 +488,10 @@ void TstAdtg::pendingChangesRoundTrip()
     QVERIFY(bytes.indexOf(QByteArray::fromHex("0c 07 ff 01000000")) > 0);
     QCOMPARE(bytes.mid(9 + 28 + 3 + 16 + 3 + 10, 4).toHex(' '), QByteArray("03 00 00 00")); // RowCount
     const TRecordset back = LoadAdtg(bytes);
-    QCOMPARE(QString::fromUtf8(RecordsetToJson(back)),
-             uR"({"fields":[{"name":"ID","type":3,"size":4,"flags":20},{"name":"NAME","type":130,"size":10,"flags":36}],)"
-             uR"("rows":[[1,"n1"],[2,null],[4,null]]})"_s);
+    QCOMPARE(
+        QString::fromUtf8(RecordsetToJson(back)),
+        uR"({"fields":[{"name":"ID","type":3,"size":4,"flags":20},{"name":"NAME","type":130,"size":10,"flags":36}],)"
+        uR"("rows":[[1,"n1"],[2,null],[4,null]]})"_s);
     QCOMPARE(back.StoredRow(2).Status, TRowStatus::Modified);
     QCOMPARE(back.StoredRow(2).Original[1].AsString(), u"n2"_s);
     QCOMPARE(SaveAdtg(back), bytes);
@@ -438,7 +510,8 @@ void TstAdtg::hiddenAndKeyColumns()
     QCOMPARE(back.FindField(u"ROWKEY"), -1);
     QVERIFY(back.Column(1).IsKey() && back.Column(1).IsHidden());
     QCOMPARE(back.StoredRow(0).Values[1].AsInteger(), 7);
-    QCOMPARE(RecordsetToJson(back), QByteArray(R"({"fields":[{"name":"NAME","type":130,"size":10,"flags":36}],"rows":[["a"]]})"));
+    QCOMPARE(RecordsetToJson(back),
+             QByteArray(R"({"fields":[{"name":"NAME","type":130,"size":10,"flags":36}],"rows":[["a"]]})"));
 }
 
 void TstAdtg::resultPackageWithoutRows()
@@ -446,8 +519,9 @@ void TstAdtg::resultPackageWithoutRows()
     // The result package of a set without dossiers: five column descriptors, no
     // row, the done token; every part as the platform writes it.
     using F = TRecordField;
-    const TRecordset set({F::Define(u"KSH"_s, DBTYPE_WSTR, 14, F::foKey), F::Define(u"KSZT"_s, DBTYPE_WSTR, 1),
-                          F::Define(u"TDYYDM"_s, DBTYPE_WSTR, 2), F::Define(u"BZ"_s, DBTYPE_WSTR, 0, F::foLong | F::foNullable),
+    const TRecordset set({F::Define(u"KSH"_s, DBTYPE_WSTR, 14, F::foKey),
+                          F::Define(u"KSZT"_s, DBTYPE_WSTR, 1), F::Define(u"TDYYDM"_s, DBTYPE_WSTR, 2),
+                          F::Define(u"BZ"_s, DBTYPE_WSTR, 0, F::foLong | F::foNullable),
                           F::Define(u"LQFS"_s, DBTYPE_R8)});
     TAdtgBuilder expected;
     expected.Prologue(5, 0)
@@ -471,7 +545,8 @@ void TstAdtg::strCodePages()
     QByteArray bad = bytes;
     bad.replace(QByteArray::fromHex("04 d5c5 c8fd"), QByteArray::fromHex("04 d5c5 c8ff"));
     QVERIFY2(LoadError(bad).contains(u"not valid in code page GBK"_s), qPrintable(LoadError(bad)));
-    QVERIFY(LoadError(bytes, CodePage("NO-SUCH-CODE-PAGE")).contains(u"code page NO-SUCH-CODE-PAGE is not known"_s));
+    QVERIFY(LoadError(bytes, CodePage("NO-SUCH-CODE-PAGE"))
+                .contains(u"code page NO-SUCH-CODE-PAGE is not known"_s));
 }
 
 void TstAdtg::malformed_data()
@@ -488,19 +563,29 @@ void TstAdtg::malformed_data()
     QTest::newRow("other file") << QByteArray("PK\x03\x04") << u"not a recordset file"_s;
     QTest::newRow("wrong magic") << TAdtgBuilder().Hex("01 07 54 47 3f 00 00 00 00").Bytes << u"TG!"_s;
     QTest::newRow("big-endian") << TAdtgBuilder().Header(1).Bytes << u"big-endian"_s;
-    QTest::newRow("wrong element token") << TAdtgBuilder().Header().Hex("03 00 00").Bytes << u"token 03 where the handler options (02) belongs"_s;
-    QTest::newRow("element past the end") << TAdtgBuilder().Header().Hex("02 ff ff 00").Bytes << u"needs 65535 bytes"_s;
-    QTest::newRow("element not used up")
-        << TAdtgBuilder().Header().Element(0x02, QByteArray(27, '\0')).Bytes << u"handler options has 2 bytes more"_s;
-    QTest::newRow("huge property count")
-        << TAdtgBuilder().Header().HandlerOptions().ResultDescriptor(0, 0, 0, 0).Element(0x10, QByteArray::fromHex("ffff")).Bytes
-        << u"property set GUID needs 16 bytes"_s;
+    QTest::newRow("wrong element token") << TAdtgBuilder().Header().Hex("03 00 00").Bytes
+                                         << u"token 03 where the handler options (02) belongs"_s;
+    QTest::newRow("element past the end")
+        << TAdtgBuilder().Header().Hex("02 ff ff 00").Bytes << u"needs 65535 bytes"_s;
+    QTest::newRow("element not used up") << TAdtgBuilder().Header().Element(0x02, QByteArray(27, '\0')).Bytes
+                                         << u"handler options has 2 bytes more"_s;
+    QTest::newRow("huge property count") << TAdtgBuilder()
+                                                .Header()
+                                                .HandlerOptions()
+                                                .ResultDescriptor(0, 0, 0, 0)
+                                                .Element(0x10, QByteArray::fromHex("ffff"))
+                                                .Bytes
+                                         << u"property set GUID needs 16 bytes"_s;
     QTest::newRow("column count not met")
         << TAdtgBuilder().Header().HandlerOptions().ResultDescriptor(9, 9, 0, 0).Context().Hex("0f").Bytes
         << u"0 column descriptors where the result descriptor announces 0 and 9"_s;
-    QTest::newRow("ordinals not 1..n")
-        << TAdtgBuilder().Prologue(2).Column(1, u"A"_s, 3, 4, 0x14).Column(1, u"B"_s, 3, 4, 0x14).Hex("0f").Bytes
-        << u"ordinals"_s;
+    QTest::newRow("ordinals not 1..n") << TAdtgBuilder()
+                                              .Prologue(2)
+                                              .Column(1, u"A"_s, 3, 4, 0x14)
+                                              .Column(1, u"B"_s, 3, 4, 0x14)
+                                              .Hex("0f")
+                                              .Bytes
+                                       << u"ordinals"_s;
     QTest::newRow("VARIANT column") << file(12, 16, 0x24, "0f") << u"VARIANT"_s;
     QTest::newRow("unknown type") << file(999, 4, 0x14, "0f") << u"unsupported type 999"_s;
     QTest::newRow("array type") << file(0x2003, 4, 0x14, "0f") << u"unsupported type"_s;
@@ -508,24 +593,39 @@ void TstAdtg::malformed_data()
     QTest::newRow("second result descriptor")
         << (TAdtgBuilder().Prologue(0).ResultDescriptor(0, 0, 0, 0).Bytes) << u"hierarchical"_s;
     QTest::newRow("child row token") << file(3, 4, 0x14, "87 0f") << u"hierarchical"_s;
-    QTest::newRow("unicode flag with STR")
-        << TAdtgBuilder().Header(0, 1).HandlerOptions().ResultDescriptor(1, 1, 0, 0).Context().Column(1, u"A"_s, 129, 4, 4).Hex("0f").Bytes
-        << u"unicode"_s;
+    QTest::newRow("unicode flag with STR") << TAdtgBuilder()
+                                                  .Header(0, 1)
+                                                  .HandlerOptions()
+                                                  .ResultDescriptor(1, 1, 0, 0)
+                                                  .Context()
+                                                  .Column(1, u"A"_s, 129, 4, 4)
+                                                  .Hex("0f")
+                                                  .Bytes
+                                           << u"unicode"_s;
     QTest::newRow("missing done token") << file(3, 4, 0x14, "07 01000000") << u"without the done token"_s;
     QTest::newRow("bytes after done") << file(3, 4, 0x14, "0f 00") << u"after the done token"_s;
     QTest::newRow("change without a row") << file(3, 4, 0x14, "0a 00 00 0f") << u"without its original row"_s;
     QTest::newRow("unknown row token") << file(3, 4, 0x14, "42 0f") << u"unexpected token 42"_s;
-    QTest::newRow("value cut short") << file(3, 4, 0x14, "07 0100") << u"I4 value needs 4 bytes, 2 are left"_s;
-    QTest::newRow("4-byte prefix beyond the file") << file(130, 0xFFFFFFFF, 0x84, "07 ffffffff 0f")
-                                                   << u"needs 4294967295 bytes"_s;
-    QTest::newRow("text longer than its column") << file(130, 2, 0x04, "07 06 610062006300 0f") << u"at most 4"_s;
+    QTest::newRow("value cut short") << file(3, 4, 0x14, "07 0100")
+                                     << u"I4 value needs 4 bytes, 2 are left"_s;
+    QTest::newRow("4-byte prefix beyond the file")
+        << file(130, 0xFFFFFFFF, 0x84, "07 ffffffff 0f") << u"needs 4294967295 bytes"_s;
+    QTest::newRow("text longer than its column")
+        << file(130, 2, 0x04, "07 06 610062006300 0f") << u"at most 4"_s;
     QTest::newRow("odd UTF-16 length") << file(130, 20, 0x04, "07 03 610062 0f") << u"odd number of bytes"_s;
-    QTest::newRow("fixed value prefix not its capacity") << file(128, 300, 0x14, "07 01000000 00 0f")
-                                                         << u"fixed-length value of 1 bytes in a column of 300"_s;
+    QTest::newRow("fixed value prefix not its capacity")
+        << file(128, 300, 0x14, "07 01000000 00 0f") << u"fixed-length value of 1 bytes in a column of 300"_s;
     QTest::newRow("key ordinal out of range")
-        << TAdtgBuilder().Header().HandlerOptions().ResultDescriptor(1, 1, 1, 0).Context()
-               .Element(0x05, TAdtgBuilder().U16(1).LpStr(u"T"_s).LpStr(u"T"_s).U16(0).U16(1).U16(1).U16(2).Bytes)
-               .Column(1, u"A"_s, 3, 4, 0x14).Hex("0f").Bytes
+        << TAdtgBuilder()
+               .Header()
+               .HandlerOptions()
+               .ResultDescriptor(1, 1, 1, 0)
+               .Context()
+               .Element(0x05,
+                        TAdtgBuilder().U16(1).LpStr(u"T"_s).LpStr(u"T"_s).U16(0).U16(1).U16(1).U16(2).Bytes)
+               .Column(1, u"A"_s, 3, 4, 0x14)
+               .Hex("0f")
+               .Bytes
         << u"key column ordinal 2"_s;
     // Zero-byte columns: a row costs one byte but allocates every column.
     TAdtgBuilder bomb;

@@ -1,6 +1,5 @@
 // Runs the built `zelkinc-cli recordset` on real files.
 #include "TestSupport.h"
-
 #include "store/Adtg.h"
 
 #include <QDir>
@@ -53,7 +52,8 @@ const char *const kAllTypes =
     R"({"name":"G","type":72,"size":16,"flags":52},{"name":"BIN","type":128,"size":8,"flags":36},)"
     R"({"name":"S","type":129,"size":10,"flags":36}],"rows":[)"
     // (a plain literal: text escapes inside a raw string confuse moc)
-    "[\"12345678901234\",\"张三 \\\"q\\\" \\\\ \\n\\t\\u0001\",-128,-9223372036854775808,18446744073709551615,0.1,-0.0,"
+    "[\"12345678901234\",\"张三 \\\"q\\\" \\\\ "
+    "\\n\\t\\u0001\",-128,-9223372036854775808,18446744073709551615,0.1,-0.0,"
     R"("-922337203685477.5808","-0.05","12345.6789","2001-02-03 04:05:06","2024-07-20","23:59:58",)"
     R"("2024-07-20 08:30:00.1234567","2024-07-20 08:30:00",true,"{3FF292B6-B204-11CF-8D23-00AA005FFE58}","00ff10","中文"],)"
     R"([null,"",127,9223372036854775807,0,"NaN","-Infinity","0.0000","0","0","1899-12-29 12:00:00","0001-01-01",)"
@@ -83,12 +83,14 @@ void TstCommandRecordset::dumpPrintsOneJsonObject()
     const TRun run = RunCli({u"dump"_s, RealFile(u"types_basic"_s)});
     QCOMPARE(run.ExitCode, 0);
     QVERIFY(run.Err.isEmpty());
-    QCOMPARE(run.Out,
-             QByteArray(R"({"fields":[{"name":"ID","type":3,"size":4,"flags":20},{"name":"FLAG","type":11,"size":2,"flags":20},)"
-                        R"({"name":"AMOUNT","type":6,"size":8,"flags":20},{"name":"RATIO","type":5,"size":8,"flags":20},)"
-                        R"({"name":"WHEN_AT","type":7,"size":8,"flags":20}],"rows":[[1,true,"1234.5600",3.14159,"2001-02-03 04:05:06"],)"
-                        R"([-2,false,"-7.8900",-0.25,"1999-12-31 23:59:58"]]})"
-                        "\n"));
+    QCOMPARE(
+        run.Out,
+        QByteArray(
+            R"({"fields":[{"name":"ID","type":3,"size":4,"flags":20},{"name":"FLAG","type":11,"size":2,"flags":20},)"
+            R"({"name":"AMOUNT","type":6,"size":8,"flags":20},{"name":"RATIO","type":5,"size":8,"flags":20},)"
+            R"({"name":"WHEN_AT","type":7,"size":8,"flags":20}],"rows":[[1,true,"1234.5600",3.14159,"2001-02-03 04:05:06"],)"
+            R"([-2,false,"-7.8900",-0.25,"1999-12-31 23:59:58"]]})"
+            "\n"));
     const TRun korean = RunCli({u"dump"_s, RealFile(u"strings_korean_ansi"_s), u"--code-page"_s, u"CP949"_s});
     QCOMPARE(korean.ExitCode, 0);
     QVERIFY(korean.Out.contains(R"([2,"한글","마지막"])"));
@@ -134,7 +136,8 @@ void TstCommandRecordset::refusedFiles_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("error");
     QTest::newRow("hierarchical") << RealFile(u"orders_lines_product_pending_shape"_s) << u"hierarchical"_s;
-    QTest::newRow("not a recordset") << zktest::dataPath(u"adtg-real/SOURCES.md"_s) << u"not a recordset file"_s;
+    QTest::newRow("not a recordset") << zktest::dataPath(u"adtg-real/SOURCES.md"_s)
+                                     << u"not a recordset file"_s;
     QTest::newRow("missing") << zktest::dataPath(u"adtg-real/none.adtg"_s) << u"cannot open"_s;
 }
 
@@ -175,14 +178,23 @@ void TstCommandRecordset::makeRefusesBadJson_data()
     const QByteArray field = R"({"name":"A","type":3,"size":4,"flags":20})";
     QTest::newRow("syntax") << QByteArray(R"({"fields":[)") << u"invalid JSON at character 12"_s;
     QTest::newRow("no fields") << QByteArray(R"({"rows":[]})") << u"\"fields\" must be an array"_s;
-    QTest::newRow("unknown type") << QByteArray(R"({"fields":[{"name":"A","type":12}]})") << u"type VARIANT is not supported"_s;
-    QTest::newRow("unknown key") << QByteArray(R"({"fields":[{"name":"A","type":3,"nullable":true}]})") << u"unknown key \"nullable\""_s;
-    QTest::newRow("row length") << QByteArray(R"({"fields":[)" + field + R"(],"rows":[[1,2]]})") << u"row 1 must be an array of 1 values"_s;
-    QTest::newRow("not a number") << QByteArray(R"({"fields":[)" + field + R"(],"rows":[["x"]]})") << u"row 1, field \"A\": cannot convert 'x' to I4"_s;
-    QTest::newRow("NULL in a column that is not nullable") << QByteArray(R"({"fields":[)" + field + R"(],"rows":[[null]]})") << u"not nullable"_s;
-    QTest::newRow("bad hex") << QByteArray(R"({"fields":[{"name":"A","type":128}],"rows":[["0g"]]})") << u"not a hex string"_s;
-    QTest::newRow("too long") << QByteArray(R"({"fields":[{"name":"A","type":130,"size":2}],"rows":[["abc"]]})") << u"too long"_s;
-    QTest::newRow("not UTF-8") << QByteArray("{\"fields\":[{\"name\":\"\xff\",\"type\":3}]}") << u"not valid UTF-8"_s;
+    QTest::newRow("unknown type") << QByteArray(R"({"fields":[{"name":"A","type":12}]})")
+                                  << u"type VARIANT is not supported"_s;
+    QTest::newRow("unknown key") << QByteArray(R"({"fields":[{"name":"A","type":3,"nullable":true}]})")
+                                 << u"unknown key \"nullable\""_s;
+    QTest::newRow("row length") << QByteArray(R"({"fields":[)" + field + R"(],"rows":[[1,2]]})")
+                                << u"row 1 must be an array of 1 values"_s;
+    QTest::newRow("not a number") << QByteArray(R"({"fields":[)" + field + R"(],"rows":[["x"]]})")
+                                  << u"row 1, field \"A\": cannot convert 'x' to I4"_s;
+    QTest::newRow("NULL in a column that is not nullable")
+        << QByteArray(R"({"fields":[)" + field + R"(],"rows":[[null]]})") << u"not nullable"_s;
+    QTest::newRow("bad hex") << QByteArray(R"({"fields":[{"name":"A","type":128}],"rows":[["0g"]]})")
+                             << u"not a hex string"_s;
+    QTest::newRow("too long") << QByteArray(
+                                     R"({"fields":[{"name":"A","type":130,"size":2}],"rows":[["abc"]]})")
+                              << u"too long"_s;
+    QTest::newRow("not UTF-8") << QByteArray("{\"fields\":[{\"name\":\"\xff\",\"type\":3}]}")
+                               << u"not valid UTF-8"_s;
 }
 
 void TstCommandRecordset::makeRefusesBadJson()
@@ -205,8 +217,9 @@ void TstCommandRecordset::makeRefusesBadJson()
 
 void TstCommandRecordset::usage()
 {
-    for (const QStringList &args : {QStringList{}, QStringList{u"dump"_s}, QStringList{u"make"_s, u"a"_s},
-                                    QStringList{u"show"_s, u"a"_s}, QStringList{u"dump"_s, u"a"_s, u"--code-page"_s}}) {
+    for (const QStringList &args :
+         {QStringList{}, QStringList{u"dump"_s}, QStringList{u"make"_s, u"a"_s},
+          QStringList{u"show"_s, u"a"_s}, QStringList{u"dump"_s, u"a"_s, u"--code-page"_s}}) {
         const TRun run = RunCli(args);
         QCOMPARE(run.ExitCode, 2);
         QVERIFY(run.Err.startsWith("usage: zelkinc-cli recordset"));

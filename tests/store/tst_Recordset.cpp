@@ -84,7 +84,7 @@ void TstRecordset::fieldsByNameAndPosition()
     QCOMPARE(set.ColumnCount(), 8);
     QCOMPARE(set.Fields(1).Name(), u"KSH"_s);
     QCOMPARE(set.FieldByName(u"ksh").AsString(), u"a1"_s); // names compare case-insensitively
-    QCOMPARE(set.FindField(u"ROWID"), -1);                   // hidden columns are not offered
+    QCOMPARE(set.FindField(u"ROWID"), -1);                 // hidden columns are not offered
     QCOMPARE(ErrorOf([&] { set.FieldByName(u"NOPE"); }), u"field 'NOPE' not found"_s);
 }
 
@@ -164,7 +164,8 @@ void TstRecordset::badFilter()
     TRecordset set = Fixture();
     set.SetFilter(u"MBH='n'"_s);
     const QString message = ErrorOf([&] { set.SetFilter(expression); });
-    QVERIFY2(message.startsWith(u"invalid filter expression"_s) && message.contains(error), qPrintable(message));
+    QVERIFY2(message.startsWith(u"invalid filter expression"_s) && message.contains(error),
+             qPrintable(message));
     QCOMPARE(set.Filter(), u"MBH='n'"_s); // the previous filter stays
     QCOMPARE(set.RecordCount(), 3);
 }
@@ -175,7 +176,7 @@ void TstRecordset::locate()
     QVERIFY(set.Locate(u"KSH"_s, u"b2"_s));
     QCOMPARE(set.RecNo(), 3);
     QVERIFY(!set.Locate(u"KSH"_s, u"B2"_s)); // exact, case-sensitive
-    QCOMPARE(set.RecNo(), 3);                 // the current row stays
+    QCOMPARE(set.RecNo(), 3);                // the current row stays
     QVERIFY(set.Locate(u"mbh;jclx"_s, QVariantList{u"n"_s, u"1"_s}));
     QCOMPARE(set.RecNo(), 1);
     // Binary code values come quoted.
@@ -241,7 +242,7 @@ void TstRecordset::appendEditPostCancel()
     set.Edit();
     set.FieldByName(u"NAME").SetValue(u"李四"_s);
     set.FieldByName(u"MBH").SetValue(u"n"_s); // assigned with the same value
-    set.Next();                              // moving posts the edit
+    set.Next();                               // moving posts the edit
     const TRecordRow &row = set.StoredRow(0);
     QCOMPARE(row.Status, TRowStatus::Modified);
     QCOMPARE(row.Values[6].AsString(), u"李四"_s);
@@ -283,11 +284,14 @@ void TstRecordset::deleteKeepsPendingDeletes()
 void TstRecordset::assignmentChecks()
 {
     TRecordset set = Fixture();
-    QVERIFY(ErrorOf([&] { set.FieldByName(u"KSH").SetValue(u"x"_s); }).contains(u"not in edit or insert mode"_s));
+    QVERIFY(
+        ErrorOf([&] { set.FieldByName(u"KSH").SetValue(u"x"_s); }).contains(u"not in edit or insert mode"_s));
     set.Edit();
     QVERIFY(ErrorOf([&] { set.FieldByName(u"ID").Clear(); }).contains(u"cannot be NULL"_s));
-    QVERIFY(ErrorOf([&] { set.FieldByName(u"ID").SetValue(u"x1"_s); }).contains(u"cannot convert 'x1' to I4"_s));
-    QVERIFY(ErrorOf([&] { set.FieldByName(u"JCLX").SetValue(u"12"_s); }).contains(u"too long for field JCLX"_s));
+    QVERIFY(
+        ErrorOf([&] { set.FieldByName(u"ID").SetValue(u"x1"_s); }).contains(u"cannot convert 'x1' to I4"_s));
+    QVERIFY(
+        ErrorOf([&] { set.FieldByName(u"JCLX").SetValue(u"12"_s); }).contains(u"too long for field JCLX"_s));
     set.FieldByName(u"ID").SetAsString(u" 42 "_s);
     set.FieldByName(u"SCORE").SetAsString(u"615.5"_s);
     set.FieldByName(u"PCDM").SetAsString(u" 3"_s); // a text into a binary code column
@@ -307,23 +311,23 @@ void TstRecordset::valueTexts_data()
     QTest::newRow("I4") << TDbValue(42) << u"42"_s << qint64(42) << 42.0;
     QTest::newRow("R8 score") << TDbValue(612.5) << u"612.5"_s << qint64(612) << 612.5; // half to even
     QTest::newRow("R8 0.1") << TDbValue(0.1) << u"0.1"_s << qint64(0) << 0.1;
-    QTest::newRow("R8 large, no exponent") << TDbValue(1e17) << u"100000000000000000"_s
-                                           << qint64(100000000000000000LL) << 1e17;
+    QTest::newRow("R8 large, no exponent")
+        << TDbValue(1e17) << u"100000000000000000"_s << qint64(100000000000000000LL) << 1e17;
     QTest::newRow("R4 0.1, as a float") << TDbValue(0.1f) << u"0.1"_s << qint64(0) << double(0.1f);
     QTest::newRow("CY") << TDbValue(TDbCurrency{12345600}) << u"1234.5600"_s << qint64(1235) << 1234.56;
     QTest::newRow("DECIMAL") << TDbValue(negative) << u"-0.05"_s << qint64(0) << -0.05;
     QTest::newRow("BOOL") << TDbValue(true) << u"True"_s << qint64(1) << 1.0;
-    QTest::newRow("BYTES code up to NUL") << TDbValue(Utf16(u" 7"_s) + QByteArray(4, '\0')) << u" 7"_s << qint64(7)
-                                          << 7.0;
+    QTest::newRow("BYTES code up to NUL")
+        << TDbValue(Utf16(u" 7"_s) + QByteArray(4, '\0')) << u" 7"_s << qint64(7) << 7.0;
     QTest::newRow("text with spaces") << TDbValue(u" 12 "_s) << u" 12 "_s << qint64(12) << 12.0;
     QTest::newRow("NULL") << TDbValue() << QString() << qint64(0) << 0.0;
-    QTest::newRow("DATE") << TDbValue(TOleDate{36925.170208333336}) << u"2001-02-03 04:05:06"_s << qint64(36925)
-                          << 36925.170208333336;
-    QTest::newRow("DATE before 1899-12-30") << TDbValue(TOleDate{-1.5}) << u"1899-12-29 12:00:00"_s << qint64(-2)
-                                            << -1.5;
+    QTest::newRow("DATE") << TDbValue(TOleDate{36925.170208333336}) << u"2001-02-03 04:05:06"_s
+                          << qint64(36925) << 36925.170208333336;
+    QTest::newRow("DATE before 1899-12-30")
+        << TDbValue(TOleDate{-1.5}) << u"1899-12-29 12:00:00"_s << qint64(-2) << -1.5;
     const double withMs = DbText::OleDateFromParts(2024, 1, 2, 120001230000LL);
-    QTest::newRow("DATE with milliseconds") << TDbValue(TOleDate{withMs}) << u"2024-01-02 03:20:00.1230000"_s
-                                            << qint64(45293) << withMs;
+    QTest::newRow("DATE with milliseconds")
+        << TDbValue(TOleDate{withMs}) << u"2024-01-02 03:20:00.1230000"_s << qint64(45293) << withMs;
     QTest::newRow("DBTIMESTAMP") << TDbValue(TDbTimeStamp{2024, 7, 20, 8, 30, 0, 500000000})
                                  << u"2024-07-20 08:30:00.5000000"_s << qint64(45493) << 45493.354172453706;
 }
@@ -355,11 +359,14 @@ void TstRecordset::conversions()
     QCOMPARE(text(TDbValue(TOleDate{36925.5}), DBTYPE_DBTIMESTAMP), u"2001-02-03 12:00:00"_s);
     QCOMPARE(text(u"0.1"_s, DBTYPE_R4), u"0.1"_s);
     QCOMPARE(text(u"-0.0"_s, DBTYPE_R8), u"-0"_s);
-    for (const auto &[value, type] : {std::pair{TDbValue(256), DBTYPE_UI1}, {TDbValue(-1), DBTYPE_UI8},
-                                      {TDbValue(u"2001-02-30"_s), DBTYPE_DATE}, {TDbValue(u"1e400"_s), DBTYPE_R8},
-                                      {TDbValue(u"1234567890123456789012345678901234567890"_s), DBTYPE_NUMERIC},
-                                      {TDbValue(u"79228162514264337593543950336"_s), DBTYPE_DECIMAL},
-                                      {TDbValue(u"maybe"_s), DBTYPE_BOOL}}) {
+    for (const auto &[value, type] :
+         {std::pair{TDbValue(256), DBTYPE_UI1},
+          {TDbValue(-1), DBTYPE_UI8},
+          {TDbValue(u"2001-02-30"_s), DBTYPE_DATE},
+          {TDbValue(u"1e400"_s), DBTYPE_R8},
+          {TDbValue(u"1234567890123456789012345678901234567890"_s), DBTYPE_NUMERIC},
+          {TDbValue(u"79228162514264337593543950336"_s), DBTYPE_DECIMAL},
+          {TDbValue(u"maybe"_s), DBTYPE_BOOL}}) {
         QVERIFY2(!ErrorOf([&] { value.ConvertTo(type); }).isEmpty(), qPrintable(value.AsString()));
     }
 }
