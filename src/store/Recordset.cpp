@@ -258,7 +258,12 @@ void TRecordset::Cancel()
 
 void TRecordset::Delete()
 {
+    // Deleting a row that is being appended only drops it; a row being edited is
+    // deleted without its unposted changes.
+    const bool appending = FState == TRecordsetState::Insert;
     Cancel();
+    if (appending)
+        return;
     const int index = CurrentRowIndex();
     if (index < 0)
         throw EZKError(u"there is no current record to delete"_s);

@@ -275,6 +275,11 @@ void TstRecordset::deleteKeepsPendingDeletes()
     QCOMPARE(set.StoredRowCount(), 4);
     QVERIFY(set.Eof());
     QCOMPARE(Ids(set), (QList<qint64>{1, 3, 4}));
+    set.First();
+    set.Append();
+    set.Delete(); // drops the row being appended, nothing else
+    QCOMPARE(set.RecordCount(), 3);
+    QCOMPARE(set.State(), TRecordsetState::Browse);
     set.AcceptChanges();
     QCOMPARE(set.StoredRowCount(), 3);
     TRecordset empty({TRecordField::Define(u"A"_s, DBTYPE_I4)});
