@@ -1,0 +1,196 @@
+#include "store/AdtgStream.h"
+
+#include "store/ZKError.h"
+
+#include <QtEndian>
+
+using namespace Qt::StringLiterals;
+
+namespace Adtg {
+
+const QUuid kHandlerGuid(0x3FF292B6, 0xB204, 0x11CF, 0x8D, 0x23, 0x00, 0xAA, 0x00, 0x5F, 0xFE, 0x58);
+const QUuid kResultGuid(0xF663ADD2, 0xEB02, 0x11CF, 0xB0, 0xE3, 0x00, 0xAA, 0x00, 0x3F, 0x00, 0x0F);
+const QUuid kPropSetAdc(0xB68E3CC1, 0x6DEB, 0x11D0, 0x8D, 0xF6, 0x00, 0xAA, 0x00, 0x5F, 0xFE, 0x58);
+const QUuid kPropSetRowset(0xC8B522BE, 0x5CF3, 0x11CE, 0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D);
+
+void Malformed(const QString &detail, qsizetype offset)
+{
+    throw EZKError(u"malformed recordset file: %1 at offset %2"_s.arg(detail).arg(offset));
+}
+
+void Hierarchical(const QString &detail)
+{
+    throw EZKError(u"hierarchical recordsets are not supported: %1"_s.arg(detail));
+}
+
+const char *TInput::Take(qsizetype n, const char *what)
+{
+    if (n < 0 || n > FSize - FPos)
+        Malformed(u"%1 needs %2 bytes, %3 are left"_s.arg(QLatin1String(what)).arg(n).arg(FSize - FPos),
+                  Offset());
+    const char *p = FData + FPos;
+    FPos += n;
+    return p;
+}
+
+quint16 TInput::U16(const char *what)
+{
+    return qFromLittleEndian<quint16>(Take(2, what));
+}
+
+quint32 TInput::U32(const char *what)
+{
+    return qFromLittleEndian<quint32>(Take(4, what));
+}
+
+quint64 TInput::U64(const char *what)
+{
+    return qFromLittleEndian<quint64>(Take(8, what));
+}
+
+QUuid TInput::Guid(const char *what)
+{
+    // First three groups little-endian, the last eight bytes as they stand.
+    const uchar *p = reinterpret_cast<const uchar *>(Take(16, what));
+    return QUuid(qFromLittleEndian<quint32>(p), qFromLittleEndian<quint16>(p + 4),
+                 qFromLittleEndian<quint16>(p + 6), p[8], p[9], p[10], p[11], p[12], p[13], p[14], p[15]);
+}
+
+QString TInput::LpStr(const char *what)
+{
+    const quint16 units = U16(what);
+    const char *p = Take(qsizetype(units) * 2, what);
+    QString s(units, Qt::Uninitialized);
+    QChar *out = s.data();
+    for (qsizetype i = 0; i < units; ++i)
+        out[i] = QChar(qFromLittleEndian<quint16>(p + 2 * i));
+    return s;
+}
+
+TInput TInput::Element(qsizetype size, const char *what)
+{
+    const qsizetype start = Offset();
+    const char *p = Take(size, what);
+    return TInput(p, size, start);
+}
+
+void TInput::ExpectEnd(const char *what) const
+{
+    if (!AtEnd())
+        Malformed(u"%1 has %2 bytes more than its fields"_s.arg(QLatin1String(what)).arg(Remaining()),
+                  Offset());
+}
+
+void TOutput::U16(quint16 v)
+{
+    char b[2];
+    qToLittleEndian(v, b);
+    Bytes.append(b, 2);
+}
+
+void TOutput::U32(quint32 v)
+{
+    char b[4];
+    qToLittleEndian(v, b);
+    Bytes.append(b, 4);
+}
+
+void TOutput::U64(quint64 v)
+{
+    char b[8];
+    qToLittleEndian(v, b);
+    Bytes.append(b, 8);
+}
+
+void TOutput::Guid(const QUuid &g)
+{
+    U32(g.data1);
+    U16(g.data2);
+    U16(g.data3);
+    Bytes.append(reinterpret_cast<const char *>(g.data4), 8);
+}
+
+void TOutput::LpStr(const QString &s)
+{
+    if (s.size() > 0xFFFF)
+        throw EZKError(u"a name of %1 characters is too long for a recordset file"_s.arg(s.size()));
+    U16(quint16(s.size()));
+    for (QChar c : s)
+        U16(c.unicode());
+}
+
+qsizetype TOutput::BeginElement(quint8 token)
+{
+    U8(token);
+    U16(0);
+    return Bytes.size();
+}
+
+void TOutput::EndElement(qsizetype start)
+{
+    const qsizetype size = Bytes.size() - start;
+    if (size > 0xFFFF)
+        throw EZKError(u"a recordset file element of %1 bytes exceeds 65535 bytes"_s.arg(size));
+    qToLittleEndian(quint16(size), Bytes.data() + start - 2);
+}
+
+TValueLayout TValueLayout::Of(const TRecordField &field)
+{
+    TValueLayout layout;
+    const int size = DbTypeFixedSize(field.Type);
+    if (size > 0) {
+        layout.Framing = FixedSize;
+        layout.Size = size;
+        return layout;
+    }
+    if (!IsVariableDbType(field.Type))
+        return layout; // EMPTY, NULL: no bytes at all
+    if (field.MaxLength != DB_NO_MAXLENGTH)
+        layout.Capacity = qint64(field.MaxLength) * DbTypeUnitBytes(field.Type);
+    const bool fixed = field.IsFixedLength() && layout.Capacity >= 0;
+    if (layout.Capacity >= 0 && layout.Capacity <= 255) {
+        layout.Framing = fixed ? FixedSize : Prefix1;
+        layout.Size = layout.Capacity;
+    } else {
+        layout.Framing = Prefix4;
+    }
+    layout.Padded = fixed;
+    return layout;
+}
+
+TAnsiCodec::TAnsiCodec(const QByteArray &codePage)
+    : FCodePage(codePage)
+{}
+
+QString TAnsiCodec::Decode(const char *data, qsizetype size, qsizetype offset)
+{
+    if (!FDecoder) {
+        FDecoder.emplace(FCodePage.constData(), QStringConverter::Flag::Stateless);
+        if (!FDecoder->isValid())
+            throw EZKError(u"code page %1 is not known"_s.arg(QString::fromLatin1(FCodePage)));
+    }
+    QString text = FDecoder->decode(QByteArrayView(data, size));
+    // Once an error is seen the load ends, so the decoder's sticky error flag is
+    // never carried into another value.
+    if (FDecoder->hasError())
+        Malformed(u"text that is not valid in code page %1"_s.arg(QString::fromLatin1(FCodePage)), offset);
+    return text;
+}
+
+QByteArray TAnsiCodec::Encode(const QString &text, const QString &fieldName)
+{
+    if (!FEncoder) {
+        FEncoder.emplace(FCodePage.constData(), QStringConverter::Flag::Stateless);
+        if (!FEncoder->isValid())
+            throw EZKError(u"code page %1 is not known"_s.arg(QString::fromLatin1(FCodePage)));
+    }
+    QByteArray bytes = FEncoder->encode(text);
+    if (FEncoder->hasError()) {
+        FEncoder.reset(); // drop the sticky error flag for later values
+        throw EZKError(u"the text \"%1\" of field %2 cannot be written in code page %3"_s.arg(
+            text, fieldName, QString::fromLatin1(FCodePage)));
+    }
+    return bytes;
+}
+
+} // namespace Adtg
