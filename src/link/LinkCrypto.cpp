@@ -33,7 +33,14 @@ void TLinkKey::Release()
 
 void TLinkKey::SetFromDigest(const TSha1Digest &digest)
 {
-    std::memcpy(FKeyBytes.data(), digest.data(), FKeyBytes.size());
+    std::array<uint8_t, 8> bytes;
+    std::memcpy(bytes.data(), digest.data(), bytes.size());
+    SetKeyBytes(bytes);
+}
+
+void TLinkKey::SetKeyBytes(const std::array<uint8_t, 8> &bytes)
+{
+    FKeyBytes = bytes;
     // The return value only flags the 16 weak and semi-weak keys; the schedule
     // is set up for them too, and the leader's server uses them the same way.
     (void)des_set_key(&FCtx, FKeyBytes.data());

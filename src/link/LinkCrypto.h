@@ -37,6 +37,7 @@ public:
     // The key from the first 8 bytes of a SHA-1 digest. DES ignores the low
     // bit of every key byte, so no parity is adjusted.
     void SetFromDigest(const TSha1Digest &digest);
+    void SetKeyBytes(const std::array<uint8_t, 8> &bytes);
     const std::array<uint8_t, 8> &KeyBytes() const { return FKeyBytes; }
 
     // Encrypts the first count bytes of buf in place as one unit; buf must have
