@@ -9,6 +9,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -180,6 +181,9 @@ void TLeaderServer::Accept(int listener)
     const int fd = accept4(listener, reinterpret_cast<sockaddr *>(&addr), &len, SOCK_CLOEXEC);
     if (fd < 0)
         return;
+    // Replies are small and each is awaited: send them at once.
+    const int one = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     char host[INET6_ADDRSTRLEN] = {};
     const void *raw = addr.ss_family == AF_INET6
         ? static_cast<const void *>(&reinterpret_cast<sockaddr_in6 *>(&addr)->sin6_addr)
