@@ -48,8 +48,9 @@ void DecodeAll(const uint8_t *data, size_t size, const TLinkKey *key, const TFra
     if (size >= FileInfoLen) {
         const TFileInfo info = DecodeFileInfo(data);
         (void)ServerFileExt(info.Name());
-        (void)DecodeLogin(data);
     }
+    if (size >= LoginPayloadLen)
+        (void)DecodeLogin(data);
 }
 
 class TStream

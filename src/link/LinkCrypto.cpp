@@ -2,6 +2,7 @@
 
 #include <nettle/sha1.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -69,15 +70,21 @@ bool TLinkKey::DecryptUnit(uint8_t *buf, int cipherLen, int *plainLen) const
 {
     if (!FValid || cipherLen <= 0 || cipherLen % kBlock != 0)
         return false;
+    // CBC decryption has no chain between the DES calls: decrypt a segment in
+    // one call, then xor every block with the ciphertext block before it.
+    constexpr int kSegment = 512;
+    uint8_t saved[kSegment];
     uint8_t chain[kBlock] = {};
-    uint8_t saved[kBlock];
-    for (int at = 0; at < cipherLen; at += kBlock) {
-        uint8_t *block = buf + at;
-        std::memcpy(saved, block, kBlock);
-        des_decrypt(&FCtx, kBlock, block, block);
+    for (int at = 0; at < cipherLen; at += kSegment) {
+        const int n = std::min(kSegment, cipherLen - at);
+        uint8_t *seg = buf + at;
+        std::memcpy(saved, seg, static_cast<size_t>(n));
+        des_decrypt(&FCtx, static_cast<size_t>(n), seg, seg);
         for (int i = 0; i < kBlock; ++i)
-            block[i] ^= chain[i];
-        std::memcpy(chain, saved, kBlock);
+            seg[i] ^= chain[i];
+        for (int i = kBlock; i < n; ++i)
+            seg[i] ^= saved[i - kBlock];
+        std::memcpy(chain, saved + n - kBlock, kBlock);
     }
     const int pad = buf[cipherLen - 1];
     if (pad < 1 || pad > kBlock)
