@@ -3,6 +3,7 @@
 // abandoned downloads, uploads, protocol errors, time-out, IPv6 then IPv4.
 #include "LeaderFixture.h"
 #include "TestSupport.h"
+#include "store/UiSinks.h"
 #include "store/ZKMainDef.h"
 
 #include <QFile>
@@ -18,6 +19,22 @@ QByteArray FileBytes(const QString &path)
 {
     return zktest::readFile(path);
 }
+
+class TFakeMessageSink : public IMessageSink
+{
+public:
+    QString Text, Caption;
+    TMsgIcon Icon = TMsgIcon::Question;
+    int Calls = 0;
+    TMsgResult ShowMessage(const QString &text, const QString &caption, TMsgIcon icon, TMsgButtons) override
+    {
+        Text = text;
+        Caption = caption;
+        Icon = icon;
+        ++Calls;
+        return TMsgResult::Ok;
+    }
+};
 
 } // namespace
 
@@ -65,6 +82,16 @@ private slots:
 
         ctx.reset(); // logs out
         QTRY_VERIFY(F->LogText().contains(u"<- mtLogout id=6"_s));
+    }
+
+    void showLoginErrorMsg()
+    {
+        TFakeMessageSink sink;
+        ShowLoginErrorMsg(sink, lrConnectFailed);
+        QCOMPARE(sink.Calls, 1);
+        QCOMPARE(sink.Text, u"连接失败，请重新登录。错误码：14"_s);
+        QCOMPARE(sink.Caption, u"登录系统"_s);
+        QCOMPARE(sink.Icon, TMsgIcon::Error);
     }
 
     void loginRefused_data()
