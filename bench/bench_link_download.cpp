@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
-
 #include <cstdio>
 #include <vector>
 

@@ -19,12 +19,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstring>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -39,7 +37,8 @@ void DecodeAll(const uint8_t *data, size_t size, const TLinkKey *key, const TFra
             break;
         at += f.Consumed;
         if (f.Hdr.MsgType == rules.HeaderOnlyType && f.Hdr.PayloadLen > 0) {
-            const TDecodedChunk c = DecodeChunk(data + at, int64_t(size) - at, f.Hdr.PayloadLen, key, payload);
+            const TDecodedChunk c =
+                DecodeChunk(data + at, int64_t(size) - at, f.Hdr.PayloadLen, key, payload);
             if (c.Status != TDecodeStatus::Ok)
                 break;
             at += c.Consumed;
@@ -155,7 +154,8 @@ void RunContext(uint8_t choice, const std::vector<uint8_t> &stream)
     setsockopt(fds[1], SOL_SOCKET, SO_SNDBUF, &big, sizeof big);
     size_t sent = 0;
     while (sent < stream.size()) {
-        const ssize_t n = send(fds[1], stream.data() + sent, stream.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n =
+            send(fds[1], stream.data() + sent, stream.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n <= 0)
             break;
         sent += size_t(n);
@@ -174,15 +174,35 @@ void RunContext(uint8_t choice, const std::vector<uint8_t> &stream)
             QString text;
             for (int i = 0; i < 2; ++i) {
                 switch ((choice >> (4 * i)) & 0xF) {
-                case 0: ctx.QueryMemberState(a, b); break;
-                case 1: ctx.QueryDQPC(text); break;
-                case 2: ctx.RequestDMK(w + QStringLiteral("dmk")); break;
-                case 3: ctx.RequestJHK(w + QStringLiteral("jhk")); break;
-                case 4: ctx.RequestTDD(QStringLiteral("1"), QStringLiteral("5"), QStringLiteral("1"), 3, w + QStringLiteral("tdd")); break;
-                case 5: ctx.RequestAllZY(QStringLiteral("11010119991234"), w + QStringLiteral("zy")); break;
-                case 6: ctx.RequestPhoto(QStringLiteral("11010119991234"), w + QStringLiteral("p"), 3, text); break;
-                case 7: ctx.UpLoadResult(QStringLiteral("1"), QStringLiteral("5"), QStringLiteral("1"), 3, w + QStringLiteral("up.zip")); break;
-                default: ctx.OpenConnection(); break;
+                case 0:
+                    ctx.QueryMemberState(a, b);
+                    break;
+                case 1:
+                    ctx.QueryDQPC(text);
+                    break;
+                case 2:
+                    ctx.RequestDMK(w + QStringLiteral("dmk"));
+                    break;
+                case 3:
+                    ctx.RequestJHK(w + QStringLiteral("jhk"));
+                    break;
+                case 4:
+                    ctx.RequestTDD(QStringLiteral("1"), QStringLiteral("5"), QStringLiteral("1"), 3,
+                                   w + QStringLiteral("tdd"));
+                    break;
+                case 5:
+                    ctx.RequestAllZY(QStringLiteral("11010119991234"), w + QStringLiteral("zy"));
+                    break;
+                case 6:
+                    ctx.RequestPhoto(QStringLiteral("11010119991234"), w + QStringLiteral("p"), 3, text);
+                    break;
+                case 7:
+                    ctx.UpLoadResult(QStringLiteral("1"), QStringLiteral("5"), QStringLiteral("1"), 3,
+                                     w + QStringLiteral("up.zip"));
+                    break;
+                default:
+                    ctx.OpenConnection();
+                    break;
                 }
             }
         }

@@ -6,7 +6,6 @@
 //
 // One line per call: "NAME CODE", followed on code 0 by its outputs as key=JSON.
 #include "CliCommands.h"
-
 #include "link/ZKALinkCtxt.h"
 #include "store/ZKMainDef.h"
 
@@ -14,10 +13,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTextStream>
-
 #include <archive.h>
 #include <archive_entry.h>
-
 #include <functional>
 #include <optional>
 
@@ -65,7 +62,8 @@ std::optional<int32_t> PackageNumber(const QString &zipPath)
     if (archive_read_open_filename(a, QFile::encodeName(zipPath).constData(), 16384) == ARCHIVE_OK) {
         archive_entry *entry;
         while (archive_read_next_header(a, &entry) == ARCHIVE_OK) {
-            if (QString::fromUtf8(archive_entry_pathname(entry)).compare("TDDBH.dat"_L1, Qt::CaseInsensitive) != 0)
+            if (QString::fromUtf8(archive_entry_pathname(entry))
+                    .compare("TDDBH.dat"_L1, Qt::CaseInsensitive) != 0)
                 continue;
             uint8_t raw[4];
             if (archive_read_data(a, raw, 4) == 4)
@@ -203,7 +201,7 @@ int RunOne(TZKALinkCtxt &ctx, const QStringList &cmd, TOutputs &outputs)
 // A known command with the right number of arguments and valid numbers.
 bool IsValidCommand(const QStringList &cmd)
 {
-    static const QStringList names = {u"login"_s, u"state"_s, u"dqpc"_s,   u"dmk"_s,  u"jhk"_s,
+    static const QStringList names = {u"login"_s, u"state"_s,  u"dqpc"_s,  u"dmk"_s,  u"jhk"_s,
                                       u"tdd"_s,   u"upload"_s, u"allzy"_s, u"photo"_s};
     static const int argCounts[] = {0, 0, 0, 1, 1, 5, 5, 2, 3};
     const qsizetype at = names.indexOf(cmd.value(0));

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
-
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -34,8 +33,8 @@ TServedFile Served(TServedKind kind, const QString &userFolder, const QString &r
 
 bool IsSetSafe(const QString &PCDM, const QString &KLDM, const QString &JHXZ)
 {
-    return TLeaderFolder::IsSafeName(PCDM) && TLeaderFolder::IsSafeName(KLDM)
-        && TLeaderFolder::IsSafeName(JHXZ);
+    return TLeaderFolder::IsSafeName(PCDM) && TLeaderFolder::IsSafeName(KLDM) &&
+           TLeaderFolder::IsSafeName(JHXZ);
 }
 
 QString SetFolderName(const QString &PCDM, const QString &KLDM, const QString &JHXZ)
@@ -186,8 +185,8 @@ QString TLeaderFolder::NewResultPath(const QString &userFolder, const QString &P
 {
     if (!IsSetSafe(PCDM, KLDM, JHXZ) || !QDir().mkpath(userFolder + "results"_L1))
         return {};
-    const QString stem = userFolder + "results/lqjg_"_L1 + SetFolderName(PCDM, KLDM, JHXZ) + u'_'
-        + QString::number(TDDBH) + u'_';
+    const QString stem = userFolder + "results/lqjg_"_L1 + SetFolderName(PCDM, KLDM, JHXZ) + u'_' +
+                         QString::number(TDDBH) + u'_';
     for (int n = 1;; ++n) {
         const QString path = stem + QString::number(n) + ".zip"_L1;
         if (!QFileInfo::exists(path))

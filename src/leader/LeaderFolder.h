@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 #include <optional>
 
@@ -27,7 +26,8 @@
 // member's folder with "\" separators ("tdd\1_5_1\3.zip"); a data request names
 // the file by it again, together with the file number of its kind.
 
-enum TServedKind : uint8_t {
+enum TServedKind : uint8_t
+{
     skNone = 0,
     skDMK = 1,
     skJHK = 2,

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QString>
-
 #include <mutex>
 
 // The message log of the stand-in: one line per message received or sent, from

@@ -5,17 +5,15 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-
 #include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -25,8 +23,7 @@ TLeaderServer::TLeaderServer(TLeaderOptions options)
     , FLog(FOptions.LogFile)
     , FFaults(FOptions.Faults)
     , FDropsLeft(FOptions.Faults.DropTimes)
-{
-}
+{}
 
 TLeaderServer::~TLeaderServer()
 {
@@ -123,8 +120,9 @@ bool TLeaderServer::Start(QString *error)
         Stop();
         return false;
     }
-    FLog.Write(0, "--", u"listening on port %1%2%3"_s.arg(FPort).arg(
-                            ListensIPv4() ? u" IPv4"_s : QString(), ListensIPv6() ? u" IPv6"_s : QString()));
+    FLog.Write(0, "--",
+               u"listening on port %1%2%3"_s.arg(FPort).arg(ListensIPv4() ? u" IPv4"_s : QString(),
+                                                            ListensIPv6() ? u" IPv6"_s : QString()));
     FAcceptThread = std::thread([this] { AcceptLoop(); });
     return true;
 }
@@ -186,8 +184,8 @@ void TLeaderServer::Accept(int listener)
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     char host[INET6_ADDRSTRLEN] = {};
     const void *raw = addr.ss_family == AF_INET6
-        ? static_cast<const void *>(&reinterpret_cast<sockaddr_in6 *>(&addr)->sin6_addr)
-        : static_cast<const void *>(&reinterpret_cast<sockaddr_in *>(&addr)->sin_addr);
+                          ? static_cast<const void *>(&reinterpret_cast<sockaddr_in6 *>(&addr)->sin6_addr)
+                          : static_cast<const void *>(&reinterpret_cast<sockaddr_in *>(&addr)->sin_addr);
     inet_ntop(addr.ss_family, raw, host, sizeof host);
     const QString peer = (addr.ss_family == AF_INET6 ? u"IPv6 "_s : u"IPv4 "_s) + QLatin1String(host);
 

@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <atomic>
 #include <cstdint>
 #include <list>
@@ -20,25 +19,25 @@
 // 8 upload announcement, 9 upload data, 10 all-wishes, 11 image, 12 file data.
 struct TLeaderFaults
 {
-    int RefuseLogin = 0;       // non-zero: every login is refused with this code
-    int LoginReplyLen = 74;    // e.g. 73 or 75: a login reply of that length
-    int DropAfterChunks = -1;  // >= 0: close the connection after that many data chunks
-    int DropTimes = -1;        // how many transfers are broken so (-1 = every one)
-    int WrongTransIdFor = -1;  // the reply carries another transaction id
-    int WrongTypeFor = -1;     // the reply carries another message type
-    int OverlongFor = -1;      // the reply announces 600 bytes (608 on the wire)
-    int StallFor = -1;         // the message is never answered
-    int RefuseUpload = 0;      // non-zero: every upload announcement is refused so
+    int RefuseLogin = 0;      // non-zero: every login is refused with this code
+    int LoginReplyLen = 74;   // e.g. 73 or 75: a login reply of that length
+    int DropAfterChunks = -1; // >= 0: close the connection after that many data chunks
+    int DropTimes = -1;       // how many transfers are broken so (-1 = every one)
+    int WrongTransIdFor = -1; // the reply carries another transaction id
+    int WrongTypeFor = -1;    // the reply carries another message type
+    int OverlongFor = -1;     // the reply announces 600 bytes (608 on the wire)
+    int StallFor = -1;        // the message is never answered
+    int RefuseUpload = 0;     // non-zero: every upload announcement is refused so
 };
 
 struct TLeaderOptions
 {
-    QString Root;             // the data folder (LeaderFolder.h)
-    uint16_t Port = 0;        // 0 = any free port (see Port())
+    QString Root;              // the data folder (LeaderFolder.h)
+    uint16_t Port = 0;         // 0 = any free port (see Port())
     bool LoopbackOnly = false; // listen on 127.0.0.1 and ::1 only
     bool ListenIPv4 = true;
-    bool ListenIPv6 = true;   // skipped silently when the system has no IPv6
-    QString LogFile;          // empty = no log
+    bool ListenIPv6 = true; // skipped silently when the system has no IPv6
+    QString LogFile;        // empty = no log
     // Fill reserved header bytes and undefined payload bytes with non-zero
     // values, so that a client that depends on them shows it.
     bool JunkUndefined = true;
@@ -49,13 +48,13 @@ struct TLeaderOptions
 struct TLeaderStats
 {
     int Connections = 0;
-    int Logins = 0;            // accepted logins
+    int Logins = 0; // accepted logins
     int RefusedLogins = 0;
-    int Violations = 0;        // protocol violations by clients (logged)
-    int Uploads = 0;           // result files stored
-    QStringList KeyTexts;      // key texts handed out, in order
+    int Violations = 0;               // protocol violations by clients (logged)
+    int Uploads = 0;                  // result files stored
+    QStringList KeyTexts;             // key texts handed out, in order
     std::vector<int32_t> DataOffsets; // offsets of the file data requests, in order
-    QStringList StoredFiles;   // paths of the stored result files
+    QStringList StoredFiles;          // paths of the stored result files
 };
 
 class TLeaderSession;

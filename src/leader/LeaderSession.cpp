@@ -4,13 +4,11 @@
 
 #include <QDir>
 #include <QFile>
-
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -22,17 +20,17 @@ constexpr int kOverlongLen = 600;
 constexpr uint8_t kJunkByte = 0xEE;
 
 // Result bytes of the stand-in's refusals.
-constexpr uint8_t kNoSuchFile = 1;   // no package, no current batch, unknown member
+constexpr uint8_t kNoSuchFile = 1; // no package, no current batch, unknown member
 constexpr uint8_t kBadPassword = 2;
-constexpr uint8_t kBadUpload = 2;    // impossible size or unusable set codes
+constexpr uint8_t kBadUpload = 2; // impossible size or unusable set codes
 constexpr uint8_t kBadDataRequest = 3;
 constexpr uint8_t kCannotStore = 4;
 
 QString ClientMsgName(uint8_t type)
 {
     static const char *const names[] = {
-        "mtLogin",      "mtLogout",       "mtKeepAlive",    "mtQueryMemberState", "mtRequestDMK",
-        "mtRequestJHK", "mtQueryDQPC",    "mtRequestTDD",   "mtUpLoadResult",     "mtUpLoadData",
+        "mtLogin",        "mtLogout",       "mtKeepAlive",      "mtQueryMemberState", "mtRequestDMK",
+        "mtRequestJHK",   "mtQueryDQPC",    "mtRequestTDD",     "mtUpLoadResult",     "mtUpLoadData",
         "mtRequestAllZY", "mtRequestPhoto", "mtRequestFileData"};
     return type < std::size(names) ? QLatin1String(names[type]) : u"type%1"_s.arg(type);
 }
@@ -218,8 +216,8 @@ bool TLeaderSession::Reply(const TDecodedFrame &request, uint8_t type, const uin
         plain[ZkapMaxPayload] = 0x01;
     }
     std::array<uint8_t, ZkapHdrLen + RoundToCipherLen(kOverlongLen)> wire;
-    const int n = EncodeFrame(hdr, plain.data(), headerOnly ? 0 : hdr.PayloadLen, headerOnly ? nullptr : &FKey,
-                              wire.data());
+    const int n = EncodeFrame(hdr, plain.data(), headerOnly ? 0 : hdr.PayloadLen,
+                              headerOnly ? nullptr : &FKey, wire.data());
     Log("->", HdrText(ServerMsgName(hdr.MsgType), hdr) + (detail.isEmpty() ? QString() : u' ' + detail));
     return SendBytes(wire.data(), n);
 }
@@ -271,7 +269,8 @@ bool TLeaderSession::Dispatch(const TDecodedFrame &frame)
         EncodeDQPCReply(reply, pcdm ? 0 : kNoSuchFile, pcdm.value_or(QString()));
         if (FServer.Options().JunkUndefined)
             reply[1] = kJunkByte;
-        return Reply(frame, rtDQPC, reply, 6, u"result=%1 pcdm=%2"_s.arg(reply[0]).arg(pcdm.value_or(QString())));
+        return Reply(frame, rtDQPC, reply, 6,
+                     u"result=%1 pcdm=%2"_s.arg(reply[0]).arg(pcdm.value_or(QString())));
     }
     case mtRequestDMK:
         return ExpectLen(frame, 0) && OfferFile(frame, TLeaderFolder::FindDMK(FUserFolder), {});
@@ -338,8 +337,9 @@ bool TLeaderSession::HandleLogin(const TDecodedFrame &frame)
     }
     loginKey.EncryptUnit(reply + 2, 66);
     const int len = std::clamp(FServer.Faults().LoginReplyLen, 0, ZkapMaxPayload);
-    if (!Reply(frame, rtLoginReply, reply, len,
-               u"ssdm=%1 user=%2 result=%3 keytext=%4"_s.arg(req.SSDM, req.UserName).arg(result).arg(keyText)))
+    if (!Reply(
+            frame, rtLoginReply, reply, len,
+            u"ssdm=%1 user=%2 result=%3 keytext=%4"_s.arg(req.SSDM, req.UserName).arg(result).arg(keyText)))
         return false;
     FServer.CountLogin(result == 0, keyText);
     if (result != 0)
@@ -390,7 +390,8 @@ bool TLeaderSession::HandleFileData(const TDecodedFrame &frame)
     if (file.Kind == skNone)
         problem = u"data request for an unknown file"_s;
     else if (req.FileNo != file.Kind)
-        problem = u"data request with file number %1 for a file of number %2"_s.arg(req.FileNo).arg(file.Kind);
+        problem =
+            u"data request with file number %1 for a file of number %2"_s.arg(req.FileNo).arg(file.Kind);
     else if (req.NameBlock != NameBlockFor(name))
         problem = u"data request whose name block differs from the announced one"_s;
     else if (req.Offset < 0 || req.Offset > file.Size)
@@ -451,11 +452,12 @@ bool TLeaderSession::HandleUpload(const TDecodedFrame &frame)
     uint8_t result = 0;
     if (faults.RefuseUpload != 0)
         result = static_cast<uint8_t>(faults.RefuseUpload);
-    else if (ann.Size < 0 || !TLeaderFolder::IsSafeName(ann.Codes.PCDM) || !TLeaderFolder::IsSafeName(ann.Codes.KLDM)
-             || !TLeaderFolder::IsSafeName(ann.Codes.JHXZDM))
+    else if (ann.Size < 0 || !TLeaderFolder::IsSafeName(ann.Codes.PCDM) ||
+             !TLeaderFolder::IsSafeName(ann.Codes.KLDM) || !TLeaderFolder::IsSafeName(ann.Codes.JHXZDM))
         result = kBadUpload;
     if (!Reply(frame, rtResult, &result, 1,
-               SetText(ann.Codes) + u" tddbh=%1 size=%2 result=%3"_s.arg(ann.TDDBH).arg(ann.Size).arg(result)))
+               SetText(ann.Codes) +
+                   u" tddbh=%1 size=%2 result=%3"_s.arg(ann.TDDBH).arg(ann.Size).arg(result)))
         return false;
     return result != 0 || ReceiveUpload(frame, ann);
 }
@@ -482,15 +484,14 @@ bool TLeaderSession::ReceiveUpload(const TDecodedFrame &, const TUpLoadAnnounce 
             out.remove();
             return false;
         }
-        writable = writable && out.write(reinterpret_cast<const char *>(FPayload.data()), chunk.PlainLen)
-            == chunk.PlainLen;
+        writable = writable && out.write(reinterpret_cast<const char *>(FPayload.data()), chunk.PlainLen) ==
+                                   chunk.PlainLen;
         remaining -= chunk.PlainLen;
     }
     out.close();
     QString stored;
-    const bool ok = writable
-        && FServer.StoreResult(temp, FUserFolder, ann.Codes.PCDM, ann.Codes.KLDM, ann.Codes.JHXZDM, ann.TDDBH,
-                               &stored);
+    const bool ok = writable && FServer.StoreResult(temp, FUserFolder, ann.Codes.PCDM, ann.Codes.KLDM,
+                                                    ann.Codes.JHXZDM, ann.TDDBH, &stored);
     if (!ok)
         QFile::remove(temp);
     const uint8_t result = ok ? 0 : kCannotStore;

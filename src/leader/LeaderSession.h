@@ -5,7 +5,6 @@
 #include "link/ZkapCodec.h"
 
 #include <QString>
-
 #include <array>
 #include <cstdint>
 #include <vector>

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTextStream>
-
 #include <csignal>
 #include <pthread.h>
 
@@ -26,7 +25,8 @@ const TIntOption kFaultOptions[] = {
     {"drop-after-chunks", "Close the connection after N data chunks of a transfer.",
      &TLeaderFaults::DropAfterChunks},
     {"drop-times", "Break only N transfers that way (default: every one).", &TLeaderFaults::DropTimes},
-    {"wrong-transid", "Answer messages of TYPE with another transaction id.", &TLeaderFaults::WrongTransIdFor},
+    {"wrong-transid", "Answer messages of TYPE with another transaction id.",
+     &TLeaderFaults::WrongTransIdFor},
     {"wrong-type", "Answer messages of TYPE with another message type.", &TLeaderFaults::WrongTypeFor},
     {"overlong", "Answer messages of TYPE with a reply announcing 600 bytes.", &TLeaderFaults::OverlongFor},
     {"stall", "Never answer messages of TYPE.", &TLeaderFaults::StallFor},
@@ -36,7 +36,8 @@ const TIntOption kFaultOptions[] = {
 bool ParseOptions(QCoreApplication &app, TLeaderOptions &options, QString *error)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(u"The leader's server stand-in: serves the province folders under ROOT."_s);
+    parser.setApplicationDescription(
+        u"The leader's server stand-in: serves the province folders under ROOT."_s);
     parser.addHelpOption();
     parser.addOptions({
         {u"root"_s, u"The data folder with one folder per province."_s, u"ROOT"_s},

@@ -1,9 +1,8 @@
 #include "link/LinkCrypto.h"
 
-#include <nettle/sha1.h>
-
 #include <algorithm>
 #include <cstring>
+#include <nettle/sha1.h>
 
 namespace {
 

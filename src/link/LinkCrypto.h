@@ -1,12 +1,10 @@
 #pragma once
 
 #include <QString>
-
-#include <nettle/des.h>
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <nettle/des.h>
 
 // Cryptography of the link to the leader's server (module MemberTransaction):
 // SHA-1, DES keys made from a SHA-1 digest (the key is the first 8 bytes of the

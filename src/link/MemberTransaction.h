@@ -9,14 +9,15 @@ class IMessageSink;
 
 // Result codes of every link operation. Any other value 1..255 is the result
 // byte of the leader's server, passed on unchanged.
-enum TLinkResult : int {
-    lrNotDone = -1,        // a background task did not make the request
+enum TLinkResult : int
+{
+    lrNotDone = -1, // a background task did not make the request
     lrOK = 0,
-    lrProtocolError = 11,  // wrong reply type, transaction id or length; no key
-    lrTransferFailed = 13, // sending a request or receiving its reply or data failed
-    lrConnectFailed = 14,  // the connection could not be (re-)opened, or the login broke off
+    lrProtocolError = 11,    // wrong reply type, transaction id or length; no key
+    lrTransferFailed = 13,   // sending a request or receiving its reply or data failed
+    lrConnectFailed = 14,    // the connection could not be (re-)opened, or the login broke off
     lrFileCreateFailed = 15, // the local file could not be created (or, for an upload, opened)
-    lrImportFailed = 20,   // a downloaded package could not be loaded
+    lrImportFailed = 20,     // a downloaded package could not be loaded
 };
 
 // Writes the first count bytes of buf; with a non-null key they are first

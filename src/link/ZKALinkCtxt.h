@@ -6,7 +6,6 @@
 #include "link/ZkapCodec.h"
 
 #include <QString>
-
 #include <array>
 #include <cstdint>
 

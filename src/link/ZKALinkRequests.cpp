@@ -3,7 +3,6 @@
 #include "link/ZKALinkCtxt.h"
 
 #include <QFile>
-
 #include <algorithm>
 #include <limits>
 
@@ -74,13 +73,15 @@ int TZKALinkCtxt::QueryDQPC(QString &PCDM)
 int TZKALinkCtxt::RequestDMK(const QString &FileName)
 {
     QString ext;
-    return Download(mtRequestDMK, 0, [](uint8_t *) {}, FileName, ext);
+    return Download(
+        mtRequestDMK, 0, [](uint8_t *) {}, FileName, ext);
 }
 
 int TZKALinkCtxt::RequestJHK(const QString &FileName)
 {
     QString ext;
-    return Download(mtRequestJHK, 0, [](uint8_t *) {}, FileName, ext);
+    return Download(
+        mtRequestJHK, 0, [](uint8_t *) {}, FileName, ext);
 }
 
 int TZKALinkCtxt::RequestTDD(const QString &PCDM, const QString &KLDM, const QString &JHXZDM, int LastTDDBH,
@@ -96,8 +97,8 @@ int TZKALinkCtxt::RequestAllZY(const QString &strStudentCode, const QString &Fil
 {
     QString ext;
     return Download(
-        mtRequestAllZY, AllZYRequestLen, [&](uint8_t *p) { EncodeAllZYRequest(p, strStudentCode); },
-        FileName, ext);
+        mtRequestAllZY, AllZYRequestLen, [&](uint8_t *p) { EncodeAllZYRequest(p, strStudentCode); }, FileName,
+        ext);
 }
 
 int TZKALinkCtxt::RequestPhoto(const QString &strStudentCode, const QString &FileName, uint8_t PhotoKind,
@@ -105,8 +106,8 @@ int TZKALinkCtxt::RequestPhoto(const QString &strStudentCode, const QString &Fil
 {
     QString ext;
     const int r = Download(
-        mtRequestPhoto, PhotoRequestLen, [&](uint8_t *p) { EncodePhotoRequest(p, strStudentCode, PhotoKind); },
-        FileName, ext);
+        mtRequestPhoto, PhotoRequestLen,
+        [&](uint8_t *p) { EncodePhotoRequest(p, strStudentCode, PhotoKind); }, FileName, ext);
     if (r == lrOK)
         strPhotoType = ext;
     return r;

@@ -89,8 +89,8 @@ int FramePlainLen(const TZkapMsgHdr &hdr, const TFrameRules &rules)
     return hdr.PayloadLen;
 }
 
-TDecodedFrame DecodeFrame(const uint8_t *data, int64_t size, const TLinkKey *key,
-                          const TFrameRules &rules, uint8_t *payload)
+TDecodedFrame DecodeFrame(const uint8_t *data, int64_t size, const TLinkKey *key, const TFrameRules &rules,
+                          uint8_t *payload)
 {
     TDecodedFrame frame;
     if (size < ZkapHdrLen)
@@ -141,8 +141,7 @@ TDecodedChunk DecodeChunk(const uint8_t *data, int64_t size, int64_t remaining, 
     return chunk;
 }
 
-int EncodeFrame(const TZkapMsgHdr &hdr, const uint8_t *payload, int len, const TLinkKey *key,
-                uint8_t *out)
+int EncodeFrame(const TZkapMsgHdr &hdr, const uint8_t *payload, int len, const TLinkKey *key, uint8_t *out)
 {
     EncodeMsgHdr(hdr, out);
     if (len > 0)
@@ -172,8 +171,7 @@ TLoginRequest DecodeLogin(const uint8_t *buf)
     return req;
 }
 
-bool DecryptPasswordField(const std::array<uint8_t, 72> &field, const TLinkKey &loginKey,
-                          QString *password)
+bool DecryptPasswordField(const std::array<uint8_t, 72> &field, const TLinkKey &loginKey, QString *password)
 {
     std::array<uint8_t, 72> plain = field;
     if (!loginKey.DecryptUnit(plain.data(), static_cast<int>(plain.size())))

@@ -3,7 +3,6 @@
 #include "link/LinkCrypto.h"
 
 #include <QString>
-
 #include <array>
 #include <cstdint>
 
@@ -19,7 +18,8 @@
 // bytes, each encrypted on its own.
 
 // Message types sent by the member's client.
-enum TZkapClientMsg : uint8_t {
+enum TZkapClientMsg : uint8_t
+{
     mtLogin = 0,
     mtLogout = 1,
     mtKeepAlive = 2,
@@ -36,7 +36,8 @@ enum TZkapClientMsg : uint8_t {
 };
 
 // Message types sent by the leader's server (the numbers overlap those above).
-enum TZkapServerMsg : uint8_t {
+enum TZkapServerMsg : uint8_t
+{
     rtResult = 0,
     rtLoginReply = 1,
     rtMemberState = 3,
@@ -46,7 +47,7 @@ enum TZkapServerMsg : uint8_t {
 };
 
 constexpr int ZkapHdrLen = 8;
-constexpr int ZkapMaxPayload = 511;   // longest payload and bulk chunk in plaintext
+constexpr int ZkapMaxPayload = 511;    // longest payload and bulk chunk in plaintext
 constexpr int ZkapPayloadBufLen = 512; // its cipher length
 
 // Plaintext payload lengths of the fixed layouts.
@@ -106,22 +107,27 @@ inline int PayloadWireLen(int plainLen, bool keyed)
     return keyed ? RoundToCipherLen(plainLen) : plainLen;
 }
 
-enum class TDecodeStatus { Ok, NeedMore, Malformed };
+enum class TDecodeStatus
+{
+    Ok,
+    NeedMore,
+    Malformed
+};
 
 struct TDecodedFrame
 {
     TDecodeStatus Status = TDecodeStatus::NeedMore;
     TZkapMsgHdr Hdr;
-    int PlainLen = 0;       // payload bytes in the output buffer
-    int64_t Consumed = 0;   // bytes of the input that the frame took
+    int PlainLen = 0;     // payload bytes in the output buffer
+    int64_t Consumed = 0; // bytes of the input that the frame took
 };
 
 // Decodes the frame at the start of data. The plaintext payload goes to payload
 // (room for ZkapPayloadBufLen bytes). A null or null-valued key means the payload
 // travels plain. Malformed: a length that cannot be delimited, or a payload that
 // does not decrypt.
-TDecodedFrame DecodeFrame(const uint8_t *data, int64_t size, const TLinkKey *key,
-                          const TFrameRules &rules, uint8_t *payload);
+TDecodedFrame DecodeFrame(const uint8_t *data, int64_t size, const TLinkKey *key, const TFrameRules &rules,
+                          uint8_t *payload);
 
 // Decodes one bulk chunk of a transfer with `remaining` plaintext bytes left.
 struct TDecodedChunk
@@ -136,8 +142,7 @@ TDecodedChunk DecodeChunk(const uint8_t *data, int64_t size, int64_t remaining, 
 // Builds a whole frame: the header and the payload, encrypted when a key is
 // given. out needs room for ZkapHdrLen + RoundToCipherLen(len) bytes; returns the
 // bytes written, or -1 when the payload could not be encrypted.
-int EncodeFrame(const TZkapMsgHdr &hdr, const uint8_t *payload, int len, const TLinkKey *key,
-                uint8_t *out);
+int EncodeFrame(const TZkapMsgHdr &hdr, const uint8_t *payload, int len, const TLinkKey *key, uint8_t *out);
 
 // ---- Payload layouts -------------------------------------------------------------
 
@@ -153,8 +158,7 @@ struct TLoginRequest
 };
 TLoginRequest DecodeLogin(const uint8_t *buf);
 // The password from the field; false when it does not decrypt with the key.
-bool DecryptPasswordField(const std::array<uint8_t, 72> &field, const TLinkKey &loginKey,
-                          QString *password);
+bool DecryptPasswordField(const std::array<uint8_t, 72> &field, const TLinkKey &loginKey, QString *password);
 
 // rtLoginReply, 74 bytes: byte 0 result, byte 1 undefined, at 2 the key text as
 // 33 units encrypted with the login key into 72 bytes.

@@ -7,7 +7,6 @@
 
 #include <QProcess>
 #include <QtTest>
-
 #include <csignal>
 
 using namespace Qt::StringLiterals;
@@ -44,8 +43,7 @@ public:
 
     explicit TRawClient(uint16_t port, bool ipv6 = false)
         : Conn(ConnectTcp(ipv6 ? u"::1"_s : u"127.0.0.1"_s, port, ipv6))
-    {
-    }
+    {}
     // Logs in; answers the reply's header and plaintext payload.
     QByteArray Login(TZkapMsgHdr *hdr = nullptr)
     {
@@ -73,8 +71,8 @@ public:
     void Send(uint8_t type, uint8_t id, QByteArray payload, int announced = -1)
     {
         QByteArray out(8 + RoundToCipherLen(int(payload.size())), Qt::Uninitialized);
-        const int n = EncodeFrame({type, id, 0, 0, announced >= 0 ? announced : int(payload.size())}, U8(payload),
-                                  int(payload.size()), &Key, U8(out));
+        const int n = EncodeFrame({type, id, 0, 0, announced >= 0 ? announced : int(payload.size())},
+                                  U8(payload), int(payload.size()), &Key, U8(out));
         Conn.Write(out.left(n));
     }
     // A reply: header, and the decrypted payload (none for rtFileData).
@@ -221,8 +219,9 @@ private slots:
     {
         const QTemporaryDir dir;
         const QString user = dir.path() + u"/11/zy01/"_s;
-        for (const char *name : {"tdd/1_5_1/2.zip", "tdd/1_5_1/10.zip", "tdd/1_5_1/x.zip", "tdd/1_5_1/011.zip",
-                                 "images/K1/3.png", "images/K1/3.JPG", "images/K1/30.JPG", "qbzy/K1.zip"})
+        for (const char *name :
+             {"tdd/1_5_1/2.zip", "tdd/1_5_1/10.zip", "tdd/1_5_1/x.zip", "tdd/1_5_1/011.zip",
+              "images/K1/3.png", "images/K1/3.JPG", "images/K1/30.JPG", "qbzy/K1.zip"})
             WriteTestFile(user + QLatin1String(name), "x");
         WriteTestFile(user + u"password.txt"_s, "密码\r\nsecond line");
         const TLeaderFolder folder(dir.path());

@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QTemporaryDir>
-
 #include <memory>
 
 // Deterministic file contents of n bytes.
@@ -38,7 +37,8 @@ public:
     // A path for a downloaded or uploaded file in the temporary folder.
     QString WorkPath(const QString &name) const { return FDir.path() + QStringLiteral("/work/") + name; }
 
-    std::unique_ptr<TZKALinkCtxt> MakeCtxt(TLinkOptions options = {}, const QString &host = QStringLiteral("::1"));
+    std::unique_ptr<TZKALinkCtxt> MakeCtxt(TLinkOptions options = {},
+                                           const QString &host = QStringLiteral("::1"));
     // The same context, already logged in.
     std::unique_ptr<TZKALinkCtxt> Connected(TLinkOptions options = {});
 

@@ -1,12 +1,11 @@
 #include "LinkTestPeer.h"
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <cerrno>
 #include <utility>
 
 namespace {
@@ -28,8 +27,7 @@ TPeerConn::~TPeerConn()
 
 TPeerConn::TPeerConn(TPeerConn &&other) noexcept
     : FFd(std::exchange(other.FFd, -1))
-{
-}
+{}
 
 TPeerConn &TPeerConn::operator=(TPeerConn &&other) noexcept
 {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-
 #include <cstdint>
 
 // A scripted raw peer for wire tests: a loopback listener whose test code reads
@@ -12,8 +11,7 @@ class TPeerConn
 public:
     explicit TPeerConn(int fd = -1)
         : FFd(fd)
-    {
-    }
+    {}
     ~TPeerConn();
     TPeerConn(TPeerConn &&other) noexcept;
     TPeerConn &operator=(TPeerConn &&other) noexcept;

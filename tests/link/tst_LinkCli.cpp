@@ -4,7 +4,6 @@
 
 #include <QProcess>
 #include <QtTest>
-
 #include <archive.h>
 #include <archive_entry.h>
 
@@ -51,8 +50,17 @@ class TestLinkCli : public QObject
              const QString &host = u"::1"_s, const QStringList &options = {})
     {
         QProcess p;
-        QStringList args = {u"link"_s, u"--host"_s, host, u"--port"_s, QString::number(F->Server().Port()),
-                            u"--user"_s, u"zy01"_s, u"--password"_s, password, u"--ssdm"_s, u"11"_s};
+        QStringList args = {u"link"_s,
+                            u"--host"_s,
+                            host,
+                            u"--port"_s,
+                            QString::number(F->Server().Port()),
+                            u"--user"_s,
+                            u"zy01"_s,
+                            u"--password"_s,
+                            password,
+                            u"--ssdm"_s,
+                            u"11"_s};
         p.start(zktest::programFolder() + u"/zelkinc-cli"_s, args + options + commandArgs);
         if (!p.waitForFinished(60000))
             qFatal("zelkinc-cli did not finish");
@@ -77,11 +85,46 @@ private slots:
         const QString up = F->WorkPath(u"up.zip"_s);
         WriteTestFile(up, PatternBytes(1023, 2));
         const QString w = F->WorkPath({});
-        const TRun run = Run({u"state"_s, u"+"_s, u"dqpc"_s, u"+"_s, u"dmk"_s, w + u"dmk.zip"_s, u"+"_s, u"jhk"_s,
-                              w + u"jhk.zip"_s, u"+"_s, u"tdd"_s, u"1"_s, u"5"_s, u"1"_s, u"0"_s, w + u"tdd.zip"_s,
-                              u"+"_s, u"tdd"_s, u"1"_s, u"5"_s, u"1"_s, u"9"_s, w + u"none.zip"_s, u"+"_s,
-                              u"upload"_s, u"1"_s, u"5"_s, u"1"_s, u"9"_s, up, u"+"_s, u"allzy"_s, F->KSH,
-                              w + u"qbzy.zip"_s, u"+"_s, u"photo"_s, F->KSH, u"3"_s, w + u"p"_s, u"+"_s,
+        const TRun run = Run({u"state"_s,
+                              u"+"_s,
+                              u"dqpc"_s,
+                              u"+"_s,
+                              u"dmk"_s,
+                              w + u"dmk.zip"_s,
+                              u"+"_s,
+                              u"jhk"_s,
+                              w + u"jhk.zip"_s,
+                              u"+"_s,
+                              u"tdd"_s,
+                              u"1"_s,
+                              u"5"_s,
+                              u"1"_s,
+                              u"0"_s,
+                              w + u"tdd.zip"_s,
+                              u"+"_s,
+                              u"tdd"_s,
+                              u"1"_s,
+                              u"5"_s,
+                              u"1"_s,
+                              u"9"_s,
+                              w + u"none.zip"_s,
+                              u"+"_s,
+                              u"upload"_s,
+                              u"1"_s,
+                              u"5"_s,
+                              u"1"_s,
+                              u"9"_s,
+                              up,
+                              u"+"_s,
+                              u"allzy"_s,
+                              F->KSH,
+                              w + u"qbzy.zip"_s,
+                              u"+"_s,
+                              u"photo"_s,
+                              F->KSH,
+                              u"3"_s,
+                              w + u"p"_s,
+                              u"+"_s,
                               u"login"_s});
         QCOMPARE(run.Lines, (QStringList{u"login 0"_s, u"state 0 newdmk=1 newjhk=0"_s, u"dqpc 0 pcdm=\"1\""_s,
                                          u"dmk 0 bytes=1022"_s, u"jhk 0 bytes=0"_s,
@@ -132,7 +175,8 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::newRow("unknown command") << QStringList{u"fetch"_s};
         QTest::newRow("missing argument") << QStringList{u"dmk"_s};
-        QTest::newRow("package number not a number") << QStringList{u"tdd"_s, u"1"_s, u"5"_s, u"1"_s, u"x"_s, u"f"_s};
+        QTest::newRow("package number not a number")
+            << QStringList{u"tdd"_s, u"1"_s, u"5"_s, u"1"_s, u"x"_s, u"f"_s};
         QTest::newRow("kind out of range") << QStringList{u"photo"_s, u"1"_s, u"256"_s, u"f"_s};
         QTest::newRow("empty command") << QStringList{u"state"_s, u"+"_s};
         QTest::newRow("unknown option") << QStringList{u"--verbose"_s, u"state"_s};

@@ -100,21 +100,23 @@ private slots:
         const QByteArray plain = Bytes(buf, LoginPayloadLen);
         QCOMPARE(plain.left(6).toHex(), QByteArray("310031000000"));
         QCOMPARE(plain.mid(6, 66).toHex(), QByteArray("7a0079003000310000").leftJustified(132, '0'));
-        QCOMPARE(plain.mid(72).toHex(),
-                 QByteArray("5070dadefe8f3749cacccabedf4a43b4bd75b8f63b90c82a8c315a6cb46a4e6c70e1458d8a70cb65f7dc9"
-                            "691a469d48b6db981f56cc99f7ef636eb6f57b16624bc192f95a74e52ff"));
+        QCOMPARE(
+            plain.mid(72).toHex(),
+            QByteArray("5070dadefe8f3749cacccabedf4a43b4bd75b8f63b90c82a8c315a6cb46a4e6c70e1458d8a70cb65f7dc9"
+                       "691a469d48b6db981f56cc99f7ef636eb6f57b16624bc192f95a74e52ff"));
 
         TLinkKey boot;
         DeriveBootstrapKey(boot);
         uint8_t wire[ZkapHdrLen + ZkapPayloadBufLen];
         const int n = EncodeFrame({mtLogin, 1, 0, 0, LoginPayloadLen}, buf, LoginPayloadLen, &boot, wire);
         QCOMPARE(n, 160);
-        QCOMPARE(Bytes(wire, n).toHex(),
-                 QByteArray("0001000090000000"
-                            "26f64fac6efcf56ccd62cfa2bb2f68d1319c22be1879389694ad82880b7a32d8fd1b859fd49e9792e9eb"
-                            "d0fe5fd35b35b014bd9d83be52da21ec7573129b685b089991c3ea4ee7ac3fb57afe682945d55230b10a"
-                            "708a832e44f99f5f91cc406a18cd7f0bd70b538df063fdae3b5aba74ff13c9361bec690c6c5d4d48e727"
-                            "954b48bc2746e9de1f4801266cbc91deda9f3498dcbe9fa21e8f"));
+        QCOMPARE(
+            Bytes(wire, n).toHex(),
+            QByteArray("0001000090000000"
+                       "26f64fac6efcf56ccd62cfa2bb2f68d1319c22be1879389694ad82880b7a32d8fd1b859fd49e9792e9eb"
+                       "d0fe5fd35b35b014bd9d83be52da21ec7573129b685b089991c3ea4ee7ac3fb57afe682945d55230b10a"
+                       "708a832e44f99f5f91cc406a18cd7f0bd70b538df063fdae3b5aba74ff13c9361bec690c6c5d4d48e727"
+                       "954b48bc2746e9de1f4801266cbc91deda9f3498dcbe9fa21e8f"));
 
         const TLoginRequest req = DecodeLogin(buf);
         QCOMPARE(req.SSDM, QStringLiteral("11"));
@@ -129,7 +131,8 @@ private slots:
     {
         uint8_t buf[ZkapPayloadBufLen] = {};
         const QString user = QString(40, QChar(u'u'));
-        QVERIFY(EncodeLogin(buf, QStringLiteral("110"), user, QStringLiteral("p"), TextKey(QStringLiteral("p"))));
+        QVERIFY(
+            EncodeLogin(buf, QStringLiteral("110"), user, QStringLiteral("p"), TextKey(QStringLiteral("p"))));
         const TLoginRequest req = DecodeLogin(buf);
         QCOMPARE(req.SSDM, QStringLiteral("11"));
         QCOMPARE(req.UserName, user.left(32));
@@ -149,8 +152,8 @@ private slots:
         QCOMPARE(plainLen, LoginReplyLen);
         const QByteArray outer = wire.left(LoginReplyLen);
         QString keyText;
-        QVERIFY(DecryptLoginReplyKeyText(reinterpret_cast<uint8_t *>(wire.data()), TextKey(QStringLiteral("pw1")),
-                                         &keyText));
+        QVERIFY(DecryptLoginReplyKeyText(reinterpret_cast<uint8_t *>(wire.data()),
+                                         TextKey(QStringLiteral("pw1")), &keyText));
         QCOMPARE(keyText, QStringLiteral("K1"));
 
         uint8_t buf[LoginReplyLen + 8] = {};
@@ -173,8 +176,10 @@ private slots:
         QCOMPARE(EncodeFrame({mtKeepAlive, 4, 0, 0, 0}, buf, 0, &link, wire), 16);
         QCOMPARE(Bytes(wire, 16).toHex(), QByteArray("0204000000000000729e0fe29b12a286"));
 
-        EncodeUpLoadAnnounce(buf, {{QStringLiteral("12"), QStringLiteral("5"), QStringLiteral("1")}, 3, 1023});
-        QCOMPARE(Bytes(buf, UpLoadAnnounceLen).toHex(), QByteArray("31000000350000003100000003000000ff030000"));
+        EncodeUpLoadAnnounce(buf,
+                             {{QStringLiteral("12"), QStringLiteral("5"), QStringLiteral("1")}, 3, 1023});
+        QCOMPARE(Bytes(buf, UpLoadAnnounceLen).toHex(),
+                 QByteArray("31000000350000003100000003000000ff030000"));
 
         memset(buf, 0x77, sizeof buf);
         EncodeAllZYRequest(buf, QStringLiteral("110101199912345")); // 15 characters: cut to 14
@@ -246,29 +251,30 @@ private slots:
                   bad = int(TDecodeStatus::Malformed);
         QTest::newRow("empty input") << QByteArray() << true << false << more << 0 << 0;
         QTest::newRow("half a header") << QByteArray("\x03\x01\x00", 3) << true << false << more << 0 << 0;
-        QTest::newRow("header only so far") << frame(rtMemberState, 3, 3, 0).left(8) << true << false << more << 0
-                                            << 3;
-        QTest::newRow("one byte short") << frame(rtMemberState, 3, 3, 0).chopped(1) << true << false << more << 0
-                                        << 3;
-        QTest::newRow("complete, next frame after") << frame(rtMemberState, 3, 3, 5) << true << false << ok << 16
-                                                    << 3;
-        QTest::newRow("empty payload is one block") << frame(rtResult, 0, 0, 0) << true << false << ok << 16 << 0;
-        QTest::newRow("plain, no key") << QByteArray::fromHex("0001000003000000aabbcc") << false << false << ok
-                                       << 11 << 3;
-        QTest::newRow("negative length") << QByteArray::fromHex("00010000ffffffff") << true << false << bad << 0
-                                         << -1;
-        QTest::newRow("over-long read as 511") << frame(rtResult, 600, 511, 96) << true << false << ok << 520
-                                               << 511;
-        QTest::newRow("rtFileData is a header") << QByteArray::fromHex("0601000000100000") << true << false << ok
-                                                << 8 << 0;
-        QTest::newRow("rtFileData negative stays a header") << QByteArray::fromHex("06010000ffffffff") << true
-                                                            << false << ok << 8 << 0;
-        QTest::newRow("undecryptable") << QByteArray::fromHex("00010000010000000000000000000000") << true << false
-                                       << bad << 0 << 1;
-        QTest::newRow("server: mtUpLoadData is a header") << QByteArray::fromHex("0901000000040000") << true << true
-                                                          << ok << 8 << 0;
-        QTest::newRow("server: over-long refused") << frame(mtKeepAlive, 600, 511, 96) << true << true << bad << 0
-                                                   << -1;
+        QTest::newRow("header only so far")
+            << frame(rtMemberState, 3, 3, 0).left(8) << true << false << more << 0 << 3;
+        QTest::newRow("one byte short")
+            << frame(rtMemberState, 3, 3, 0).chopped(1) << true << false << more << 0 << 3;
+        QTest::newRow("complete, next frame after")
+            << frame(rtMemberState, 3, 3, 5) << true << false << ok << 16 << 3;
+        QTest::newRow("empty payload is one block")
+            << frame(rtResult, 0, 0, 0) << true << false << ok << 16 << 0;
+        QTest::newRow("plain, no key")
+            << QByteArray::fromHex("0001000003000000aabbcc") << false << false << ok << 11 << 3;
+        QTest::newRow("negative length")
+            << QByteArray::fromHex("00010000ffffffff") << true << false << bad << 0 << -1;
+        QTest::newRow("over-long read as 511")
+            << frame(rtResult, 600, 511, 96) << true << false << ok << 520 << 511;
+        QTest::newRow("rtFileData is a header")
+            << QByteArray::fromHex("0601000000100000") << true << false << ok << 8 << 0;
+        QTest::newRow("rtFileData negative stays a header")
+            << QByteArray::fromHex("06010000ffffffff") << true << false << ok << 8 << 0;
+        QTest::newRow("undecryptable")
+            << QByteArray::fromHex("00010000010000000000000000000000") << true << false << bad << 0 << 1;
+        QTest::newRow("server: mtUpLoadData is a header")
+            << QByteArray::fromHex("0901000000040000") << true << true << ok << 8 << 0;
+        QTest::newRow("server: over-long refused")
+            << frame(mtKeepAlive, 600, 511, 96) << true << true << bad << 0 << -1;
     }
     void decodeFrame()
     {

@@ -41,7 +41,7 @@ private slots:
     {
         QTest::addColumn<int>("n");
         QTest::addColumn<int>("cipher");
-        const int cases[][2] = {{0, 8},    {1, 8},     {7, 8},     {8, 16},    {66, 72},  {74, 80},
+        const int cases[][2] = {{0, 8},     {1, 8},     {7, 8},     {8, 16},    {66, 72},  {74, 80},
                                 {136, 144}, {144, 152}, {504, 512}, {511, 512}, {512, 520}};
         for (const auto &c : cases)
             QTest::addRow("%d", c[0]) << c[0] << c[1];
@@ -66,8 +66,9 @@ private slots:
         QTest::addColumn<QByteArray>("key");
         QTest::addColumn<QByteArray>("plain");
         QTest::addColumn<QByteArray>("cipher");
-        QTest::newRow("FIPS 81 'Now is t'") << QByteArray("0123456789abcdef") << QByteArray::fromHex("4e6f772069732074")
-                                           << QByteArray("3fa40e8a984d48151efa4a588149de70");
+        QTest::newRow("FIPS 81 'Now is t'")
+            << QByteArray("0123456789abcdef") << QByteArray::fromHex("4e6f772069732074")
+            << QByteArray("3fa40e8a984d48151efa4a588149de70");
         QTest::newRow("classic 133457799bbcdff1")
             << QByteArray("133457799bbcdff1") << QByteArray::fromHex("0123456789abcdef")
             << QByteArray("85e813540f0ab40577a2a9308f18d27b");
@@ -76,8 +77,8 @@ private slots:
             << QByteArray("8000000000000000ffb0585c41ed4a86");
         QTest::newRow("two blocks") << QByteArray("0123456789abcdef") << QByteArray("12345678abcdefgh")
                                     << QByteArray("bd0b1a49070ac376289b2ab1908dfc396b7f62ede61ec002");
-        QTest::newRow("empty unit is one block") << QByteArray("0123456789abcdef") << QByteArray()
-                                                 << QByteArray("086f9a1d74c94d4e");
+        QTest::newRow("empty unit is one block")
+            << QByteArray("0123456789abcdef") << QByteArray() << QByteArray("086f9a1d74c94d4e");
     }
     void desCbcKnownAnswers()
     {
@@ -110,10 +111,9 @@ private slots:
         QTest::newRow("not a whole block") << QByteArray("0123456789abcdef") << QByteArray("086f9a1d74c94d");
         QTest::newRow("nothing") << QByteArray("0123456789abcdef") << QByteArray();
         // Last block decrypts to 01 02 03 04 05 06 07 08: pad 8 but the bytes differ.
-        QTest::newRow("pad bytes differ") << QByteArray("0123456789abcdef")
-                                          << Encrypt(KeyOf("0123456789abcdef"), QByteArray::fromHex("0102030405060708"))
-                                                 .left(8)
-                                                 .toHex();
+        QTest::newRow("pad bytes differ")
+            << QByteArray("0123456789abcdef")
+            << Encrypt(KeyOf("0123456789abcdef"), QByteArray::fromHex("0102030405060708")).left(8).toHex();
     }
     void decryptRefuses()
     {

@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QtTest>
-
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -109,8 +108,10 @@ private slots:
         QTest::newRow("server code 11") << u"zy01"_s << u"pw1"_s << u"11"_s << 11 << 74 << 11;
         QTest::newRow("server code 14") << u"zy01"_s << u"pw1"_s << u"11"_s << 14 << 74 << 14;
         QTest::newRow("server code 200") << u"zy01"_s << u"pw1"_s << u"11"_s << 200 << 74 << 200;
-        QTest::newRow("reply of 73 bytes") << u"zy01"_s << u"pw1"_s << u"11"_s << 0 << 73 << int(lrProtocolError);
-        QTest::newRow("reply of 75 bytes") << u"zy01"_s << u"pw1"_s << u"11"_s << 0 << 75 << int(lrProtocolError);
+        QTest::newRow("reply of 73 bytes")
+            << u"zy01"_s << u"pw1"_s << u"11"_s << 0 << 73 << int(lrProtocolError);
+        QTest::newRow("reply of 75 bytes")
+            << u"zy01"_s << u"pw1"_s << u"11"_s << 0 << 75 << int(lrProtocolError);
     }
     void loginRefused()
     {
@@ -269,7 +270,7 @@ private slots:
         QCOMPARE(stats.DataOffsets, (std::vector<int32_t>{0, 1533}));
         QCOMPARE(stats.Logins, 2);
         QVERIFY(F->LogText().contains(u"-> rtFileData"_s + u" id="_s)); // logged
-        QVERIFY(F->LogText().contains(u"len=2467"_s));                    // 4000 - 1533
+        QVERIFY(F->LogText().contains(u"len=2467"_s));                  // 4000 - 1533
     }
 
     // Every attempt that brings one chunk keeps the download going.

@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QtTest>
-
 #include <future>
 
 using namespace Qt::StringLiterals;
@@ -21,8 +20,9 @@ const QByteArray kLoginWire =
     "83be52da21ec7573129b685b089991c3ea4ee7ac3fb57afe682945d55230b10a708a832e44f99f5f91cc406a18cd7f0bd70b538d"
     "f063fdae3b5aba74ff13c9361bec690c6c5d4d48e727954b48bc2746e9de1f4801266cbc91deda9f3498dcbe9fa21e8f";
 // The 80 bytes of a login reply with result 0 and key text "K1".
-const QByteArray kReplyK1 = "393fa31de359ab3c6566b0509247364d06132abe649029ff2ddb29e78a653219acbb4202584ec1f2ecfcf2"
-                            "1272b5bb3eaedf61c7d964c8ec3555b71d324ee27d17b46918cde5a637ef0ccdc4ebea7fd9";
+const QByteArray kReplyK1 =
+    "393fa31de359ab3c6566b0509247364d06132abe649029ff2ddb29e78a653219acbb4202584ec1f2ecfcf2"
+    "1272b5bb3eaedf61c7d964c8ec3555b71d324ee27d17b46918cde5a637ef0ccdc4ebea7fd9";
 
 TLinkKey TextKey(const QString &text)
 {
@@ -81,15 +81,16 @@ public:
     {
         QByteArray out(ZkapHdrLen + RoundToCipherLen(int(payload.size())), Qt::Uninitialized);
         const TZkapMsgHdr hdr{type, id, rsv1, rsv2, announced >= 0 ? announced : int(payload.size())};
-        const int n = EncodeFrame(hdr, U8(payload), int(payload.size()), &Key,
-                                  reinterpret_cast<uint8_t *>(out.data()));
+        const int n =
+            EncodeFrame(hdr, U8(payload), int(payload.size()), &Key, reinterpret_cast<uint8_t *>(out.data()));
         return out.left(n);
     }
     // A bulk data stream: header and chunks of 511 bytes, each its own unit.
     void SendData(uint8_t id, const QByteArray &data, qsizetype from, int chunks = -1)
     {
         QByteArray hdr(ZkapHdrLen, Qt::Uninitialized);
-        EncodeMsgHdr({rtFileData, id, 0, 0, int(data.size() - from)}, reinterpret_cast<uint8_t *>(hdr.data()));
+        EncodeMsgHdr({rtFileData, id, 0, 0, int(data.size() - from)},
+                     reinterpret_cast<uint8_t *>(hdr.data()));
         QByteArray out = hdr;
         for (qsizetype at = from; at < data.size() && chunks != 0; at += ZkapMaxPayload, --chunks) {
             QByteArray chunk = data.mid(at, ZkapMaxPayload);
@@ -188,16 +189,33 @@ private slots:
 
     void loginReplies_data()
     {
-        QTest::addColumn<QByteArray>("reply");  // header + payload, hex; empty = close
+        QTest::addColumn<QByteArray>("reply"); // header + payload, hex; empty = close
         QTest::addColumn<int>("result");
         const QByteArray body = kReplyK1;
-        QTest::newRow("accepted") << QByteArray("01010000" "4a000000") + body << int(lrOK);
-        QTest::newRow("wrong id") << QByteArray("01020000" "4a000000") + body << int(lrProtocolError);
-        QTest::newRow("wrong type") << QByteArray("00010000" "4a000000") + body << int(lrProtocolError);
-        QTest::newRow("73 bytes") << QByteArray("01010000" "49000000") + body << int(lrProtocolError);
+        QTest::newRow("accepted") << QByteArray("01010000"
+                                                "4a000000") +
+                                         body
+                                  << int(lrOK);
+        QTest::newRow("wrong id") << QByteArray("01020000"
+                                                "4a000000") +
+                                         body
+                                  << int(lrProtocolError);
+        QTest::newRow("wrong type") << QByteArray("00010000"
+                                                  "4a000000") +
+                                           body
+                                    << int(lrProtocolError);
+        QTest::newRow("73 bytes") << QByteArray("01010000"
+                                                "49000000") +
+                                         body
+                                  << int(lrProtocolError);
         QTest::newRow("closed") << QByteArray() << int(lrConnectFailed);
-        QTest::newRow("cut short") << QByteArray("01010000" "4a000000") + body.left(40) << int(lrConnectFailed);
-        QTest::newRow("outer cipher wrong") << QByteArray("01010000" "4a000000") + QByteArray(160, '0')
+        QTest::newRow("cut short") << QByteArray("01010000"
+                                                 "4a000000") +
+                                          body.left(40)
+                                   << int(lrConnectFailed);
+        QTest::newRow("outer cipher wrong") << QByteArray("01010000"
+                                                          "4a000000") +
+                                                   QByteArray(160, '0')
                                             << int(lrConnectFailed);
     }
     void loginReplies()
@@ -285,14 +303,16 @@ private slots:
         QTest::newRow("dqpc") << u"dqpc"_s << int(mtQueryDQPC) << QByteArray();
         QTest::newRow("dmk") << u"dmk"_s << int(mtRequestDMK) << QByteArray();
         QTest::newRow("jhk") << u"jhk"_s << int(mtRequestJHK) << QByteArray();
-        QTest::newRow("tdd") << u"tdd"_s << int(mtRequestTDD) << QByteArray("31000000350000003100000007000000");
+        QTest::newRow("tdd") << u"tdd"_s << int(mtRequestTDD)
+                             << QByteArray("31000000350000003100000007000000");
         QTest::newRow("allzy, 15 characters cut to 14")
             << u"allzy"_s << int(mtRequestAllZY)
             << QByteArray("310031003000310030003100310039003900390031003200330034000000");
-        QTest::newRow("photo kind 2") << u"photo"_s << int(mtRequestPhoto)
-                                      << QByteArray("3100310030003100300031003100390039003900310032003300340000000200");
-        QTest::newRow("upload announcement") << u"upload"_s << int(mtUpLoadResult)
-                                             << QByteArray("3100000035000000310000000500000003000000");
+        QTest::newRow("photo kind 2")
+            << u"photo"_s << int(mtRequestPhoto)
+            << QByteArray("3100310030003100300031003100390039003900310032003300340000000200");
+        QTest::newRow("upload announcement")
+            << u"upload"_s << int(mtUpLoadResult) << QByteArray("3100000035000000310000000500000003000000");
     }
     void requests()
     {
@@ -332,8 +352,8 @@ private slots:
         QCOMPARE(req.Plain.toHex(), plain);
         // Each is refused with the server's code 7.
         const uint8_t replyType = type == mtQueryMemberState ? rtMemberState
-            : type == mtQueryDQPC                            ? rtDQPC
-            : type == mtUpLoadResult                         ? rtResult
+                                  : type == mtQueryDQPC      ? rtDQPC
+                                  : type == mtUpLoadResult   ? rtResult
                                                              : rtFileInfo;
         QByteArray refusal(type >= mtRequestDMK && replyType == rtFileInfo ? FileInfoLen : 6, char(0));
         refusal[0] = 7;
@@ -525,7 +545,8 @@ private slots:
         const QTemporaryDir dir;
         const QByteArray data = PatternBytes(1023, 2);
         WriteTestFile(dir.filePath(u"up"_s), data);
-        auto call = Async([&] { return ctx->UpLoadResult(u"1"_s, u"5"_s, u"1"_s, 5, dir.filePath(u"up"_s)); });
+        auto call =
+            Async([&] { return ctx->UpLoadResult(u"1"_s, u"5"_s, u"1"_s, 5, dir.filePath(u"up"_s)); });
         QVERIFY(s.KeepAlive());
         const TMsg ann = s.Read();
         QCOMPARE(ann.Plain.toHex(), QByteArray("31000000350000003100000005000000ff030000"));
