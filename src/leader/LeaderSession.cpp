@@ -336,12 +336,14 @@ bool TLeaderSession::HandleLogin(const TDecodedFrame &frame)
         JunkAfterText(reply + 2, 33);
     }
     loginKey.EncryptUnit(reply + 2, 66);
+    // Counted before the reply goes out, so that a client that has the reply
+    // also finds its login in the statistics.
+    FServer.CountLogin(result == 0, keyText);
     const int len = std::clamp(FServer.Faults().LoginReplyLen, 0, ZkapMaxPayload);
     if (!Reply(
             frame, rtLoginReply, reply, len,
             u"ssdm=%1 user=%2 result=%3 keytext=%4"_s.arg(req.SSDM, req.UserName).arg(result).arg(keyText)))
         return false;
-    FServer.CountLogin(result == 0, keyText);
     if (result != 0)
         return false;
     DeriveTextKey(keyText, FKey);
