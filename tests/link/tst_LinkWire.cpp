@@ -86,10 +86,11 @@ public:
         return out.left(n);
     }
     // A bulk data stream: header and chunks of 511 bytes, each its own unit.
-    void SendData(uint8_t id, const QByteArray &data, qsizetype from, int chunks = -1)
+    void SendData(uint8_t id, const QByteArray &data, qsizetype from, int chunks = -1, uint8_t rsv1 = 0,
+                  uint8_t rsv2 = 0)
     {
         QByteArray hdr(ZkapHdrLen, Qt::Uninitialized);
-        EncodeMsgHdr({rtFileData, id, 0, 0, int(data.size() - from)},
+        EncodeMsgHdr({rtFileData, id, rsv1, rsv2, int(data.size() - from)},
                      reinterpret_cast<uint8_t *>(hdr.data()));
         QByteArray out = hdr;
         for (qsizetype at = from; at < data.size() && chunks != 0; at += ZkapMaxPayload, --chunks) {
@@ -416,7 +417,7 @@ private slots:
         s.Send(rtFileInfo, 3, info);
         QVERIFY(s.KeepAlive());
         QCOMPARE(DecodeFileDataRequest(U8(s.Read().Plain)).Offset, 0);
-        s.SendData(5, data, 0, 3);
+        s.SendData(5, data, 0, 3, 0x71, 0x72);
         s.Conn.Close();
 
         // The client's keep-alive fails, it logs in again (id 7 after the
@@ -424,7 +425,7 @@ private slots:
         s.Conn = s.Listener.Accept();
         DeriveBootstrapKey(s.Key);
         const TMsg login = s.Read();
-        QCOMPARE(login.Wire.left(8).toHex(), QByteArray("0007000090000000"));
+        QCOMPARE(login.Wire.left(8).toHex(), QByteArray("0007717290000000"));
         QByteArray reply(LoginReplyLen + 8, char(0));
         EncodeLoginReply(reinterpret_cast<uint8_t *>(reply.data()), 0, u"K2"_s, TextKey(u"pw1"_s));
         s.Send(rtLoginReply, 7, reply.left(LoginReplyLen), 0x61, 0x62);
