@@ -15,9 +15,10 @@ void TLeaderLog::Write(int connection, const char *direction, const QString &tex
 {
     if (!FFile.isOpen())
         return;
+    // The time is taken under the lock so that the lines stay in time order.
+    const std::lock_guard lock(FMutex);
     const QString line = QDateTime::currentDateTime().toString(u"yyyy-MM-dd hh:mm:ss.zzz"_s) + u" #"_s +
                          QString::number(connection) + u' ' + QLatin1String(direction) + u' ' + text + u'\n';
-    const std::lock_guard lock(FMutex);
     FFile.write(line.toUtf8());
     FFile.flush();
 }
