@@ -67,9 +67,15 @@ QString TLeaderFixture::LogText() const
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+QString TLeaderFixture::Host() const
+{
+    return FServer->ListensIPv6() ? u"::1"_s : u"127.0.0.1"_s;
+}
+
 std::unique_ptr<TZKALinkCtxt> TLeaderFixture::MakeCtxt(TLinkOptions options, const QString &host)
 {
-    return std::make_unique<TZKALinkCtxt>(host, FServer->Port(), User, Password, std::move(options));
+    return std::make_unique<TZKALinkCtxt>(host.isEmpty() ? Host() : host, FServer->Port(), User, Password,
+                                          std::move(options));
 }
 
 std::unique_ptr<TZKALinkCtxt> TLeaderFixture::Connected(TLinkOptions options)

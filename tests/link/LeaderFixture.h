@@ -37,8 +37,11 @@ public:
     // A path for a downloaded or uploaded file in the temporary folder.
     QString WorkPath(const QString &name) const { return FDir.path() + QStringLiteral("/work/") + name; }
 
-    std::unique_ptr<TZKALinkCtxt> MakeCtxt(TLinkOptions options = {},
-                                           const QString &host = QStringLiteral("::1"));
+    // The address to reach the stand-in: ::1 when it listens on IPv6, so that
+    // the client's first (IPv6) attempt succeeds, else 127.0.0.1.
+    QString Host() const;
+    // A context for the fixture's member; an empty host means Host().
+    std::unique_ptr<TZKALinkCtxt> MakeCtxt(TLinkOptions options = {}, const QString &host = {});
     // The same context, already logged in.
     std::unique_ptr<TZKALinkCtxt> Connected(TLinkOptions options = {});
 

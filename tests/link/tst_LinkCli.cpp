@@ -46,9 +46,11 @@ class TestLinkCli : public QObject
 
     std::unique_ptr<TLeaderFixture> F;
 
-    TRun Run(const QStringList &commandArgs, const QString &password = u"pw1"_s,
-             const QString &host = u"::1"_s, const QStringList &options = {})
+    TRun Run(const QStringList &commandArgs, const QString &password = u"pw1"_s, QString host = {},
+             const QStringList &options = {})
     {
+        if (host.isEmpty())
+            host = F->Host();
         QProcess p;
         QStringList args = {u"link"_s,
                             u"--host"_s,
@@ -155,7 +157,7 @@ private slots:
         TLeaderFaults faults;
         faults.StallFor = 3;
         F->Server().SetFaults(faults);
-        const TRun run = Run({u"state"_s}, u"pw1"_s, u"::1"_s, {u"--timeout"_s, u"1"_s});
+        const TRun run = Run({u"state"_s}, u"pw1"_s, {}, {u"--timeout"_s, u"1"_s});
         QCOMPARE(run.Lines, (QStringList{u"login 0"_s, u"state 13"_s}));
         QCOMPARE(run.Exit, 1);
     }
