@@ -80,7 +80,7 @@ int main()
 {
     QTextStream out(stdout);
     QTemporaryDir dir;
-    const QString root = dir.path() + u"/root/"_s;
+    const QString root = dir.path() + u"/leader-data/"_s;
     const QByteArray data = Pattern(kSize);
     if (!Write(root + u"11/zy01/password.txt"_s, "pw1") || !Write(root + u"11/zy01/dmk.zip"_s, data)) {
         out << "cannot prepare the data folder\n";

@@ -41,7 +41,7 @@ TLeaderFixture::TLeaderFixture(const TLeaderOptions &extra)
     WriteTestFile(user + "tdd/1_5_1/5.zip"_L1, PatternBytes(4000, 5));
     WriteTestFile(user + "qbzy/"_L1 + KSH + ".zip"_L1, PatternBytes(700, 7));
     WriteTestFile(user + "images/"_L1 + KSH + "/3.JPG"_L1, PatternBytes(2000, 9));
-    QDir().mkpath(FDir.path() + "/work"_L1);
+    QDir().mkpath(FDir.path() + "/client-files"_L1);
 
     TLeaderOptions options = extra;
     options.Root = Root();

@@ -30,12 +30,12 @@ public:
     ~TLeaderFixture();
 
     TLeaderServer &Server() { return *FServer; }
-    QString Root() const { return FDir.path() + QStringLiteral("/root/"); }
+    QString Root() const { return FDir.path() + QStringLiteral("/leader-data/"); }
     QString UserFolder() const { return Root() + SSDM + u'/' + User + u'/'; }
     QString LogFile() const { return FDir.path() + QStringLiteral("/leader.log"); }
     QString LogText() const;
     // A path for a downloaded or uploaded file in the temporary folder.
-    QString WorkPath(const QString &name) const { return FDir.path() + QStringLiteral("/work/") + name; }
+    QString WorkPath(const QString &name) const { return FDir.path() + QStringLiteral("/client-files/") + name; }
 
     // The address to reach the stand-in: ::1 when it listens on IPv6, so that
     // the client's first (IPv6) attempt succeeds, else 127.0.0.1.
