@@ -3,11 +3,15 @@
 add_library(zk_project_options INTERFACE)
 target_compile_features(zk_project_options INTERFACE cxx_std_20)
 target_compile_options(zk_project_options INTERFACE
-  -Wall -Wextra -Wpedantic -Wshadow=local -Wno-missing-field-initializers
+  -Wall -Wextra -Wpedantic -Wno-missing-field-initializers
+  $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>
   $<$<BOOL:${ZK_WERROR}>:-Werror>
-  $<$<BOOL:${ZK_SANITIZE}>:-fsanitize=address,undefined -fno-omit-frame-pointer>)
+  $<$<BOOL:${ZK_SANITIZE}>:-fsanitize=address,undefined -fno-omit-frame-pointer>
+  # Fuzz builds instrument every layer, not only the target's own file.
+  $<$<BOOL:${ZK_FUZZ}>:-fsanitize=fuzzer-no-link,address,undefined>)
 target_link_options(zk_project_options INTERFACE
-  $<$<BOOL:${ZK_SANITIZE}>:-fsanitize=address,undefined>)
+  $<$<BOOL:${ZK_SANITIZE}>:-fsanitize=address,undefined>
+  $<$<BOOL:${ZK_FUZZ}>:-fsanitize=address,undefined>)
 target_compile_definitions(zk_project_options INTERFACE
   QT_NO_CAST_FROM_ASCII
   QT_NO_CAST_TO_ASCII

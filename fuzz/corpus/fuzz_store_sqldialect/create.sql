@@ -1,0 +1,4 @@
+create table t_tddbh (
+  ksh char(14),
+  bh double,
+  primary key(ksh))

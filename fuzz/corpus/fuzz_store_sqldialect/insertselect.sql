@@ -1,0 +1,2 @@
+insert into t_tdd
+select KSH,XM from t_tdd_tmp

@@ -1,0 +1,1 @@
+select * into T_KLJHXZZT_tmp from T_KLJHXZZT

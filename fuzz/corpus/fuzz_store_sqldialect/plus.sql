@@ -1,0 +1,1 @@
+select a + (b + c) * d - e / f + -g from [t x] where x in (select top 2 y from z)

@@ -1,0 +1,1 @@
+create table T (a text(20) with comp,b binary(4),c counter,d bin,e datetime,primary key (a))

@@ -1,0 +1,57 @@
+#include "ShipGenerators.h"
+
+#include "store/Schema.h"
+#include "store/ZKError.h"
+
+#include <QDir>
+#include <QFile>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+TShipGenerator DatabaseGenerator(TShippedDatabase db)
+{
+    return {ShippedDatabaseFileName(db), [db](const QString &path) { CreateShippedDatabase(db, path); }};
+}
+
+void WriteAtomically(const QString &folder, const TShipGenerator &generator)
+{
+    const QString target = QDir(folder).filePath(generator.FileName);
+    const QString temp = target + u".tmp"_s;
+    QFile::remove(temp);
+    try {
+        generator.Write(temp);
+    } catch (...) {
+        QFile::remove(temp);
+        throw;
+    }
+    // rename() replaces the target in one step.
+    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
+        QFile::remove(temp);
+        throw EZKError(u"Cannot move %1 into place."_s.arg(target));
+    }
+}
+
+} // namespace
+
+QList<TShipGenerator> ShipGenerators()
+{
+    return {DatabaseGenerator(TShippedDatabase::Common), DatabaseGenerator(TShippedDatabase::Univ),
+            DatabaseGenerator(TShippedDatabase::UnivShare)};
+}
+
+QStringList WriteShippedFiles(const QString &folder)
+{
+    QStringList failures;
+    QDir().mkpath(folder);
+    for (const TShipGenerator &generator : ShipGenerators()) {
+        try {
+            WriteAtomically(folder, generator);
+        } catch (const EZKError &e) {
+            failures.append(generator.FileName + u": "_s + e.Message());
+        }
+    }
+    return failures;
+}

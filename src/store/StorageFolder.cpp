@@ -1,0 +1,129 @@
+#include "store/StorageFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString WithTrailingSlash(const QString &folder)
+{
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+constexpr QFile::Permissions PlainFilePermissions =
+    QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup
+    | QFile::ReadOther;
+
+// Files are removed through their folder, so it is the folders that must be writable (a
+// read-only file does not stop its removal here). Each folder is opened up before it is
+// listed, as a folder without read permission cannot be listed.
+void MakeTreeWritable(const QString &folder)
+{
+    QFile::setPermissions(folder, QFile::permissions(folder) | QFile::ReadOwner | QFile::WriteOwner
+                                      | QFile::ExeOwner);
+    const QStringList subFolders =
+        QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks);
+    for (const QString &sub : subFolders)
+        MakeTreeWritable(folder + u'/' + sub);
+}
+
+} // namespace
+
+const QStringList &AttachmentFolderNames()
+{
+    static const QStringList names{u"BMB"_s, u"TJB"_s, u"FJB"_s, u"KSZP"_s};
+    return names;
+}
+
+QString StorageFolderFor(const QString &stem)
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return WithTrailingSlash(documents) + stem + StorageFolderYear + u'/';
+}
+
+QString EstablishStorageFolder(const QString &stem)
+{
+    const QString folder = StorageFolderFor(stem);
+    ZKMainDef().LoginInfo.StorageFolder = folder;
+    if (!QFileInfo::exists(folder)) {
+        QDir().mkpath(folder);
+        CopyProgramFile(folder, ProvinceListFileName);
+        CopyProgramFile(folder, CommonDatabaseFileName);
+    }
+    return folder;
+}
+
+bool CopyProgramFile(const QString &targetFolder, const QString &fileName)
+{
+    QFile source(ZKMainDef().ProgramFolder + fileName);
+    if (!source.open(QIODevice::ReadOnly))
+        return false;
+    const QString targetPath = WithTrailingSlash(targetFolder) + fileName;
+    // Written beside the target and renamed over it: a failed copy never leaves half a
+    // database under the real name.
+    QSaveFile target(targetPath);
+    if (!target.open(QIODevice::WriteOnly))
+        return false;
+    char buffer[64 * 1024];
+    for (;;) {
+        const qint64 n = source.read(buffer, sizeof buffer);
+        if (n < 0) {
+            target.cancelWriting();
+            break;
+        }
+        if (n == 0)
+            break;
+        if (target.write(buffer, n) != n) {
+            target.cancelWriting();
+            break;
+        }
+    }
+    if (!target.commit())
+        return false;
+    // QSaveFile keeps the permissions of a file it replaces; the copy must be writable
+    // whatever the shipped file or an earlier copy was.
+    return QFile::setPermissions(targetPath, PlainFilePermissions);
+}
+
+void DeriveUserFolders(TLoginInfo &info)
+{
+    info.UserFolder = WithTrailingSlash(info.StorageFolder) + info.SSPY + u'/' + info.UserName + u'/';
+    info.ServerFolder = info.UserFolder + u"SERVER/"_s;
+    info.DownloadFolder = info.UserFolder + u"Download/"_s;
+    info.UploadFolder = info.UserFolder + u"Upload/"_s;
+}
+
+bool CreateFirstSetUpFolders(const TLoginInfo &info)
+{
+    bool ok = true;
+    for (const QString &name : AttachmentFolderNames())
+        ok = QDir().mkpath(info.DownloadFolder + name) && ok;
+    return QDir().mkpath(info.UploadFolder) && ok;
+}
+
+void DeleteFolderTree(const QString &folder)
+{
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return;
+    MakeTreeWritable(folder);
+    QDir(folder).removeRecursively();
+}
+
+QString FindAttachmentFile(const QString &folder, const QString &name, int kind)
+{
+    if (kind < 0 || kind >= AttachmentFolderNames().size() || name.isEmpty())
+        return {};
+    const QDir dir(WithTrailingSlash(folder) + AttachmentFolderNames().at(kind));
+    // Compared by hand rather than as a wildcard pattern: a name is data, not a pattern.
+    const QString prefix = name + u'.';
+    const QStringList files = dir.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    for (const QString &file : files) {
+        if (file.startsWith(prefix, Qt::CaseInsensitive))
+            return dir.filePath(file);
+    }
+    return {};
+}
