@@ -1,9 +1,118 @@
+// zelkinc-leader: the leader's server stand-in as a program. See README.md.
+#include "leader/LeaderServer.h"
+
+#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTextStream>
+#include <csignal>
+#include <pthread.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct TIntOption
+{
+    const char *name;
+    const char *help;
+    int TLeaderFaults::*field;
+};
+
+const TIntOption kFaultOptions[] = {
+    {"refuse-login", "Refuse every login with CODE.", &TLeaderFaults::RefuseLogin},
+    {"login-reply-len", "Send login replies of N bytes (74 is right).", &TLeaderFaults::LoginReplyLen},
+    {"drop-after-chunks", "Close the connection after N data chunks of a transfer.",
+     &TLeaderFaults::DropAfterChunks},
+    {"drop-times", "Break only N transfers that way (default: every one).", &TLeaderFaults::DropTimes},
+    {"wrong-transid", "Answer messages of TYPE with another transaction id.",
+     &TLeaderFaults::WrongTransIdFor},
+    {"wrong-type", "Answer messages of TYPE with another message type.", &TLeaderFaults::WrongTypeFor},
+    {"overlong", "Answer messages of TYPE with a reply announcing 600 bytes.", &TLeaderFaults::OverlongFor},
+    {"stall", "Never answer messages of TYPE.", &TLeaderFaults::StallFor},
+    {"refuse-upload", "Refuse every upload announcement with CODE.", &TLeaderFaults::RefuseUpload},
+};
+
+bool ParseOptions(QCoreApplication &app, TLeaderOptions &options, QString *error)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"The leader's server stand-in: serves the province folders under ROOT."_s);
+    parser.addHelpOption();
+    parser.addOptions({
+        {u"root"_s, u"The data folder with one folder per province."_s, u"ROOT"_s},
+        {u"port"_s, u"TCP port; 0 picks a free one (printed at start)."_s, u"N"_s, u"0"_s},
+        {u"loopback"_s, u"Listen on 127.0.0.1 and ::1 only."_s},
+        {u"no-ipv4"_s, u"Do not listen on IPv4."_s},
+        {u"no-ipv6"_s, u"Do not listen on IPv6."_s},
+        {u"log"_s, u"Append a line for every message to FILE."_s, u"FILE"_s},
+        {u"no-junk"_s, u"Send zeros in reserved and undefined bytes."_s},
+    });
+    for (const TIntOption &o : kFaultOptions)
+        parser.addOption({QLatin1String(o.name), QLatin1String(o.help), u"N"_s});
+    parser.process(app);
+
+    options.Root = parser.value(u"root"_s);
+    if (options.Root.isEmpty() || !QFileInfo(options.Root).isDir()) {
+        *error = u"--root must name an existing folder"_s;
+        return false;
+    }
+    bool ok = false;
+    const uint port = parser.value(u"port"_s).toUInt(&ok);
+    if (!ok || port > 65535) {
+        *error = u"--port must be a number from 0 to 65535"_s;
+        return false;
+    }
+    options.Port = static_cast<uint16_t>(port);
+    options.LoopbackOnly = parser.isSet(u"loopback"_s);
+    options.ListenIPv4 = !parser.isSet(u"no-ipv4"_s);
+    options.ListenIPv6 = !parser.isSet(u"no-ipv6"_s);
+    options.LogFile = parser.value(u"log"_s);
+    options.JunkUndefined = !parser.isSet(u"no-junk"_s);
+    for (const TIntOption &o : kFaultOptions) {
+        const QString name = QLatin1String(o.name);
+        if (!parser.isSet(name))
+            continue;
+        options.Faults.*o.field = parser.value(name).toInt(&ok);
+        if (!ok) {
+            *error = u"--%1 needs a number"_s.arg(name);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    // SIGINT and SIGTERM are taken by sigwait below; block them in every thread.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
     QCoreApplication app(argc, argv);
-    QTextStream(stdout) << "zelkinc-leader: the leader's server stand-in is being built\n";
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    TLeaderOptions options;
+    QString error;
+    if (!ParseOptions(app, options, &error)) {
+        err << "zelkinc-leader: " << error << Qt::endl;
+        return 2;
+    }
+    TLeaderServer server(options);
+    if (!server.Start(&error)) {
+        err << "zelkinc-leader: " << error << Qt::endl;
+        return 1;
+    }
+    if (!options.LogFile.isEmpty() && !server.Log().IsOpen())
+        err << "zelkinc-leader: cannot write the log " << options.LogFile << Qt::endl;
+    out << "zelkinc-leader: listening on port " << server.Port() << Qt::endl;
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    server.Stop();
+    out << "zelkinc-leader: stopped" << Qt::endl;
     return 0;
 }
