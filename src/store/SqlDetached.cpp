@@ -1,0 +1,144 @@
+#include "store/SqlDetached.h"
+
+#include "store/DbValue.h"
+#include "store/SqlQuery.h"
+#include "store/ZKError.h"
+
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int RecordOptions(const TSqlFieldDef &def)
+{
+    int options = def.NotNull ? TRecordField::foNone : TRecordField::foNullable;
+    if (def.PrimaryKeyPart > 0 && !def.BaseTable.isEmpty())
+        options |= TRecordField::foKey;
+    return options;
+}
+
+// The type an expression column takes from the values it holds.
+quint16 ExpressionType(const QList<QVariantList> &rows, int column)
+{
+    bool sawInteger = false;
+    bool sawDouble = false;
+    bool wide = false;
+    for (const QVariantList &row : rows) {
+        const QVariant &v = row.at(column);
+        if (v.isNull())
+            continue;
+        switch (v.typeId()) {
+        case QMetaType::LongLong:
+        case QMetaType::Int: {
+            const qint64 n = v.toLongLong();
+            wide = wide || n < std::numeric_limits<qint32>::min() || n > std::numeric_limits<qint32>::max();
+            sawInteger = true;
+            break;
+        }
+        case QMetaType::Double:
+            sawDouble = true;
+            break;
+        default:
+            return DBTYPE_WSTR;
+        }
+    }
+    if (sawDouble)
+        return DBTYPE_R8;
+    if (!sawInteger)
+        return DBTYPE_WSTR;
+    return wide ? DBTYPE_I8 : DBTYPE_I4;
+}
+
+TRecordField ExpressionField(const TSqlFieldDef &def, quint16 type)
+{
+    const int options = TRecordField::foNullable | (type == DBTYPE_WSTR ? TRecordField::foLong : 0);
+    return TRecordField::Define(def.Name, type, 0, options);
+}
+
+// A binary code column carries its code as UTF-16LE text of width / 2 characters.
+TDbValue BinaryCodeValue(const QVariant &v, quint32 width)
+{
+    if (v.isNull())
+        return TDbValue();
+    if (v.typeId() == QMetaType::QByteArray)
+        return TDbValue(v.toByteArray());
+    QString text = v.toString();
+    const int chars = int(width / 2);
+    if (text.size() < chars)
+        text = QString(chars - text.size(), u' ') + text;
+    return TDbValue(QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
+}
+
+TDbValue ColumnValue(const TRecordField &field, const TSqlFieldDef &def, const QVariant &v)
+{
+    if (def.Kind == TSqlFieldKind::BinaryCode)
+        return BinaryCodeValue(v, field.MaxLength);
+    if (v.isNull())
+        return TDbValue();
+    if (IsTextDbType(field.Type) && v.typeId() != QMetaType::QString)
+        return TDbValue(v.toString());
+    return TDbValue::FromVariant(v).ConvertTo(field.Type);
+}
+
+} // namespace
+
+TRecordField RecordFieldFor(const TSqlFieldDef &def)
+{
+    const int options = RecordOptions(def);
+    const auto size = quint32(def.Size > 0 ? def.Size : 0);
+    switch (def.Kind) {
+    case TSqlFieldKind::Text:
+    case TSqlFieldKind::FixedText:
+        return TRecordField::Define(def.Name, DBTYPE_WSTR, size, options);
+    case TSqlFieldKind::BinaryCode:
+        return TRecordField::Define(def.Name, DBTYPE_BYTES, size, options);
+    case TSqlFieldKind::Short:
+        return TRecordField::Define(def.Name, DBTYPE_I2, 0, options);
+    case TSqlFieldKind::Long:
+    case TSqlFieldKind::Counter:
+        return TRecordField::Define(def.Name, DBTYPE_I4, 0, options);
+    case TSqlFieldKind::Double:
+        return TRecordField::Define(def.Name, DBTYPE_R8, 0, options);
+    case TSqlFieldKind::DateTime:
+        return TRecordField::Define(def.Name, DBTYPE_DATE, 0, options);
+    case TSqlFieldKind::Boolean:
+        return TRecordField::Define(def.Name, DBTYPE_BOOL, 0, options);
+    case TSqlFieldKind::LongBinary:
+        return TRecordField::Define(def.Name, DBTYPE_BYTES, 0, options | TRecordField::foLong);
+    case TSqlFieldKind::Memo:
+    case TSqlFieldKind::Unknown:
+        break;
+    }
+    return TRecordField::Define(def.Name, DBTYPE_WSTR, 0, options | TRecordField::foLong);
+}
+
+TRecordset OpenDetached(TSqlQuery &query)
+{
+    if (!query.Active())
+        query.Open();
+    else
+        query.First();
+    QList<QVariantList> rows;
+    for (; !query.Eof(); query.Next())
+        rows.append(query.Row());
+    const QList<TSqlFieldDef> defs = query.FieldDefs();
+    query.Close();
+
+    QList<TRecordField> fields;
+    fields.reserve(defs.size());
+    for (int c = 0; c < defs.size(); ++c) {
+        fields.append(defs[c].Kind == TSqlFieldKind::Unknown ? ExpressionField(defs[c], ExpressionType(rows, c))
+                                                             : RecordFieldFor(defs[c]));
+    }
+    TRecordset set(fields);
+    for (const QVariantList &row : rows) {
+        QList<TDbValue> values;
+        values.reserve(row.size());
+        for (int c = 0; c < row.size(); ++c)
+            values.append(ColumnValue(fields[c], defs[c], row[c]));
+        set.AddRow(std::move(values));
+    }
+    set.First();
+    return set;
+}

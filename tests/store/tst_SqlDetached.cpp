@@ -1,0 +1,57 @@
+#include "store/SqlConnection.h"
+#include "store/SqlDetached.h"
+#include "store/SqlQuery.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+// A detached query keeps its rows after the connection is gone, with the column
+// types a leader's recordset would carry.
+class TestSqlDetached : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rowsAndTypesSurviveTheConnection()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"d.mdb"_s);
+        TSqlConnection::CreateDatabase(path);
+        TRecordset set;
+        {
+            TSqlConnection conn;
+            conn.Open(path);
+            conn.ExecSQL(QStringList{u"create table t (pcdm binary(2), tddw binary(6), ksh char(14),"_s,
+                                     u"  xm text(20) with comp, cj double, n long, bz text with comp,"_s,
+                                     u"  primary key (ksh))"_s});
+            conn.ExecSQL(u"insert into t values (\"1\", \"01\", \"12345678901234\", \"张三\", 601.5, 7, null)"_s);
+            conn.ExecSQL(u"insert into t values (\"2\", \"002\", \"12345678901235\", \"李四\", 580, 8, \"x\")"_s);
+            TSqlQuery query(&conn);
+            query.SetSQL(u"select t.*, cj * 2 as dbl, count(*) as c from t group by ksh order by ksh"_s);
+            set = OpenDetached(query);
+        }
+        QCOMPARE(set.RecordCount(), 2);
+        QCOMPARE(set.FieldByName(u"PCDM").Value().AsString(), u"1"_s);
+        QCOMPARE(set.Field(set.FindField(u"pcdm")).Type, DBTYPE_BYTES);
+        QCOMPARE(set.Field(set.FindField(u"tddw")).MaxLength, 6u);
+        // A unit code shorter than its width is right-aligned.
+        QCOMPARE(set.FieldByName(u"TDDW").Value().Get<QByteArray>()->size(), 6);
+        QCOMPARE(set.FieldByName(u"TDDW").AsString(), u" 01"_s);
+        QCOMPARE(set.FieldByName(u"XM").AsString(), u"张三"_s);
+        QVERIFY(set.FieldByName(u"BZ").IsNull());
+        QCOMPARE(set.Field(set.FindField(u"CJ")).Type, DBTYPE_R8);
+        QCOMPARE(set.Field(set.FindField(u"dbl")).Type, DBTYPE_R8);
+        QCOMPARE(set.Field(set.FindField(u"c")).Type, DBTYPE_I4);
+        QVERIFY(set.Field(set.FindField(u"ksh")).IsKey());
+        // Locate by a binary code passes the value quoted, as callers do.
+        QVERIFY(set.Locate(u"pcdm"_s, QVariant(u"'2'"_s)));
+        QCOMPARE(set.FieldByName(u"XM").AsString(), u"李四"_s);
+        set.SetFilter(u"PCDM='1'"_s);
+        QCOMPARE(set.RecordCount(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSqlDetached)
+#include "tst_SqlDetached.moc"
