@@ -94,6 +94,8 @@ private slots:
     void duplicateKeys_data();
     void duplicateKeys();
     void mergeKeyComparesCaseSensitively();
+    void mergeByCompositeKeys_data();
+    void mergeByCompositeKeys();
     void deleteSourceEmptiesRecordsetAndReportsProgress();
     void filterSelectsRowsAndEmptyFilterCreatesEmptyTable();
     void binaryCodeColumns_data();
@@ -260,6 +262,37 @@ void TestTableTools::mergeKeyComparesCaseSensitively()
     TRecordset source = ThroughFile({Text(u"K"_s, 5), Number(u"V"_s)}, {{u"abc"_s, 2}, {u"ABC"_s, 3}});
     CopyDataSetToTable(source, db.Conn(), u"T"_s, u"K"_s, ctoMerge);
     QCOMPARE(db.Rows(u"select * from T"_s), QStringList{u"ABC|3"_s});
+}
+
+void TestTableTools::mergeByCompositeKeys_data()
+{
+    QTest::addColumn<TRecordField>("second");
+    QTest::addColumn<TDbValue>("value");
+    QTest::addColumn<TDbValue>("other");
+    QTest::newRow("date") << Number(u"QSRQ"_s, DBTYPE_DBTIMESTAMP)
+                          << TDbValue(TDbTimeStamp{2001, 9, 1, 0, 0, 0, 0})
+                          << TDbValue(TDbTimeStamp{2001, 9, 1, 0, 0, 1, 0});
+    QTest::newRow("integer") << Number(u"QSRQ"_s, DBTYPE_I4) << TDbValue(3) << TDbValue(4);
+    QTest::newRow("double") << Number(u"QSRQ"_s, DBTYPE_R8) << TDbValue(2.5) << TDbValue(2.25);
+    QTest::newRow("binary code") << Code(u"QSRQ"_s, 4) << TDbValue(CodeBytes(u"1"_s))
+                                 << TDbValue(CodeBytes(u"2"_s));
+    QTest::newRow("null binary code (all spaces)")
+        << Code(u"QSRQ"_s, 4) << TDbValue() << TDbValue(CodeBytes(u"2"_s));
+}
+
+// The later row of the same composite key updates the first one, whatever the kind of
+// the key columns; another value of the second key adds a row.
+void TestTableTools::mergeByCompositeKeys()
+{
+    QFETCH(TRecordField, second);
+    QFETCH(TDbValue, value);
+    QFETCH(TDbValue, other);
+    TSqlTestDb db;
+    TRecordset source =
+        ThroughFile({Text(u"KSH"_s, 14), second, Text(u"JL"_s, 10)},
+                    {{u"1001"_s, value, u"a"_s}, {u"1001"_s, other, u"b"_s}, {u"1001"_s, value, u"c"_s}});
+    CopyDataSetToTable(source, db.Conn(), u"T_KSJL"_s, u"KSH;QSRQ"_s, ctoMerge);
+    QCOMPARE(db.Rows(u"select JL from T_KSJL order by JL"_s), QStringList({u"b"_s, u"c"_s}));
 }
 
 void TestTableTools::deleteSourceEmptiesRecordsetAndReportsProgress()
