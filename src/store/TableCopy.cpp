@@ -233,17 +233,18 @@ bool CopyDataSetToTable(TRecordset &source, TSqlConnection &conn, const QString 
     PrepareTable(source, conn, tableName, keyNames, merge);
     {
         TTableCopier copier(source, conn, tableName, keyNames, merge);
-        source.First();
-        while (!source.Eof()) {
+        for (source.First(); !source.Eof(); source.Next()) {
             copier.CopyCurrentRow();
             if (onProgress)
                 onProgress();
-            if (deleteSource)
-                source.Delete();
-            else
-                source.Next();
         }
     }
     transaction.Commit();
+    // The copied rows leave the source only once they are in the table: a load that
+    // fails is undone in the table and leaves the source whole.
+    if (deleteSource) {
+        for (source.First(); !source.Eof();)
+            source.Delete();
+    }
     return true;
 }

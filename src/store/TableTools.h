@@ -18,7 +18,7 @@ enum TCopyTableOption
 {
     // Keep the table's rows; a source row whose key already exists updates that row.
     ctoMerge = 0x1,
-    // Delete each source row from the recordset once it has been copied.
+    // Delete the copied rows from the source recordset (once the load has succeeded).
     ctoDeleteSource = 0x2,
 };
 // The empty set replaces every row of the table.
@@ -50,7 +50,8 @@ void OpenRecordsetFile(TRecordset &dataSet, const QString &fileName);
 //
 // The load runs in one transaction: a savepoint inside the caller's transaction when
 // there is one, else a transaction of its own; any error undoes the whole load (the
-// delete of the old rows and a table created here included) and goes on to the caller.
+// delete of the old rows and a table created here included), leaves the source whole
+// (ctoDeleteSource deletes the copied rows only after the load) and goes on to the caller.
 // A connection that was closed is opened for the load and closed again. Returns true
 // when every row was processed.
 bool CopyDataSetToTable(TRecordset &source, TSqlConnection &conn, const QString &tableName,

@@ -300,16 +300,13 @@ void TestTableTools::deleteSourceEmptiesRecordsetAndReportsProgress()
     TSqlTestDb db;
     TRecordset source =
         Dossiers({{u"1001"_s, u"张三"_s, 600}, {u"1001"_s, u"张三"_s, 601}, {u"1002"_s, u"李四"_s, 500}});
-    int calls = 0;
-    QList<int> remaining;
-    CopyDataSetToTable(source, db.Conn(), u"T"_s, u"KSH"_s, ctoMerge | ctoDeleteSource, [&] {
-        ++calls;
-        remaining.append(source.RecordCount());
-    });
-    // One call per source row, after the row and before its deletion.
-    QCOMPARE(calls, 3);
-    QCOMPARE(remaining, QList<int>({3, 2, 1}));
+    QStringList progress;
+    CopyDataSetToTable(source, db.Conn(), u"T"_s, u"KSH"_s, ctoMerge | ctoDeleteSource,
+                       [&] { progress.append(db.Scalar(u"select count(*) from T"_s).toString()); });
+    // One call after each source row, the dropped row included.
+    QCOMPARE(progress, QStringList({u"1"_s, u"1"_s, u"2"_s}));
     QVERIFY(source.IsEmpty());
+    QCOMPARE(source.StoredRowCount(), 3); // pending deletes
     QCOMPARE(db.Rows(u"select KSH, CJ from T order by KSH"_s), QStringList({u"1001|601"_s, u"1002|500"_s}));
 }
 
@@ -437,6 +434,10 @@ void TestTableTools::failedLoadLeavesTableAsBefore()
     // The delete of the old rows and the first row are undone; no transaction is left open.
     QCOMPARE(db.Rows(u"select * from T"_s), QStringList{u"old|1"_s});
     QVERIFY(!db.Conn().InTransaction());
+    // The source keeps every row even when the load was to delete them.
+    QVERIFY_THROWS_EXCEPTION(
+        EZKError, CopyDataSetToTable(source, db.Conn(), u"T"_s, u"KSH"_s, ctoMerge | ctoDeleteSource));
+    QCOMPARE(source.RecordCount(), 2);
 
     // A created table goes as well (here the progress call fails).
     const auto failing = [] { throw EZKError(u"stopped"_s); };
