@@ -89,6 +89,7 @@ private slots:
     void createStatementWithoutKey_data();
     void createStatementWithoutKey();
     void existingTableKeepsItsColumns();
+    void hiddenColumnsAreNotCopied();
     void missingKeyFieldMeansNoKeyAndNoUpdates();
     void replaceModeEmptiesTableEvenForEmptySource();
     void duplicateKeys_data();
@@ -206,6 +207,20 @@ void TestTableTools::existingTableKeepsItsColumns()
     // XM has no source field: not written.
     QCOMPARE(db.Rows(u"select * from T_TDD order by KSH"_s),
              QStringList({u"1001|张三|600"_s, u"1002|NULL|610"_s}));
+}
+
+// A column that the recordset's cursor added for itself is no field of the recordset.
+void TestTableTools::hiddenColumnsAreNotCopied()
+{
+    TSqlTestDb db;
+    TRecordField hidden = Text(u"H"_s, 5);
+    hidden.Hidden = true;
+    TRecordset source = ThroughFile({Text(u"KSH"_s, 14), hidden}, {{u"1001"_s, u"x"_s}});
+    CopyDataSetToTable(source, db.Conn(), u"T"_s, u"KSH"_s, {});
+    QCOMPARE(db.Conn().GetColumns(u"T"_s).size(), 1);
+    db.Exec({u"create table T2 (KSH text(14), H text(5))"_s});
+    CopyDataSetToTable(source, db.Conn(), u"T2"_s, u"KSH"_s, {});
+    QCOMPARE(db.Rows(u"select * from T2"_s), QStringList{u"1001|NULL"_s});
 }
 
 void TestTableTools::missingKeyFieldMeansNoKeyAndNoUpdates()
@@ -454,6 +469,12 @@ void TestTableTools::loadInsideCallersTransactionDoesNotCommit()
     CopyDataSetToTable(source, db.Conn(), u"T"_s, u"KSH"_s, {});
     QCOMPARE(db.Conn().TransactionLevel(), 1);
     QCOMPARE(db.Scalar(u"select count(*) from T"_s).toInt(), 1);
+    // A load that fails takes back only its own part; the caller's transaction stays open.
+    TRecordset more = Dossiers({{u"1002"_s, u"李四"_s, 500}});
+    QVERIFY_THROWS_EXCEPTION(EZKError, CopyDataSetToTable(more, db.Conn(), u"T"_s, u"KSH"_s, {},
+                                                          [] { throw EZKError(u"stopped"_s); }));
+    QCOMPARE(db.Conn().TransactionLevel(), 1);
+    QCOMPARE(db.Rows(u"select KSH from T"_s), QStringList{u"1001"_s});
     db.Conn().RollbackTrans();
     QVERIFY(!db.Conn().TableExists(u"T"_s));
 }
