@@ -238,11 +238,15 @@ void TestDossierImport::brokenPackageLeavesTheSetAsItWas_data()
     QTest::addColumn<QString>("member");
     QTest::addColumn<QByteArray>("bytes"); // empty: the member is removed
     QTest::addColumn<bool>("extraColumn");
-    QTest::newRow("no package number") << u"TDDBH.dat"_s << QByteArray() << false;
-    QTest::newRow("unreadable résumés") << u"T_KSJL.adtg"_s << QByteArrayLiteral("not a recordset") << false;
-    QTest::newRow("no health checks") << u"T_TJXX.adtg"_s << QByteArray() << false;
-    QTest::newRow("new structure, no health checks") << u"T_TJXX.adtg"_s << QByteArray() << true;
-    QTest::newRow("not an archive") << QString() << QByteArrayLiteral("PK but not a zip") << false;
+    QTest::addColumn<bool>("staleFolder"); // a work folder left by a run that ended abruptly
+    QTest::newRow("no package number") << u"TDDBH.dat"_s << QByteArray() << false << false;
+    QTest::newRow("unreadable résumés") << u"T_KSJL.adtg"_s << QByteArrayLiteral("not a recordset") << false
+                                        << false;
+    QTest::newRow("no health checks") << u"T_TJXX.adtg"_s << QByteArray() << false << false;
+    QTest::newRow("new structure, no health checks") << u"T_TJXX.adtg"_s << QByteArray() << true << false;
+    QTest::newRow("not an archive") << QString() << QByteArrayLiteral("PK but not a zip") << false << false;
+    QTest::newRow("not an archive, stale work folder")
+        << QString() << QByteArrayLiteral("PK but not a zip") << false << true;
 }
 
 void TestDossierImport::brokenPackageLeavesTheSetAsItWas()
@@ -250,6 +254,7 @@ void TestDossierImport::brokenPackageLeavesTheSetAsItWas()
     QFETCH(QString, member);
     QFETCH(QByteArray, bytes);
     QFETCH(bool, extraColumn);
+    QFETCH(bool, staleFolder);
     TExchangeFixture f;
     QVERIFY(f.SetUp());
     TSqlConnection &univ = f.DM.UnivConn;
@@ -275,6 +280,11 @@ void TestDossierImport::brokenPackageLeavesTheSetAsItWas()
         QFile file(f.Package(u"2_5_1"_s, 8));
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);
+    }
+    if (staleFolder) {
+        const QString work = ZKMainDef().LoginInfo.DownloadFolder + u"tdd_251(003200350031)/"_s;
+        QDir().mkpath(work);
+        QCOMPARE(ExtractArchive(f.Package(u"2_5_1"_s, 6), work), 0);
     }
     f.Progress.Calls.clear();
     QCOMPARE(f.Net.ImportTDD(u"2"_s, u"5"_s, u"1"_s, 0, f.Package(u"2_5_1"_s, 8)), 2);

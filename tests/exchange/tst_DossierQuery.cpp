@@ -6,6 +6,7 @@
 #include "store/ZKMainDef.h"
 #include "workspace/DmTables.h"
 
+#include <QFile>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -16,6 +17,7 @@ class TestDossierQuery : public QObject
 
 private slots:
     void fullQueryAsksForTheLeadersBatch();
+    void leadersBatchWithAQuoteIsStored();
     void openSetIsReloadedWhenItsPackageArrives();
     void timerFollowsThePeriod();
     void offlineTickDoesNothing();
@@ -56,6 +58,23 @@ void TestDossierQuery::fullQueryAsksForTheLeadersBatch()
     QCOMPARE(f.Animation.Shown, expected);
     QCOMPARE(f.Animation.Stops, expected.size());
     QVERIFY(def.IsNetIdle);
+}
+
+// The batch code comes from the server: it is stored as it is, never pasted into a statement.
+void TestDossierQuery::leadersBatchWithAQuoteIsStored()
+{
+    TExchangeFixture f;
+    QVERIFY(f.SetUp());
+    QFile dqpc(f.LeaderRoot() + f.SSDM + u"/dqpc.txt"_s);
+    QVERIFY(dqpc.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    dqpc.write("\"\n"); // a batch code is one character on the wire
+    dqpc.close();
+    QVERIFY(f.Session.DownloadDossiers());
+    QCOMPARE(ZKMainDef().LeaderPCDM, u"\""_s);
+    TMainDM::ShareUse share(f.DM);
+    QCOMPARE(f.Value(f.DM.UnivShareConn, u"select ZDPCDM from T_YXZT"_s).toString(), u"\""_s);
+    QVERIFY(f.Messages.Messages.isEmpty());
+    QVERIFY(f.Net.LastRunResults.isEmpty()); // no set of such a batch
 }
 
 void TestDossierQuery::openSetIsReloadedWhenItsPackageArrives()
