@@ -127,9 +127,10 @@ bool TMemberNetDM::StartTask(void (TMemberBgTaskThread::*task)(QVariantList &, Q
                              const QVariantList &in,
                              void (TMemberNetDM::*callBack)(QVariantList &, QVariantList &))
 {
-    if (!FThread)
+    TMemberBgTaskThread *thread = FThread;
+    if (!thread)
         return false;
-    return FThread->ExecBgTask(BgTaskProc(FThread, task), in,
+    return thread->ExecBgTask(BgTaskProc(thread, task), in,
                                [this, callBack](QVariantList &i, QVariantList &o) { (this->*callBack)(i, o); });
 }
 

@@ -4,10 +4,12 @@
 // plan libraries, the dossier download chain and the package import, the result upload,
 // the all-wishes and image tasks of the task thread, and the automatic query timer.
 
+#include "link/MemberBgTaskThread.h"
 #include "store/Recordset.h"
 #include "store/UiSinks.h"
 
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <QVariantList>
@@ -15,7 +17,6 @@
 #include <memory>
 
 class TMainDM;
-class TMemberBgTaskThread;
 class TSqlConnection;
 
 // The login dialog's password check before results are sent: asks for the password
@@ -57,7 +58,7 @@ struct TTDDRequestResult
 // windows are reached through the sinks and the password check; the connections are
 // those of the workspace (UnivConn, UnivShareConn). The operations report their own
 // failures (messages with the texts and captions of the exchange) and return result
-// codes; none of them throws.
+// codes; only SetQueryTimer passes an error on to its caller.
 class TMemberNetDM
 {
 public:
@@ -73,7 +74,8 @@ public:
     void SetPasswordCheck(IPasswordCheck *check);
 
     // The task thread the link work runs on: installs DoGetQBZY and DoGetPhoto as its
-    // handler tasks and the full dossier query as its pending request. Null detaches.
+    // handler tasks and the full dossier query as its pending request. Null detaches
+    // (so does the destructor); a thread that ends first is simply forgotten.
     void SetTaskThread(TMemberBgTaskThread *thread);
     TMemberBgTaskThread *TaskThread() const { return FThread; }
 
@@ -165,7 +167,7 @@ private:
                    const QVariantList &in, void (TMemberNetDM::*callBack)(QVariantList &, QVariantList &));
 
     TMainDM &FMainDM;
-    TMemberBgTaskThread *FThread = nullptr;
+    QPointer<TMemberBgTaskThread> FThread; // empty again once the thread is gone
     IMessageSink *FMessageSink;
     IProgressSink *FProgressSink;
     IAnimationSink *FAnimationSink;

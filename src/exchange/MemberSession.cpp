@@ -1,5 +1,6 @@
 #include "exchange/MemberSession.h"
 
+#include "exchange/ExchangeSupport.h"
 #include "exchange/MemberNetDM.h"
 #include "link/MemberBgTaskThread.h"
 #include "link/MemberTransaction.h"
@@ -148,10 +149,7 @@ int TMemberSession::Connect()
     const QVariantList out = RunAndWait(BgTaskProc(thread, &TMemberBgTaskThread::DoConnectToHost),
                                         {login.ServerAddress, port, login.UserName, login.Password});
     def.IsNetIdle = true;
-    bool ok = false;
-    int code = out.value(0).toInt(&ok);
-    if (!ok)
-        code = lrNotDone;
+    const int code = ZKExchange::ResultCode(out.value(0), lrNotDone);
     if (code != lrOK)
         FNetDM.ShowLoginErrorMsg(code);
     return code;
@@ -216,9 +214,7 @@ bool TMemberSession::FirstSetUp()
         FError = e.Message();
         return false;
     }
-    bool ok = false;
-    const int dmkCode = out.value(0).toInt(&ok);
-    if (!ok || FNetDM.InitDMK(dmkCode, out.value(1).toString(), true) != 0) {
+    if (FNetDM.InitDMK(ZKExchange::ResultCode(out.value(0), lrNotDone), out.value(1).toString(), true) != 0) {
         FError = u"the code library could not be received"_s;
         return false;
     }
@@ -226,7 +222,7 @@ bool TMemberSession::FirstSetUp()
         FError = u"the dossier table could not be created"_s;
         return false;
     }
-    if (FNetDM.InitJHK(out.value(2).toInt(), out.value(3).toString()) != 0) {
+    if (FNetDM.InitJHK(ZKExchange::ResultCode(out.value(2), lrNotDone), out.value(3).toString()) != 0) {
         FError = u"the plan could not be received"_s;
         return false;
     }
