@@ -1,18 +1,16 @@
 // Pre-admitting and pre-returning candidates through the status dialog's logic.
 #include "WorkspaceFixture.h"
-
 #include "store/ZKMainDef.h"
 
 #include <QtTest>
-
 #include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-TFixtureCandidate Cand(const QString &ksh, const QString &kszt, const QString &lqzy, const QString &ytzy, double score,
-                       const QStringList &wishes = {})
+TFixtureCandidate Cand(const QString &ksh, const QString &kszt, const QString &lqzy, const QString &ytzy,
+                       double score, const QStringList &wishes = {})
 {
     TFixtureCandidate c{ksh};
     c.KSZT = kszt;
@@ -100,7 +98,8 @@ private slots:
         dialog.Answer = {false, false, 2, u"x"_s};
         form.Execute();
         const TChangeLQZTValues &v = dialog.Shown[0];
-        QVERIFY(v.KSHLabel.isEmpty() && v.XMLabel.isEmpty() && v.ScoreLabel.isEmpty() && v.ZydpLabel.isEmpty());
+        QVERIFY(v.KSHLabel.isEmpty() && v.XMLabel.isEmpty() && v.ScoreLabel.isEmpty() &&
+                v.ZydpLabel.isEmpty());
         QCOMPARE(v.LQRadioCaption, u"预录取"_s);
         QVERIFY(!v.LQRadioAtLabels);
         QVERIFY(!v.TDRadioChecked);

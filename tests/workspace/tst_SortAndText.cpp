@@ -1,6 +1,5 @@
 // Sorting the shown candidates by every column letter, and every cell text.
 #include "WorkspaceFixture.h"
-
 #include "store/ZKMainDef.h"
 
 #include <QtTest>
@@ -27,17 +26,42 @@ void AddCandidates(TWorkspaceFixture &f)
 {
     const QVariant null;
     const QList<TRow> rows{
-        {u"C1"_s, u"001"_s, u"1"_s, u"01"_s, u"01"_s, 600.0, 650.0, 3, u"Wang"_s, u"2"_s, u"2"_s, u"02"_s, 80.0,
-         u"01"_s, u"beta"_s, u"b"_s, u"1"_s, u"1"_s, u"11011"_s, {u"01"_s, u"02"_s}, {u"01"_s, u"  "_s, u"02"_s},
-         u"1"_s, u"AB"_s},
-        {u"C2"_s, u"002"_s, u"1"_s, u"03"_s, u"03"_s, 620.0, null, 1, u"Li"_s, u"1"_s, u"0"_s, u"01"_s, null,
-         u" 01,03 "_s, u"Alpha"_s, u"C"_s, u"0"_s, u"0"_s, u"1"_s, {u"03"_s}, {}, u"3"_s},
-        {u"C3"_s, u"001"_s, u"0"_s, u" ?"_s, u"02"_s, 610.0, 640.0, 2, u"Zhao"_s, u"1"_s, u"1"_s, u"  "_s, 90.0,
-         u"03"_s, u"alpha"_s, u"a"_s, u"1"_s, u"1"_s, u""_s, {u"02"_s, u"01"_s}, {}},
-        {u"C4"_s, u"001"_s, u"2"_s, u"  "_s, u"  "_s, null, 600.0, 2, u"An"_s, u"2"_s, u"A"_s, u"03"_s, 70.0,
-         u""_s, u""_s, u"B"_s, u"1"_s, u"1"_s, u"11111"_s, {u"01"_s}, {}},
-        {u"C5"_s, u"002"_s, u"0"_s, u" ?"_s, u" ?"_s, 590.5, 660.0, 1, u"Li"_s, u"2"_s, u"3"_s, u"01"_s, 85.0,
-         u"02,04"_s, u"Beta"_s, u"c"_s, u"1"_s, u"1"_s, u"0101"_s, {u"03"_s}, {}},
+        {u"C1"_s,
+         u"001"_s,
+         u"1"_s,
+         u"01"_s,
+         u"01"_s,
+         600.0,
+         650.0,
+         3,
+         u"Wang"_s,
+         u"2"_s,
+         u"2"_s,
+         u"02"_s,
+         80.0,
+         u"01"_s,
+         u"beta"_s,
+         u"b"_s,
+         u"1"_s,
+         u"1"_s,
+         u"11011"_s,
+         {u"01"_s, u"02"_s},
+         {u"01"_s, u"  "_s, u"02"_s},
+         u"1"_s,
+         u"AB"_s},
+        {u"C2"_s, u"002"_s, u"1"_s, u"03"_s,   u"03"_s, 620.0,        null,       1,
+         u"Li"_s, u"1"_s,   u"0"_s, u"01"_s,   null,    u" 01,03 "_s, u"Alpha"_s, u"C"_s,
+         u"0"_s,  u"0"_s,   u"1"_s, {u"03"_s}, {},      u"3"_s},
+        {u"C3"_s, u"001"_s, u"0"_s, u" ?"_s,   u"02"_s,
+         610.0,   640.0,    2,      u"Zhao"_s, u"1"_s,
+         u"1"_s,  u"  "_s,  90.0,   u"03"_s,   u"alpha"_s,
+         u"a"_s,  u"1"_s,   u"1"_s, u""_s,     {u"02"_s, u"01"_s},
+         {}},
+        {u"C4"_s, u"001"_s, u"2"_s, u"  "_s, u"  "_s, null,   600.0,  2,          u"An"_s,   u"2"_s, u"A"_s,
+         u"03"_s, 70.0,     u""_s,  u""_s,   u"B"_s,  u"1"_s, u"1"_s, u"11111"_s, {u"01"_s}, {}},
+        {u"C5"_s,   u"002"_s, u"0"_s, u" ?"_s, u" ?"_s,   590.5,     660.0,
+         1,         u"Li"_s,  u"2"_s, u"3"_s,  u"01"_s,   85.0,      u"02,04"_s,
+         u"Beta"_s, u"c"_s,   u"1"_s, u"1"_s,  u"0101"_s, {u"03"_s}, {}},
     };
     for (const TRow &r : rows) {
         TFixtureCandidate c{r.Ksh, r.Xm, r.Tddw};
@@ -55,8 +79,8 @@ void AddCandidates(TWorkspaceFixture &f)
         c.ZYDH = r.Zydh;
         c.ZYSXDM = r.Zysx;
         c.TJJLDM = r.Tjjldm;
-        c.Extra = {{u"CJ"_s, r.Cj}, {u"GKCJX01"_s, r.Gkcjx01}, {u"XKKM"_s, r.Xkkm}, {u"BYXX"_s, r.Byxx},
-                   {u"CJDJ001"_s, r.Cjdj}, {u"TZDM"_s, r.Tzdm}};
+        c.Extra = {{u"CJ"_s, r.Cj},     {u"GKCJX01"_s, r.Gkcjx01}, {u"XKKM"_s, r.Xkkm},
+                   {u"BYXX"_s, r.Byxx}, {u"CJDJ001"_s, r.Cjdj},    {u"TZDM"_s, r.Tzdm}};
         f.AddCandidate(c);
     }
 }
@@ -118,8 +142,10 @@ private slots:
         TWorkspaceFixture f;
         f.SetColumns({{u"KSH"_s, u"考生号"_s, u""_s, u"K"_s}, {u"BYXX"_s, u"学校"_s, u""_s, u"A"_s}});
         f.AddCandidate({u"C1"_s});
-        f.AddCandidate({u"C2"_s, u"x"_s, u"001"_s, {}, u"0"_s, u" ?"_s, u" ?"_s, 600.0, {}, u"1"_s, u"1"_s, u"1"_s,
-                        u"1"_s, u"  "_s, {}, {}, {}, {}, u"1"_s, u"0"_s, 1, {}, u"1"_s, {{u"BYXX"_s, u"abc"_s}}});
+        f.AddCandidate({u"C2"_s, u"x"_s,  u"001"_s, {},     u"0"_s, u" ?"_s,
+                        u" ?"_s, 600.0,   {},       u"1"_s, u"1"_s, u"1"_s,
+                        u"1"_s,  u"  "_s, {},       {},     {},     {},
+                        u"1"_s,  u"0"_s,  1,        {},     u"1"_s, {{u"BYXX"_s, u"abc"_s}}});
         f.Open();
         f.Dm().SortKS(1);
         QCOMPARE(f.Messages.Messages.size(), 1);
@@ -148,8 +174,10 @@ private slots:
         QTest::newRow("D yes") << u"C1"_s << u"ZYZYTJ"_s << u"是"_s << u"1 是"_s;
         QTest::newRow("Y yes") << u"C1"_s << u"ZYHG"_s << u"是"_s << u"1 是"_s;
         QTest::newRow("Y no") << u"C2"_s << u"ZYHG"_s << u"否"_s << u"0 否"_s;
-        QTest::newRow("F most classes: the exceptions") << u"C1"_s << u"ZYTJFC"_s << u"除3外服从"_s << u"除3外服从"_s;
-        QTest::newRow("F few classes: the accepted") << u"C5"_s << u"ZYTJFC"_s << u"2,4服从"_s << u"2,4服从"_s;
+        QTest::newRow("F most classes: the exceptions")
+            << u"C1"_s << u"ZYTJFC"_s << u"除3外服从"_s << u"除3外服从"_s;
+        QTest::newRow("F few classes: the accepted")
+            << u"C5"_s << u"ZYTJFC"_s << u"2,4服从"_s << u"2,4服从"_s;
         QTest::newRow("F none") << u"C3"_s << u"ZYTJFC"_s << u"都不服从"_s << u"都不服从"_s;
         QTest::newRow("F all") << u"C4"_s << u"ZYTJFC"_s << u"都服从"_s << u"都服从"_s;
         QTest::newRow("H restrictions") << u"C1"_s << u"ZYSX"_s << u"01,02"_s << u"01,02"_s;
@@ -162,7 +190,8 @@ private slots:
         QTest::newRow("N null") << u"C2"_s << u"GKCJX01"_s << u""_s << u""_s;
         QTest::newRow("R unknown grade type") << u"C1"_s << u"CJDJ001"_s << u""_s << u""_s;
         QTest::newRow("T score items") << u"C2"_s << u"XKKM"_s << u"语文 物理 "_s << u"01,03 语文 物理 "_s;
-        QTest::newRow("T one-character codes") << u"C1"_s << u"TZDM"_s << u"优先 定向 "_s << u"AB 优先 定向 "_s;
+        QTest::newRow("T one-character codes")
+            << u"C1"_s << u"TZDM"_s << u"优先 定向 "_s << u"AB 优先 定向 "_s;
         QTest::newRow("T empty") << u"C4"_s << u"XKKM"_s << u""_s << u" "_s;
         QTest::newRow("W") << u"C1"_s << u"TDDW"_s << u"一志愿投档"_s << u"001 一志愿投档"_s;
         QTest::newRow("Z current column: wish order and name")
@@ -171,11 +200,13 @@ private slots:
             << u"C3"_s << u"LQZY"_s << u" 数学与应用数学"_s << u"  001-02 数学与应用数学"_s;
         QTest::newRow("Z current column: returned") << u"C4"_s << u"LQZY"_s << u"退档"_s << u"退档"_s;
         QTest::newRow("Z current column: undecided") << u"C5"_s << u"LQZY"_s << u"未定"_s << u"未定"_s;
-        QTest::newRow("Z proposed column") << u"C1"_s << u"YTZY"_s << u"计算机科学与技术"_s
-                                           << u"001-01 计算机科学与技术"_s;
-        QTest::newRow("Z wish") << u"C3"_s << u"ZYDH2"_s << u"计算机科学与技术"_s << u"001-01 计算机科学与技术"_s;
+        QTest::newRow("Z proposed column")
+            << u"C1"_s << u"YTZY"_s << u"计算机科学与技术"_s << u"001-01 计算机科学与技术"_s;
+        QTest::newRow("Z wish") << u"C3"_s << u"ZYDH2"_s << u"计算机科学与技术"_s
+                                << u"001-01 计算机科学与技术"_s;
         QTest::newRow("Z empty wish") << u"C4"_s << u"ZYDH2"_s << u""_s << u""_s;
-        QTest::newRow("Z wish 1 of an adjusted dossier") << u"C2"_s << u"ZYDH1"_s << u"◆1服从"_s << u"◆1服从"_s;
+        QTest::newRow("Z wish 1 of an adjusted dossier")
+            << u"C2"_s << u"ZYDH1"_s << u"◆1服从"_s << u"◆1服从"_s;
         QTest::newRow("Z wish 2 of an adjusted dossier") << u"C2"_s << u"ZYDH2"_s << u""_s << u""_s;
         QTest::newRow("unknown letter") << u"C1"_s << u"QT"_s << u""_s << u""_s;
     }
@@ -213,12 +244,14 @@ private slots:
         f.AddColumn(u"GKCJX03"_s, u"物理"_s, u""_s, u"N"_s);
         f.AddColumn(u"ZYYTDJ"_s, u"等级成绩"_s, u""_s, u"J"_s);
         f.AddColumn(u"ZYYTFJCJ"_s, u"附加"_s, u""_s, u"J"_s);
-        auto cand = [&f](const QString &ksh, double base, int rank, const QVariant &physics, const QString &tddw) {
+        auto cand = [&f](const QString &ksh, double base, int rank, const QVariant &physics,
+                         const QString &tddw) {
             TFixtureCandidate c{ksh, u"x"_s, tddw};
             c.ZYYTJZCJ = base;
             c.ZYYTFJCJ = 12.5;
-            c.Extra = {{u"ZYYTDJPX"_s, rank},     {u"ZYYTDJLX"_s, u"001/C05"_s}, {u"ZYYTDJ"_s, u"3/2"_s},
-                       {u"GKCJX03"_s, physics},   {u"CJDJ001"_s, u"3;1"_s},      {u"ZYYTFJDJLX"_s, ksh == u"G1"_s ? u"002"_s : u""_s},
+            c.Extra = {{u"ZYYTDJPX"_s, rank},    {u"ZYYTDJLX"_s, u"001/C05"_s},
+                       {u"ZYYTDJ"_s, u"3/2"_s},  {u"GKCJX03"_s, physics},
+                       {u"CJDJ001"_s, u"3;1"_s}, {u"ZYYTFJDJLX"_s, ksh == u"G1"_s ? u"002"_s : u""_s},
                        {u"ZYYTFJDJ"_s, u"0"_s}};
             f.AddCandidate(c);
         };
