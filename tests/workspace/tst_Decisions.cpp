@@ -107,6 +107,10 @@ private slots:
         QCOMPARE(v.Remark, QString());
         QCOMPARE(TddRow(f, u"D1"_s), u"0| ?|  |"_s);
         QCOMPARE(TddRow(f, u"D4"_s), u"2|  |02|原备注"_s);
+        // Without a selected row the dialog does not show.
+        f.Grid.ClearSelection();
+        form.Execute();
+        QCOMPARE(dialog.Shown.size(), 1);
     }
 
     void preAdmitsSeveralCandidates()
