@@ -4,6 +4,8 @@
 #include "DemoWorld.h"
 #include "TestSupport.h"
 #include "store/Adtg.h"
+#include "store/SqlQuery.h"
+#include "store/TableTools.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,6 +70,8 @@ private slots:
     void gradedProvinceCarriesRankColumns();
     void newerPackageChangesSomeAndAddsSome();
     void allWishesAndImages();
+    void packagesLoadIntoTheLocalTables_data();
+    void packagesLoadIntoTheLocalTables();
 
 private:
     static void Members();
@@ -579,6 +583,108 @@ void TstDemoPackages::allWishesAndImages()
         }
     }
     QVERIFY(withoutPhoto < checked / 4);
+}
+
+void TstDemoPackages::packagesLoadIntoTheLocalTables_data()
+{
+    QTest::addColumn<QString>("ssdm");
+    QTest::newRow("numeric scores") << kNormal;
+    QTest::newRow("graded scores") << kGraded;
+}
+
+// The packages go into the local tables with the table tools, as the imports load them,
+// and the statements that read them find their columns.
+void TstDemoPackages::packagesLoadIntoTheLocalTables()
+{
+    QFETCH(QString, ssdm);
+    const bool graded = ssdm == kGraded;
+    QTemporaryDir dir;
+    const QString univ = dir.filePath(u"ZelkinCUniv.mdb"_s);
+    QVERIFY(QFile::copy(QDir(zktest::programFolder()).filePath(u"ZelkinCUniv.mdb"_s), univ));
+    TSqlConnection conn(univ);
+    conn.Open();
+    const auto load = [&](TRecordset &set, const QString &table, const QString &keys,
+                          TCopyTableOptions options = {}) {
+        const int rows = set.RecordCount();
+        QVERIFY2(CopyDataSetToTable(set, conn, table, keys, options), qPrintable(table));
+        TSqlQuery count(&conn);
+        count.SetSQL(u"select count(*) from "_s + table);
+        count.Open();
+        QVERIFY2(count.Value(0).toInt() >= rows, qPrintable(table)); // no row dropped for its key
+    };
+    TDemoPackage dmk = Get(ssdm, u"zy01"_s, u"dmk"_s);
+    for (const QString &table : CodeTableNames()) {
+        TRecordset &set = dmk.Recordsets[table + u".adtg"_s];
+        load(set, table, set.Field(0).Name, {});
+    }
+    load(dmk.Recordsets[u"TD_ZYLBDM.adtg"_s], u"TD_ZYLBDM"_s, u"ZYLBDM"_s);
+    load(dmk.Recordsets[u"TD_ZYSXDM.adtg"_s], u"TD_ZYSXDM"_s, u"ZYSXDM"_s);
+    load(dmk.Recordsets[u"t_common_params.adtg"_s], u"t_common_params"_s, {});
+    if (graded) {
+        load(dmk.Recordsets[u"td_cjxlxdm.adtg"_s], u"td_cjxlxdm"_s, u"cjxlxdm"_s);
+        load(dmk.Recordsets[u"td_djdm.adtg"_s], u"td_djdm"_s, u"cjxlxdm;cj"_s);
+    }
+    load(dmk.Recordsets[u"T_TDDZDSX.adtg"_s], u"T_TDDZDSX"_s, {}); // the shipped table
+    load(dmk.Recordsets[u"T_TDDW.adtg"_s], u"T_TDDW"_s, {});
+    TDemoPackage jhk = Get(ssdm, u"zy01"_s, u"jhk"_s);
+    load(jhk.Recordsets[u"T_ZYYHLQZTB.adtg"_s], u"T_KLJHXZZT"_s, {});
+    load(jhk.Recordsets[u"T_JHK.adtg"_s], u"T_JHK"_s, {});
+    // The default layout of the plan import, for the widest screens.
+    const QString w = graded ? u"1600_rank"_s : u"1600"_s;
+    QStringList rebuild{u"INSERT INTO T_TDDZDXHKD"_s, u"  (PCDM, KLDM, JHXZ, ZDDH, WZSY, KD, DYWZ, DYKD)"_s,
+                        u"SELECT PCDM, KLDM, JHXZ, ZDDH, WZSY"_s + w + u", "_s,
+                        u"  QSKD"_s + w + u", WZSY"_s + w + u", DYKD"_s, u"FROM T_TDDZDSX, T_KLJHXZZT"_s};
+    if (!graded)
+        rebuild.append(u"WHERE rank_only <> \"1\""_s);
+    QVERIFY(conn.ExecSQL(rebuild) > 0);
+
+    // The first set-up's empty dossier table, then a package of a set.
+    TRecordset shipped = LoadAdtgFile(QDir(zktest::programFolder()).filePath(u"T_TDD.adtg"_s));
+    load(shipped, u"T_TDD"_s, u"KSH"_s);
+    const TSetState set = States(ssdm, u"zy01"_s).value(2);
+    TDemoPackage tdd = Get(ssdm, u"zy01"_s, u"tdd"_s, {set.PCDM, set.KLDM, set.JHXZ, u"0"_s});
+    TRecordset &dossiers = tdd.Recordsets[u"T_TDD.adtg"_s];
+    if (graded) // other columns: the import makes the table again from the package
+        conn.ExecSQL(u"drop table t_tdd"_s);
+    load(dossiers, u"T_TDD"_s, u"KSH"_s, ctoMerge);
+    load(tdd.Recordsets[u"T_KSHKCJ.adtg"_s], u"T_KSHKCJ"_s, u"KSH;CJXDM"_s, ctoMerge);
+    load(tdd.Recordsets[u"T_KSJL.adtg"_s], u"T_KSJL"_s, u"KSH;QSRQ;ZJRQ"_s, ctoMerge);
+    load(tdd.Recordsets[u"T_TJXX.adtg"_s], u"T_TJXX"_s, u"KSH"_s, ctoMerge);
+
+    // The grid's shown columns of the set, then the candidate query with them.
+    TSqlQuery columns(&conn);
+    columns.SetSQL(
+        QStringList{u"select t_tddzdxhkd.wzsy, ucase(t_tddzdsx.zddh) as zddh, zdmc,"_s,
+                    u"  ucase(dmk) as dmk, ucase(zdlx) as zdlx, kd"_s, u"from t_tddzdsx, t_tddzdxhkd"_s,
+                    u"where t_tddzdsx.ZDDH=t_tddzdxhkd.ZDDH and t_tddzdxhkd.WZSY>=0"_s,
+                    u"  and pcdm=:pcdm and kldm=:kldm and jhxz=:jhxz"_s, u"order by t_tddzdxhkd.wzsy"_s});
+    SetCodeParam(columns, u"pcdm"_s, 1, set.PCDM);
+    SetCodeParam(columns, u"kldm"_s, 1, set.KLDM);
+    SetCodeParam(columns, u"jhxz"_s, 1, set.JHXZ);
+    QStringList fields{u"ksh"_s,  u"xm"_s,     u"zyytjzcj"_s, u"zyytfjcj"_s, u"zyhg"_s,
+                       u"tjhg"_s, u"tdzy"_s,   u"tddw"_s,     u"dqtddw"_s,   u"zyzytj"_s,
+                       u"lqzy"_s, u"ytzy"_s,   u"tdyydm"_s,   u"lqfs"_s,     u"kszt"_s,
+                       u"sdbz"_s, u"tjjldm"_s, u"bh"_s,       u"zytjfc"_s};
+    if (graded)
+        fields += {u"zyytdjlx"_s, u"zyytdj"_s, u"zyytdjpx"_s, u"zyytfjdjlx"_s, u"zyytfjdj"_s};
+    fields += Sixfold(u"ZYDH"_s) + Sixfold(u"TDDWDM"_s) + Sixfold(u"ZYSXDM"_s);
+    int shown = 0;
+    for (columns.Open(); !columns.Eof(); columns.Next(), ++shown) {
+        if (QStringLiteral("ACDNRSTY").contains(columns.AsString(u"zdlx"_s).left(1)))
+            fields.append(columns.AsString(u"zddh"_s));
+    }
+    QVERIFY(shown > 20);
+    fields.removeDuplicates();
+    TSqlQuery candidates(&conn);
+    candidates.SetSQL(QStringList{u"select "_s + fields.join(u','), u"from t_tdd"_s,
+                                  u"where pcdm=:pcdm and kldm=:kldm and jhxz=:jhxz"_s, u"order by ksh"_s});
+    SetCodeParam(candidates, u"pcdm"_s, 1, set.PCDM);
+    SetCodeParam(candidates, u"kldm"_s, 1, set.KLDM);
+    SetCodeParam(candidates, u"jhxz"_s, 1, set.JHXZ);
+    int rows = 0;
+    for (candidates.Open(); !candidates.Eof(); candidates.Next())
+        ++rows;
+    QCOMPARE(rows, dossiers.RecordCount());
 }
 
 QTEST_GUILESS_MAIN(TstDemoPackages)
