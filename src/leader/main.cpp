@@ -1,5 +1,8 @@
-// zelkinc-leader: the leader's server stand-in as a program. See README.md.
+// zelkinc-leader: the leader's server stand-in as a program, and its demo data
+// generator ("zelkinc-leader generate …"). See README.md.
+#include "leader/DemoGenerator.h"
 #include "leader/LeaderServer.h"
+#include "store/DossierProvinces.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -37,11 +40,14 @@ bool ParseOptions(QCoreApplication &app, TLeaderOptions &options, QString *error
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        u"The leader's server stand-in: serves the province folders under ROOT."_s);
+        u"The leader's server stand-in: serves the province folders under ROOT.\n"
+        "zelkinc-leader generate --root ROOT [...] writes demo data (see README.md)."_s);
     parser.addHelpOption();
     parser.addOptions({
         {u"root"_s, u"The data folder with one folder per province."_s, u"ROOT"_s},
-        {u"port"_s, u"TCP port; 0 picks a free one (printed at start)."_s, u"N"_s, u"0"_s},
+        // The shipped province list points every province at this port.
+        {u"port"_s, u"TCP port; 0 picks a free one (printed at start)."_s, u"N"_s,
+         QString::number(DemoLeaderPort)},
         {u"loopback"_s, u"Listen on 127.0.0.1 and ::1 only."_s},
         {u"no-ipv4"_s, u"Do not listen on IPv4."_s},
         {u"no-ipv6"_s, u"Do not listen on IPv6."_s},
@@ -96,6 +102,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
+    if (app.arguments().value(1) == "generate"_L1)
+        return RunDemoCommand(app.arguments().mid(2), out, err);
     TLeaderOptions options;
     QString error;
     if (!ParseOptions(app, options, &error)) {

@@ -1,5 +1,8 @@
 #include "ShipGenerators.h"
 
+#include "store/Adtg.h"
+#include "store/DossierColumns.h"
+#include "store/DossierProvinces.h"
 #include "store/Schema.h"
 #include "store/ZKError.h"
 
@@ -14,6 +17,12 @@ namespace {
 TShipGenerator DatabaseGenerator(TShippedDatabase db)
 {
     return {ShippedDatabaseFileName(db), [db](const QString &path) { CreateShippedDatabase(db, path); }};
+}
+
+// A recordset file written from the recordset that make gives.
+TShipGenerator RecordsetGenerator(const QString &fileName, std::function<TRecordset()> make)
+{
+    return {fileName, [make](const QString &path) { SaveAdtgFile(make(), path); }};
 }
 
 void WriteAtomically(const QString &folder, const TShipGenerator &generator)
@@ -38,8 +47,14 @@ void WriteAtomically(const QString &folder, const TShipGenerator &generator)
 
 QList<TShipGenerator> ShipGenerators()
 {
-    return {DatabaseGenerator(TShippedDatabase::Common), DatabaseGenerator(TShippedDatabase::Univ),
-            DatabaseGenerator(TShippedDatabase::UnivShare)};
+    return {
+        DatabaseGenerator(TShippedDatabase::Common), DatabaseGenerator(TShippedDatabase::Univ),
+        DatabaseGenerator(TShippedDatabase::UnivShare),
+        // The province list: every province served by the stand-in on this machine.
+        RecordsetGenerator(u"t_sszt.adtg"_s, [] { return ProvinceListRecordset(); }),
+        // The empty dossier table of a user's first set-up, with the columns of a
+        // province with plain numeric scores.
+        RecordsetGenerator(u"T_TDD.adtg"_s, [] { return TRecordset(TDDFields(TypicalDossierScheme())); })};
 }
 
 QStringList WriteShippedFiles(const QString &folder)

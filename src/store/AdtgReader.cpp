@@ -188,7 +188,9 @@ TColumnInfo ReadColumnDescriptor(TInput &in)
         e.U32("date-time precision");
     if (map & HasDefaultValue)
         e.Take(16, "default value");
-    for (quint32 bit : {quint32(HasAutoIncrement), quint32(HasCaseSensitive), quint32(HasMultivalued)}) {
+    if (map & HasAutoIncrement)
+        c.Field.AutoIncrement = e.U16("IsAutoIncrement") != 0;
+    for (quint32 bit : {quint32(HasCaseSensitive), quint32(HasMultivalued)}) {
         if (map & bit)
             e.U16("column property");
     }

@@ -116,8 +116,8 @@ void WriteColumnDescriptor(TOutput &out, const TRecordField &f, int ordinal)
     out.U32(f.Precision);
     out.U32(quint32(f.Scale));
     out.U32(f.Flags);
-    out.U16(0);                     // IsAutoIncrement
-    out.U16(f.Hidden ? 0 : 0xFFFF); // IsVisible
+    out.U16(f.AutoIncrement ? 0xFFFF : 0); // IsAutoIncrement
+    out.U16(f.Hidden ? 0 : 0xFFFF);        // IsVisible
     out.EndElement(e);
 }
 

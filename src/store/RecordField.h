@@ -20,6 +20,9 @@ struct TRecordField
     // A column the cursor added for updating (a hidden key): read and written with
     // every row, but not offered as a field.
     bool Hidden = false;
+    // The column numbers its rows by itself (IsAutoIncrement of the column descriptor);
+    // a table created from the recordset gives it a counter column.
+    bool AutoIncrement = false;
 
     bool IsFixedLength() const { return Flags & DBCOLUMNFLAGS_ISFIXEDLENGTH; }
     bool IsLong() const { return Flags & DBCOLUMNFLAGS_ISLONG; }
