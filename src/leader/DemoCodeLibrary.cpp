@@ -159,12 +159,12 @@ TRecordset CommonParams(const TDemoProvince &p)
 // The default grid layout: the shown fields in grid order with the smallest screen
 // class (0 800 … 3 1600) that shows them, without and with rank scores (9: hidden),
 // and their width at 96 dots per inch.
-struct TLayoutSpec
+struct TLayoutEntry
 {
     const char16_t *Name;
     int Normal, Rank, Width;
 };
-const TLayoutSpec kLayout[] = {
+const TLayoutEntry kLayout[] = {
     {u"XH", 0, 0, 36},         {u"KSH", 0, 0, 110},    {u"XM", 0, 0, 64},       {u"XBDM", 0, 0, 36},
     {u"TDZY", 0, 0, 36},       {u"LQZY", 0, 0, 150},   {u"ZYYTJZCJ", 0, 0, 60}, {u"ZYYTDJ", 9, 0, 70},
     {u"ZYYTDXJZCJ", 1, 1, 60}, {u"ZYZYTJ", 0, 0, 40},  {u"TDYYDM", 0, 0, 96},   {u"TDDW", 1, 1, 150},
@@ -175,9 +175,9 @@ const TLayoutSpec kLayout[] = {
     {u"GKCJX01", 3, 3, 44},    {u"GKCJX02", 3, 3, 44}, {u"GKCJX03", 3, 3, 44},  {u"KMDJ002", 9, 3, 80},
     {u"BH", 3, 3, 40},         {u"MZDM", 3, 9, 50},    {u"ZCDM", 3, 3, 90}};
 
-const TLayoutSpec *LayoutOf(const QString &name)
+const TLayoutEntry *LayoutOf(const QString &name)
 {
-    for (const TLayoutSpec &s : kLayout) {
+    for (const TLayoutEntry &s : kLayout) {
         if (name == QStringView(s.Name))
             return &s;
     }
@@ -188,7 +188,7 @@ const TLayoutSpec *LayoutOf(const QString &name)
 int Position(const QString &name, int screenClass, bool rank)
 {
     int position = 0;
-    for (const TLayoutSpec &s : kLayout) {
+    for (const TLayoutEntry &s : kLayout) {
         const int from = rank ? s.Rank : s.Normal;
         if (from > screenClass)
             continue;
@@ -209,8 +209,8 @@ TRecordset FieldAttributesRecordset(const TDemoProvince &province)
         if (!c.Described)
             continue;
         const QString name = c.Field.Name;
-        const TLayoutSpec *spec = LayoutOf(name);
-        const int width = spec ? spec->Width : std::clamp(c.DisplayChars * 7, 40, 200);
+        const TLayoutEntry *entry = LayoutOf(name);
+        const int width = entry ? entry->Width : std::clamp(c.DisplayChars * 7, 40, 200);
         QList<TDbValue> row{name,
                             c.Caption,
                             c.CodeTable,

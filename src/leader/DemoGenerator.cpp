@@ -182,7 +182,7 @@ private:
 
 } // namespace
 
-QList<TDemoProvinceSpec> DefaultDemoProvinces()
+QList<TDemoProvinceChoice> DefaultDemoProvinces()
 {
     return {{u"11"_s, false}, {u"32"_s, true}};
 }
@@ -197,11 +197,11 @@ QStringList GenerateDemo(const TDemoOptions &options)
         throw EZKError(u"The number of members must be between 1 and 99."_s);
     if (options.Rounds < 1 || options.Rounds > 2)
         throw EZKError(u"The number of delivery rounds must be 1 or 2."_s);
-    const QList<TDemoProvinceSpec> provinces =
+    const QList<TDemoProvinceChoice> provinces =
         options.Provinces.isEmpty() ? DefaultDemoProvinces() : options.Provinces;
     QList<TDemoProvince> built;
-    for (const TDemoProvinceSpec &spec : provinces)
-        built.append(BuildDemoProvince(spec.SSDM, spec.RankScores, options.Candidates, options.Members,
+    for (const TDemoProvinceChoice &choice : provinces)
+        built.append(BuildDemoProvince(choice.SSDM, choice.RankScores, options.Candidates, options.Members,
                                        options.Rounds, options.Seed));
     QString root = QDir(options.Root).absolutePath();
     if (!root.endsWith(u'/'))

@@ -16,7 +16,7 @@
 // images/<KSH>/<KIND>.png (a few additional forms as <KIND>.zip of PNG pages, a few
 // candidates without photo); per province dqpc.txt.
 
-struct TDemoProvinceSpec
+struct TDemoProvinceChoice
 {
     QString SSDM;
     bool RankScores = false;
@@ -25,8 +25,8 @@ struct TDemoProvinceSpec
 struct TDemoOptions
 {
     QString Root;
-    QList<TDemoProvinceSpec> Provinces; // empty: DefaultDemoProvinces()
-    int Candidates = 2000;              // first packages' candidates per province
+    QList<TDemoProvinceChoice> Provinces; // empty: DefaultDemoProvinces()
+    int Candidates = 2000;                // first packages' candidates per province
     int Members = 3;
     uint64_t Seed = 1;
     int Rounds = 2; // 1: only the first package of each set
@@ -34,7 +34,7 @@ struct TDemoOptions
 };
 
 // "11" with numeric scores and "32" in graded-score mode.
-QList<TDemoProvinceSpec> DefaultDemoProvinces();
+QList<TDemoProvinceChoice> DefaultDemoProvinces();
 
 // Writes the province folders below options.Root (made when missing). A province
 // folder that exists is replaced as a whole. Returns a human-readable summary, one

@@ -13,7 +13,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct TSetSpec
+struct TSetPattern
 {
     const char16_t *PCDM, *KLDM, *JHXZ;
     char16_t Pool;
@@ -22,7 +22,7 @@ struct TSetSpec
     QList<const char16_t *> UnitSuffixes; // one per unit
 };
 
-QList<TSetSpec> SetSpecs(bool rankScores)
+QList<TSetPattern> SetPatterns(bool rankScores)
 {
     // The first-batch science set is the big one; the last set has no dossiers yet.
     const char16_t *special = rankScores ? u"5" : u"3";
@@ -122,26 +122,26 @@ TDemoProvince BuildDemoProvince(const QString &SSDM, bool rankScores, int candid
         p.Members.append(
             {u"zy%1"_s.arg(m, 2, 10, QLatin1Char('0')), u"pw%1"_s.arg(m, 2, 10, QLatin1Char('0'))});
 
-    const QList<TSetSpec> specs = SetSpecs(rankScores);
+    const QList<TSetPattern> patterns = SetPatterns(rankScores);
     int weightSum = 0;
-    for (const TSetSpec &s : specs)
+    for (const TSetPattern &s : patterns)
         weightSum += s.Weight;
     TDemoRandom rng(seed, SSDM + u"/plan"_s);
     int nextPackage = 1;
     for (int round = 1; round <= rounds; ++round) {
-        for (int i = 0; i < specs.size(); ++i) {
+        for (int i = 0; i < patterns.size(); ++i) {
             if (round == 1) {
                 TDemoSet set;
-                set.PCDM = QString::fromUtf16(specs[i].PCDM);
-                set.KLDM = QString::fromUtf16(specs[i].KLDM);
-                set.JHXZ = QString::fromUtf16(specs[i].JHXZ);
-                set.Pool = QChar(specs[i].Pool);
-                set.Weight = specs[i].Weight;
-                set.ZT = QString::fromUtf16(specs[i].ZT);
+                set.PCDM = QString::fromUtf16(patterns[i].PCDM);
+                set.KLDM = QString::fromUtf16(patterns[i].KLDM);
+                set.JHXZ = QString::fromUtf16(patterns[i].JHXZ);
+                set.Pool = QChar(patterns[i].Pool);
+                set.Weight = patterns[i].Weight;
+                set.ZT = QString::fromUtf16(patterns[i].ZT);
                 set.Count = int(qint64(candidates) * set.Weight / std::max(weightSum, 1));
-                for (int u = 0; u < specs[i].UnitSuffixes.size(); ++u)
+                for (int u = 0; u < patterns[i].UnitSuffixes.size(); ++u)
                     set.Units.append({u"%1"_s.arg(u + 1, 3, 10, QLatin1Char('0')),
-                                      p.YXMC + QString::fromUtf16(specs[i].UnitSuffixes[u]),
+                                      p.YXMC + QString::fromUtf16(patterns[i].UnitSuffixes[u]),
                                       kUnitTemplates.at((i + u) % kUnitTemplates.size())});
                 set.Majors = BuildMajors(p, set, i, members, rng);
                 AllotPlaces(set, rng);

@@ -19,8 +19,7 @@ TShipGenerator DatabaseGenerator(TShippedDatabase db)
     return {ShippedDatabaseFileName(db), [db](const QString &path) { CreateShippedDatabase(db, path); }};
 }
 
-// A recordset file: the writer itself replaces its target atomically, which the
-// temporary name of WriteAtomically makes a plain write.
+// A recordset file written from the recordset that make gives.
 TShipGenerator RecordsetGenerator(const QString &fileName, std::function<TRecordset()> make)
 {
     return {fileName, [make](const QString &path) { SaveAdtgFile(make(), path); }};

@@ -56,7 +56,8 @@ TChangeLQZTValues TChangeLQZTForm::PrepareValues() const
 void TChangeLQZTForm::Execute()
 {
     FDm.SetSelectedKsList(true);
-    if (FDm.DMTables[size_t(TD_TDYYDM)].isEmpty())
+    // The command is offered only with selected rows; without any there is nothing to decide.
+    if (FDm.DMTables[size_t(TD_TDYYDM)].isEmpty() || FDm.SelectedKsList.isEmpty())
         return;
     const TChangeLQZTValues values = PrepareValues();
     FDm.ReloadSignal = false;

@@ -261,7 +261,6 @@ private:
     void FillZKColumnRec(TZKColumnRec &column, const TSqlQuery &ColumnDataSet) const;
     void SetZKColumnMainField();
     void ReadCandidates();
-    std::unique_ptr<TKSItem> CandidateOfRow(int k, bool &repaired);
     void RankCandidateNumbers();
     void SaveColumnWidths();
     void ShowSetOpened();

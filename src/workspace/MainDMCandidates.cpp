@@ -97,12 +97,82 @@ bool MoreClassesAccepted(const QString &zytjfc, int classes)
 
 } // namespace
 
+namespace {
+
+// Step 4.2: a row whose status and major disagree is put right in the candidate query and
+// in the database; u and d are the dossier unit and the current unit, s the status.
+void RepairRow(TMainDM &dm, const TCandidateColumns &c, TRepairWriter &repairs, int k, TKSItem &ks, int u,
+               int &d, int &s)
+{
+    TRecordset &q = dm.LQGridQuery;
+    const QString lqzy = q.StoredRow(k).Values.at(c.LQZY).AsString();
+    const bool returned = (s == 2 || s == 3) && !(ks.LqZyId == dm.JhRecCount && u == d);
+    const bool undecided =
+        !returned && ((s == 0 && !(ks.LqZyId == dm.JhRecCount + 1 && lqzy == UndecidedZYDH && u == d)) ||
+                      (s == 1 && ks.LqZyId >= dm.JhRecCount));
+    if (!returned && !undecided)
+        return;
+    q.SetRecNo(k + 1);
+    q.Edit();
+    q.SetValue(c.DQTDDW, q.StoredRow(k).Values.at(c.TDDW));
+    d = u;
+    if (returned) {
+        SetQueryText(q, c.LQZY, ReturnedZYDH);
+        q.Post();
+        ks.LqZyId = dm.JhRecCount;
+        repairs.Run({u"update t_tdd"_s, u"set dqtddw = tddw, lqzy = \"  \""_s, u"where ksh = :ksh"_s},
+                    ks.Ksh);
+        return;
+    }
+    SetQueryText(q, c.LQZY, UndecidedZYDH);
+    SetQueryText(q, c.TDYYDM, ReturnedZYDH);
+    SetQueryText(q, c.KSZT, u"0"_s);
+    q.Post();
+    ks.LqZyId = dm.JhRecCount + 1;
+    s = 0;
+    repairs.Run({u"update t_tdd"_s, u"set dqtddw = tddw, lqzy = \" ?\", "_s,
+                 u"tdyydm = \"  \",bz = \"\", kszt = \"0\""_s, u"where ksh = :ksh"_s},
+                ks.Ksh);
+}
+
+// Step 4.3 and 4.4: the item's fields from its (repaired) row.
+void FillCandidate(const TMainDM &dm, const TCandidateColumns &c, const QList<TDbValue> &values, TKSItem &ks)
+{
+    auto value = [&values](int column) -> const TDbValue & { return values.at(column); };
+    auto field = [&values](int column) { return values.at(column).AsString(); };
+    ks.Xm = field(c.XM);
+    ks.ZyytJzCj = FloatOrDefault(value(c.ZYYTJZCJ), NoScoreValue);
+    ks.FJBJTJ = FloatOrDefault(value(c.ZYYTFJCJ), NoScoreValue);
+    ks.ZyytRankPermScore = -1;
+    ks.FjBjRankPermDesc = field(c.ZYYTFJCJ);
+    if (ZKMainDef().RankScoreSupported) {
+        ks.ZyytRankPermScore = IntOrDefault(value(c.ZYYTDJPX), -1);
+        ks.ZyytRankPermDesc = dm.GetRankPermDesc(field(c.ZYYTDJLX), field(c.ZYYTDJ));
+        if (!field(c.ZYYTFJDJLX).isEmpty())
+            ks.FjBjRankPermDesc = dm.GetRankPermDesc(field(c.ZYYTFJDJLX), field(c.ZYYTFJDJ));
+    }
+    ks.ZyHg = field(c.ZYHG) == u"1"_s;
+    ks.TjHg = field(c.TJHG) == u"1"_s;
+    ks.SdBz = field(c.SDBZ) == u"1"_s;
+    ks.ZhiYuanXh = CodeCharValue(field(c.TDZY));
+    for (size_t i = 1; i <= 6; ++i) {
+        ks.ZyId[i] = dm.GetZyId(dm.GetCurrentTDDWId(field(c.TDDWDM[i])), field(c.ZYDH[i]));
+        ks.TjSxDm[i] = field(c.ZYSXDM[i]);
+    }
+    ks.Zydpyxm = field(c.ZYZYTJ) != u"0"_s;
+    ks.YTZyId = dm.GetZyId(ks.Tddw, field(c.YTZY));
+    ks.TjjlHg = field(c.TJJLDM) != u"3"_s;
+    ks.TDDBH = IntOrDefault(value(c.BH), 0);
+    ks.IsMoreZyLbFc = MoreClassesAccepted(field(c.ZYTJFC), dm.ZyLbCount());
+}
+
+} // namespace
+
 void TMainDM::ReadCandidates()
 {
     try {
-        const bool graded = ZKMainDef().RankScoreSupported;
         TRecordset &q = LQGridQuery;
-        const TCandidateColumns c(q, graded);
+        const TCandidateColumns c(q, ZKMainDef().RankScoreSupported);
         KsNum = q.RecordCount();
         KsTable.reserve(size_t(KsNum));
         TDYYDMField = q.FindField(u"TDYYDM");
@@ -110,75 +180,19 @@ void TMainDM::ReadCandidates()
         LQFSField = q.FindField(u"LQFS");
         TRepairWriter repairs(UnivConn);
         for (int k = 0; k < KsNum; ++k) {
-            const QList<TDbValue> &row = q.StoredRow(k).Values;
-            auto text = [&row](int column) { return row.at(column).AsString(); };
             auto ks = std::make_unique<TKSItem>();
-            ks->Ksh = text(c.KSH);
-            const int u = GetCurrentTDDWId(text(c.TDDW));
-            int d = GetCurrentTDDWId(text(c.DQTDDW));
-            int s = KsZtOf(text(c.KSZT));
-            const QString lqzy = text(c.LQZY);
-            ks->LqZyId = GetZyId(d, lqzy);
-            if ((s == 2 || s == 3) && !(ks->LqZyId == JhRecCount && u == d)) {
-                q.SetRecNo(k + 1);
-                q.Edit();
-                q.SetValue(c.DQTDDW, q.StoredRow(k).Values.at(c.TDDW));
-                SetQueryText(q, c.LQZY, ReturnedZYDH);
-                q.Post();
-                d = u;
-                ks->LqZyId = JhRecCount;
-                repairs.Run({u"update t_tdd"_s, u"set dqtddw = tddw, lqzy = \"  \""_s, u"where ksh = :ksh"_s},
-                            ks->Ksh);
-            } else if ((s == 0 && !(ks->LqZyId == JhRecCount + 1 && lqzy == UndecidedZYDH && u == d)) ||
-                       (s == 1 && ks->LqZyId >= JhRecCount)) {
-                q.SetRecNo(k + 1);
-                q.Edit();
-                q.SetValue(c.DQTDDW, q.StoredRow(k).Values.at(c.TDDW));
-                SetQueryText(q, c.LQZY, UndecidedZYDH);
-                SetQueryText(q, c.TDYYDM, ReturnedZYDH);
-                SetQueryText(q, c.KSZT, u"0"_s);
-                q.Post();
-                d = u;
-                ks->LqZyId = JhRecCount + 1;
-                s = 0;
-                repairs.Run({u"update t_tdd"_s, u"set dqtddw = tddw, lqzy = \" ?\", "_s,
-                             u"tdyydm = \"  \",bz = \"\", kszt = \"0\""_s, u"where ksh = :ksh"_s},
-                            ks->Ksh);
-            }
-            const QList<TDbValue> &values = q.StoredRow(k).Values;
-            auto value = [&values](int column) -> const TDbValue & { return values.at(column); };
-            auto field = [&values](int column) { return values.at(column).AsString(); };
-            ks->Xm = field(c.XM);
+            const QList<TDbValue> &row = q.StoredRow(k).Values;
+            ks->Ksh = row.at(c.KSH).AsString();
+            const int u = GetCurrentTDDWId(row.at(c.TDDW).AsString());
+            int d = GetCurrentTDDWId(row.at(c.DQTDDW).AsString());
+            int s = KsZtOf(row.at(c.KSZT).AsString());
+            ks->LqZyId = GetZyId(d, row.at(c.LQZY).AsString());
+            RepairRow(*this, c, repairs, k, *ks, u, d, s);
             ks->KsId = k;
-            ks->ZyytJzCj = FloatOrDefault(value(c.ZYYTJZCJ), NoScoreValue);
-            ks->FJBJTJ = FloatOrDefault(value(c.ZYYTFJCJ), NoScoreValue);
-            if (graded) {
-                ks->ZyytRankPermScore = IntOrDefault(value(c.ZYYTDJPX), -1);
-                ks->ZyytRankPermDesc = GetRankPermDesc(field(c.ZYYTDJLX), field(c.ZYYTDJ));
-                ks->FjBjRankPermDesc = field(c.ZYYTFJDJLX).isEmpty()
-                                           ? field(c.ZYYTFJCJ)
-                                           : GetRankPermDesc(field(c.ZYYTFJDJLX), field(c.ZYYTFJDJ));
-            } else {
-                ks->ZyytRankPermScore = -1;
-                ks->FjBjRankPermDesc = field(c.ZYYTFJCJ);
-            }
-            ks->ZyHg = field(c.ZYHG) == u"1"_s;
-            ks->TjHg = field(c.TJHG) == u"1"_s;
-            ks->SdBz = field(c.SDBZ) == u"1"_s;
             ks->Tddw = u;
             ks->DqTddw = d;
             ks->KsZt = s;
-            ks->ZhiYuanXh = CodeCharValue(field(c.TDZY));
-            for (int i = 1; i <= 6; ++i) {
-                ks->ZyId[size_t(i)] =
-                    GetZyId(GetCurrentTDDWId(field(c.TDDWDM[size_t(i)])), field(c.ZYDH[size_t(i)]));
-                ks->TjSxDm[size_t(i)] = field(c.ZYSXDM[size_t(i)]);
-            }
-            ks->Zydpyxm = field(c.ZYZYTJ) != u"0"_s;
-            ks->YTZyId = GetZyId(u, field(c.YTZY));
-            ks->TjjlHg = field(c.TJJLDM) != u"3"_s;
-            ks->TDDBH = IntOrDefault(value(c.BH), 0);
-            ks->IsMoreZyLbFc = MoreClassesAccepted(field(c.ZYTJFC), ZyLbCount());
+            FillCandidate(*this, c, q.StoredRow(k).Values, *ks);
             ks->SetZyXh(JhRecCount);
             ks->KsIndex = k;
             const QString key = ks->Ksh.toCaseFolded();

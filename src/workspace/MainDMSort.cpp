@@ -26,8 +26,9 @@ std::vector<QCollatorSortKey> CollationKeys(const QStringList &texts, Qt::CaseSe
     collator.setCaseSensitivity(cs);
     std::vector<QCollatorSortKey> keys;
     keys.reserve(size_t(texts.size()));
+    // The keys of the "C" collation ignore the case setting: fold the texts first.
     for (const QString &text : texts)
-        keys.push_back(collator.sortKey(text));
+        keys.push_back(collator.sortKey(cs == Qt::CaseInsensitive ? text.toCaseFolded() : text));
     return keys;
 }
 

@@ -40,13 +40,14 @@ private:
 void TstShippedRecordsets::provinceListHasEveryMapProvinceInOrder()
 {
     TRecordset set = Load(u"t_sszt.adtg"_s);
-    QCOMPARE(FieldNames(set), (QStringList{u"SSDM"_s, u"SSMC"_s, u"SSPY"_s, u"FWQDZ"_s, u"FWQDKH"_s, u"ZYDZ"_s,
-                                           u"ZYDKH"_s, u"YHM"_s}));
+    QCOMPARE(FieldNames(set), (QStringList{u"SSDM"_s, u"SSMC"_s, u"SSPY"_s, u"FWQDZ"_s, u"FWQDKH"_s,
+                                           u"ZYDZ"_s, u"ZYDKH"_s, u"YHM"_s}));
     // The codes of the login map's labels, in the map table's order.
-    const QStringList mapOrder{u"65"_s, u"54"_s, u"63"_s, u"51"_s, u"53"_s, u"52"_s, u"45"_s, u"44"_s, u"43"_s,
-                               u"42"_s, u"41"_s, u"46"_s, u"71"_s, u"15"_s, u"23"_s, u"22"_s, u"21"_s, u"50"_s,
-                               u"62"_s, u"61"_s, u"64"_s, u"14"_s, u"11"_s, u"12"_s, u"13"_s, u"37"_s, u"34"_s,
-                               u"36"_s, u"35"_s, u"32"_s, u"33"_s, u"31"_s, u"73"_s, u"72"_s};
+    const QStringList mapOrder{u"65"_s, u"54"_s, u"63"_s, u"51"_s, u"53"_s, u"52"_s, u"45"_s,
+                               u"44"_s, u"43"_s, u"42"_s, u"41"_s, u"46"_s, u"71"_s, u"15"_s,
+                               u"23"_s, u"22"_s, u"21"_s, u"50"_s, u"62"_s, u"61"_s, u"64"_s,
+                               u"14"_s, u"11"_s, u"12"_s, u"13"_s, u"37"_s, u"34"_s, u"36"_s,
+                               u"35"_s, u"32"_s, u"33"_s, u"31"_s, u"73"_s, u"72"_s};
     QStringList codes;
     QSet<QString> folders;
     for (set.First(); !set.Eof(); set.Next()) {
@@ -112,12 +113,12 @@ void TstShippedRecordsets::dossierRecordsetHasEveryColumn()
     QCOMPARE(set.RecordCount(), 0);
     const QStringList names = FieldNames(set);
     // Every column the client reads, writes, filters or sorts on.
-    QStringList required{u"KSH"_s,      u"XM"_s,         u"PCDM"_s,   u"KLDM"_s,     u"JHXZ"_s,   u"XBDM"_s,
-                         u"MZDM"_s,     u"KSLBDM"_s,     u"BYLBDM"_s, u"ZZMMDM"_s,   u"TDDW"_s,   u"DQTDDW"_s,
-                         u"TDZY"_s,     u"ZYZYTJ"_s,     u"DXTJ"_s,   u"ZYTJFC"_s,   u"ZYYTJZCJ"_s,
-                         u"ZYYTFJCJ"_s, u"ZYYTDXJZCJ"_s, u"CJ"_s,     u"TZCJ"_s,     u"TDCJ"_s,   u"ZYHG"_s,
-                         u"TJHG"_s,     u"TJJLDM"_s,     u"KSZT"_s,   u"LQZY"_s,     u"YTZY"_s,   u"TDYYDM"_s,
-                         u"BZ"_s,       u"LQFS"_s,       u"SDBZ"_s,   u"BH"_s,       u"TASK_TAG"_s};
+    QStringList required{
+        u"KSH"_s,    u"XM"_s,     u"PCDM"_s,     u"KLDM"_s,     u"JHXZ"_s,       u"XBDM"_s,    u"MZDM"_s,
+        u"KSLBDM"_s, u"BYLBDM"_s, u"ZZMMDM"_s,   u"TDDW"_s,     u"DQTDDW"_s,     u"TDZY"_s,    u"ZYZYTJ"_s,
+        u"DXTJ"_s,   u"ZYTJFC"_s, u"ZYYTJZCJ"_s, u"ZYYTFJCJ"_s, u"ZYYTDXJZCJ"_s, u"CJ"_s,      u"TZCJ"_s,
+        u"TDCJ"_s,   u"ZYHG"_s,   u"TJHG"_s,     u"TJJLDM"_s,   u"KSZT"_s,       u"LQZY"_s,    u"YTZY"_s,
+        u"TDYYDM"_s, u"BZ"_s,     u"LQFS"_s,     u"SDBZ"_s,     u"BH"_s,         u"TASK_TAG"_s};
     for (int n = 1; n <= 6; ++n)
         required += {u"TDDWDM%1"_s.arg(n), u"ZYDH%1"_s.arg(n), u"ZYSXDM%1"_s.arg(n)};
     // One score column per score item of a province with numeric scores.
