@@ -77,7 +77,8 @@ void PrepareUser(const QString &userFolder, TMainDM &dm, TMemberNetDM &net, cons
         qFatal("no dossier table: is %s the program folder?", qPrintable(def.ProgramFolder));
     dm.UnivConn.ExecSQL(u"create table T_KLJHXZZT (PCDM binary(2), KLDM binary(2), JHXZ binary(2), "
                         "DQTDDBH long, ZT text(1) with comp)"_s);
-    dm.UnivConn.ExecSQL(u"insert into T_KLJHXZZT values (\"%1\", \"%2\", \"%3\", 0, \"0\")"_s.arg(p.PCDM, p.KLDM, p.JHXZ));
+    dm.UnivConn.ExecSQL(
+        u"insert into T_KLJHXZZT values (\"%1\", \"%2\", \"%3\", 0, \"0\")"_s.arg(p.PCDM, p.KLDM, p.JHXZ));
 }
 
 double ImportMs(TMemberNetDM &net, const TPackage &p, const QString &file)
@@ -126,9 +127,9 @@ double BareMs(const QString &path, const TPackage &p)
             names.append(rows.Field(f).Name);
             marks.append(u"?"_s);
         }
-        const QByteArray sql =
-            (u"insert into "_s + table + u" ("_s + names.join(u',') + u") values ("_s + marks.join(u',') + u")"_s)
-                .toUtf8();
+        const QByteArray sql = (u"insert into "_s + table + u" ("_s + names.join(u',') + u") values ("_s +
+                                marks.join(u',') + u")"_s)
+                                   .toUtf8();
         sqlite3_stmt *stmt = nullptr;
         sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr);
         for (int r = 0; r < rows.StoredRowCount(); ++r) {

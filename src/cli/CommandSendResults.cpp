@@ -27,8 +27,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const char kCommand[] = "send-results";
-const char kUsage[] = "usage: zelkinc-cli send-results --storage DIR --province SSDM --user NAME --password P "
-                      "--set PCDM KLDM JHXZ [--host H --port N]\n";
+const char kUsage[] =
+    "usage: zelkinc-cli send-results --storage DIR --province SSDM --user NAME --password P "
+    "--set PCDM KLDM JHXZ [--host H --port N]\n";
 
 // Opens the set; false with a reported reason when it cannot be sent now.
 bool OpenSendableSet(TMemberSession &session, const QStringList &set)
@@ -39,7 +40,8 @@ bool OpenSendableSet(TMemberSession &session, const QStringList &set)
         return false;
     }
     if (ZKMainDef().CurZT != 1) {
-        CliError(kCommand, u"the set is in work state %1; only a set in state 1 is sent"_s.arg(ZKMainDef().CurZT));
+        CliError(kCommand,
+                 u"the set is in work state %1; only a set in state 1 is sent"_s.arg(ZKMainDef().CurZT));
         return false;
     }
     return true;

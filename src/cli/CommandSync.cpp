@@ -72,8 +72,9 @@ void PrintSets(const QList<TSetState> &before, const QList<TSetState> &after,
     for (const TSetState &set : after) {
         const QString key = SetKey(set.PCDM, set.KLDM, set.JHXZ);
         out << "set pcdm=" << JsonString(set.PCDM) << " kldm=" << JsonString(set.KLDM)
-            << " jhxz=" << JsonString(set.JHXZ) << " before=" << numbers.value(key, 0) << " after=" << set.DQTDDBH
-            << " dossiers=" << set.Dossiers << " import=" << ImportText(imports, key) << '\n';
+            << " jhxz=" << JsonString(set.JHXZ) << " before=" << numbers.value(key, 0)
+            << " after=" << set.DQTDDBH << " dossiers=" << set.Dossiers
+            << " import=" << ImportText(imports, key) << '\n';
     }
 }
 

@@ -130,8 +130,9 @@ bool TMemberNetDM::StartTask(void (TMemberBgTaskThread::*task)(QVariantList &, Q
     TMemberBgTaskThread *thread = FThread;
     if (!thread)
         return false;
-    return thread->ExecBgTask(BgTaskProc(thread, task), in,
-                               [this, callBack](QVariantList &i, QVariantList &o) { (this->*callBack)(i, o); });
+    return thread->ExecBgTask(
+        BgTaskProc(thread, task), in,
+        [this, callBack](QVariantList &i, QVariantList &o) { (this->*callBack)(i, o); });
 }
 
 void TMemberNetDM::SetQueryTimer()

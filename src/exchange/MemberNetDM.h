@@ -123,10 +123,10 @@ public:
     void ShowLoginErrorMsg(int LoginRes);
 
     // --- state of the module ---
-    QTimer QueryTimer;         // designed off with 600,000 ms
-    TRecordset KLJHXZZTQuery;  // the state rows of one dossier run
-    TRecordset SrcTable;       // the package member being loaded
-    bool DMKChanged = false;   // this run downloaded a code or plan library
+    QTimer QueryTimer;        // designed off with 600,000 ms
+    TRecordset KLJHXZZTQuery; // the state rows of one dossier run
+    TRecordset SrcTable;      // the package member being loaded
+    bool DMKChanged = false;  // this run downloaded a code or plan library
     bool CurrentTDDChanged = false;
     QString PcToDownLoad;
 
@@ -153,18 +153,17 @@ private:
     void LoadSharedMembers(bool IsFirst, const QString &folder);
     void LoadMainMembers(const QString &folder);
     void InitJHKSteps(int &step, const QString &folder);
-    void ImportTDDSteps(const QString &PCDM, const QString &KLDM, const QString &JHXZ,
-                        const QString &folder);
+    void ImportTDDSteps(const QString &PCDM, const QString &KLDM, const QString &JHXZ, const QString &folder);
     void RebuildTDD();
     bool TDDStructureDiffers(const QString &folder);
-    void LoadCompanion(const QString &member, const QString &table, const QString &keys,
-                       const QString &text, int base, int ratio, const QString &folder);
+    void LoadCompanion(const QString &member, const QString &table, const QString &keys, const QString &text,
+                       int base, int ratio, const QString &folder);
     void MakeResultPackage(const QString &folder, int &packageNumber, QString &packageFile);
     // Loads a member file of the folder into a table, replacing its rows.
-    void LoadMember(const QString &folder, const QString &member, TSqlConnection &conn,
-                    const QString &table, const QString &keys);
-    bool StartTask(void (TMemberBgTaskThread::*task)(QVariantList &, QVariantList &),
-                   const QVariantList &in, void (TMemberNetDM::*callBack)(QVariantList &, QVariantList &));
+    void LoadMember(const QString &folder, const QString &member, TSqlConnection &conn, const QString &table,
+                    const QString &keys);
+    bool StartTask(void (TMemberBgTaskThread::*task)(QVariantList &, QVariantList &), const QVariantList &in,
+                   void (TMemberNetDM::*callBack)(QVariantList &, QVariantList &));
 
     TMainDM &FMainDM;
     QPointer<TMemberBgTaskThread> FThread; // empty again once the thread is gone

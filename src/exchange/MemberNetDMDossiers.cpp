@@ -7,9 +7,9 @@
 #include "link/MemberTransaction.h"
 #include "store/SqlDetached.h"
 #include "store/SqlQuery.h"
-#include "workspace/DmTables.h"
 #include "store/ZKError.h"
 #include "store/ZKMainDef.h"
+#include "workspace/DmTables.h"
 #include "workspace/MainDM.h"
 
 using namespace Qt::StringLiterals;
@@ -119,12 +119,12 @@ bool TMemberNetDM::RequestNextTDD()
     int DQTDDBH = KLJHXZZTQuery.FieldByName(u"DQTDDBH").AsString().trimmed().toInt(&isNumber);
     if (!isNumber)
         DQTDDBH = 0;
-    FAnimationSink->ShowAnim(
-        u"查询投档单"_s,
-        u"正在查询 %1 %2，%3 %4，%5 %6 是否有新的考生投档单，请稍候。"_s.arg(
-            PCDM, FMainDM.GetDMMC(TD_PCDM, PCDM), KLDM, FMainDM.GetDMMC(TD_KLDM, KLDM), JHXZ,
-            FMainDM.GetDMMC(TD_JHXZDM, JHXZ)));
-    if (StartTask(&TMemberBgTaskThread::DoRequestTDD, {PCDM, KLDM, JHXZ, DQTDDBH}, &TMemberNetDM::RequestTDDDone))
+    FAnimationSink->ShowAnim(u"查询投档单"_s,
+                             u"正在查询 %1 %2，%3 %4，%5 %6 是否有新的考生投档单，请稍候。"_s.arg(
+                                 PCDM, FMainDM.GetDMMC(TD_PCDM, PCDM), KLDM, FMainDM.GetDMMC(TD_KLDM, KLDM),
+                                 JHXZ, FMainDM.GetDMMC(TD_JHXZDM, JHXZ)));
+    if (StartTask(&TMemberBgTaskThread::DoRequestTDD, {PCDM, KLDM, JHXZ, DQTDDBH},
+                  &TMemberNetDM::RequestTDDDone))
         return false;
     FAnimationSink->StopAnim();
     return true;

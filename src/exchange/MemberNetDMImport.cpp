@@ -125,11 +125,14 @@ void TMemberNetDM::ImportTDDSteps(const QString &PCDM, const QString &KLDM, cons
          u"WHERE PCDM=:PCDM AND KLDM=:KLDM AND JHXZ=:JHXZ"_s},
         true);
     progress.UpdateProgressTrans();
-    run({u"UPDATE T_TDD, T_TDDBH"_s, u"SET T_TDD.BH = T_TDDBH.BH"_s, u"WHERE T_TDD.KSH = T_TDDBH.KSH"_s}, false);
+    run({u"UPDATE T_TDD, T_TDDBH"_s, u"SET T_TDD.BH = T_TDDBH.BH"_s, u"WHERE T_TDD.KSH = T_TDDBH.KSH"_s},
+        false);
     progress.UpdateProgressTrans();
 
-    LoadCompanion(u"T_KSHKCJ.adtg"_s, u"T_KSHKCJ"_s, u"KSH;CJXDM"_s, u"正在导入会考成绩库..."_s, 30, 45, folder);
-    LoadCompanion(u"T_KSJL.adtg"_s, u"T_KSJL"_s, u"KSH;QSRQ;ZJRQ"_s, u"正在导入考生简历库..."_s, 75, 17, folder);
+    LoadCompanion(u"T_KSHKCJ.adtg"_s, u"T_KSHKCJ"_s, u"KSH;CJXDM"_s, u"正在导入会考成绩库..."_s, 30, 45,
+                  folder);
+    LoadCompanion(u"T_KSJL.adtg"_s, u"T_KSJL"_s, u"KSH;QSRQ;ZJRQ"_s, u"正在导入考生简历库..."_s, 75, 17,
+                  folder);
     LoadCompanion(u"T_TJXX.adtg"_s, u"T_TJXX"_s, u"KSH"_s, u"正在导入体检库..."_s, 92, 8, folder);
     run({u"update t_kljhxzzt"_s, u"set dqtddbh = "_s + n + u", zt = \"1\""_s,
          u"where pcdm = :pcdm and kldm = :kldm and jhxz = :jhxz"_s},

@@ -166,7 +166,8 @@ void TMemberNetDM::InitJHKSteps(int &step, const QString &folder)
     step = 2;
     TDDQuery.SetSQL(u"DELETE FROM T_TDDZDXHKD"_s);
     TDDQuery.ExecSQL();
-    const QString w = ScreenClassWidthText(def.ScreenClass) + (def.RankScoreSupported ? u"_rank"_s : QString());
+    const QString w =
+        ScreenClassWidthText(def.ScreenClass) + (def.RankScoreSupported ? u"_rank"_s : QString());
     QStringList insert{u"INSERT INTO T_TDDZDXHKD"_s, u"  (PCDM, KLDM, JHXZ, ZDDH, WZSY, KD, DYWZ, DYKD)"_s,
                        u"SELECT PCDM, KLDM, JHXZ, ZDDH, WZSY"_s + w + u", "_s,
                        u"  QSKD"_s + w + u", WZSY"_s + w + u", DYKD"_s, u"FROM T_TDDZDSX, T_KLJHXZZT"_s};

@@ -111,8 +111,8 @@ void TMemberNetDM::UpLoadLQJGAck(QVariantList &InParam, QVariantList &OutParam)
         const QString JHXZ = InParam.value(2).toString();
         try {
             TSqlQuery TDDQuery(&FMainDM.UnivConn);
-            TDDQuery.SetSQL(QStringList{u"update t_kljhxzzt set zt = \"2\""_s, u"where pcdm = :pcdm and kldm = :kldm"_s,
-                                        u"  and jhxz = :jhxz"_s});
+            TDDQuery.SetSQL(QStringList{u"update t_kljhxzzt set zt = \"2\""_s,
+                                        u"where pcdm = :pcdm and kldm = :kldm"_s, u"  and jhxz = :jhxz"_s});
             SetSetParams(TDDQuery, PCDM, KLDM, JHXZ);
             TDDQuery.ExecSQL();
             if (PCDM == def.CurPCDM && KLDM == def.CurKLDM && JHXZ == def.CurJHXZ) {

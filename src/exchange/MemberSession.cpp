@@ -69,8 +69,7 @@ TMemberSession::TMemberSession(TMainDM &mainDM, TMemberNetDM &netDM, IMessageSin
     : FMainDM(mainDM)
     , FNetDM(netDM)
     , FSink(sink)
-{
-}
+{}
 
 TMemberSession::~TMemberSession()
 {
@@ -123,7 +122,8 @@ bool TMemberSession::PrepareLogin(const TSessionOptions &options)
     login.UserName = options.UserName;
     login.Password = options.Password;
     DeriveUserFolders(login);
-    FMainDM.UnivShareConn.SetConnectionString(JetConnectionPrefix + login.UserFolder + UnivShareDatabaseFileName);
+    FMainDM.UnivShareConn.SetConnectionString(JetConnectionPrefix + login.UserFolder +
+                                              UnivShareDatabaseFileName);
     FMainDM.UnivConn.SetConnectionString(JetConnectionPrefix + login.UserFolder + UnivDatabaseFileName);
     FMainDM.CommonConn.SetConnectionString(JetConnectionPrefix + storage + CommonDatabaseFileName);
     return true;
@@ -169,8 +169,9 @@ bool TMemberSession::ReadSetUpState(bool &setUp)
         setUp = marked && CountRows(table) == 1;
         return true;
     } catch (const EZKError &) {
-        FSink.ShowMessage(u"启动系统时读取 T_YXZT.DB 出错。请尝试再次运行本系统, \r\n必要时可重新启动计算机。"_s,
-                          u"脱机登录"_s, TMsgIcon::Error);
+        FSink.ShowMessage(
+            u"启动系统时读取 T_YXZT.DB 出错。请尝试再次运行本系统, \r\n必要时可重新启动计算机。"_s,
+            u"脱机登录"_s, TMsgIcon::Error);
         return false;
     }
 }
@@ -323,12 +324,13 @@ QList<TSetState> TMemberSession::ReadSetStates()
         TSqlQuery query(&conn);
         query.SetSQL(u"select pcdm, kldm, jhxz, count(*) from t_tdd group by pcdm, kldm, jhxz"_s);
         for (query.Open(); !query.Eof(); query.Next())
-            dossiers.insert(QStringList{query.AsString(0), query.AsString(1), query.AsString(2)}.join(QChar(0)),
-                            query.Value(3).toInt());
+            dossiers.insert(
+                QStringList{query.AsString(0), query.AsString(1), query.AsString(2)}.join(QChar(0)),
+                query.Value(3).toInt());
         query.SetSQL(u"select pcdm, kldm, jhxz, dqtddbh, zt from t_kljhxzzt order by pcdm, kldm, jhxz"_s);
         for (query.Open(); !query.Eof(); query.Next()) {
-            TSetState set{query.AsString(0), query.AsString(1), query.AsString(2), query.Value(3).toInt(),
-                          query.AsString(4), 0};
+            TSetState set{query.AsString(0),      query.AsString(1), query.AsString(2),
+                          query.Value(3).toInt(), query.AsString(4), 0};
             set.Dossiers = dossiers.value(QStringList{set.PCDM, set.KLDM, set.JHXZ}.join(QChar(0)));
             sets.append(set);
         }

@@ -19,7 +19,7 @@ struct TSessionOptions
     QString SSDM;
     QString UserName;
     QString Password;
-    QString Host; // empty: the province's FWQDZ
+    QString Host;  // empty: the province's FWQDZ
     int Port = -1; // negative: the province's FWQDKH
 };
 

@@ -40,8 +40,7 @@ TDemoOptions TExchangeFixture::SmallDemo(bool images, bool graded)
 
 TExchangeFixture::TExchangeFixture()
     : TExchangeFixture(SmallDemo())
-{
-}
+{}
 
 TExchangeFixture::TExchangeFixture(const TDemoOptions &demo)
     : SSDM(demo.Provinces.value(0).SSDM)
@@ -154,7 +153,8 @@ void ChangeRecordsetFile(const QString &file, const std::function<TRecordset(TRe
     SaveAdtgFile(change(LoadAdtgFile(file)), file);
 }
 
-TRecordset WithExtraColumn(const TRecordset &set, const QString &name, const std::function<QString(int row)> &value)
+TRecordset WithExtraColumn(const TRecordset &set, const QString &name,
+                           const std::function<QString(int row)> &value)
 {
     QList<TRecordField> columns = set.Columns();
     columns.append(TRecordField::Define(name, DBTYPE_WSTR, 10));

@@ -2,13 +2,13 @@
 // merge into the shared database, images fetched once and then found on disk, also
 // offline, and server file names that must not choose where an image goes.
 #include "ExchangeFixture.h"
+#include "TestSupport.h"
 #include "exchange/ExchangeSupport.h"
 #include "link/MemberBgTaskThread.h"
+#include "link/MemberTransaction.h"
 #include "store/Adtg.h"
 #include "store/Archive.h"
 #include "store/ZKMainDef.h"
-#include "TestSupport.h"
-#include "link/MemberTransaction.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,7 +83,8 @@ void TestAttachmentTasks::allWishesMergeWithoutTouchingOthers()
     const TLoginInfo &login = ZKMainDef().LoginInfo;
     const QString work = f.Temp(u"z/"_s);
     QDir().mkpath(work);
-    QCOMPARE(ExtractArchive(login.DownloadFolder + u"QBZY_"_s + fresh + u".ZIP"_s, work), 0); // the package stays
+    QCOMPARE(ExtractArchive(login.DownloadFolder + u"QBZY_"_s + fresh + u".ZIP"_s, work),
+             0); // the package stays
     QCOMPARE(after.size(), before.size() + LoadAdtgFile(work + u"Z.adtg"_s).StoredRowCount());
     QVERIFY(KnownCandidates(after).contains(fresh));
     QVERIFY(!QFileInfo::exists(login.DownloadFolder + u"QBZY_"_s + fresh));
@@ -120,7 +121,8 @@ void TestAttachmentTasks::imagesAreFetchedOnce()
     const QVariantList fetched{0, QString(photos + withPhoto + u".png"_s)};
 
     QCOMPARE(Run(&TMemberBgTaskThread::DoGetPhoto, {withPhoto, 3}), fetched);
-    QCOMPARE(zktest::readFile(photos + withPhoto + u".png"_s), zktest::readFile(images + withPhoto + u"/3.png"_s));
+    QCOMPARE(zktest::readFile(photos + withPhoto + u".png"_s),
+             zktest::readFile(images + withPhoto + u"/3.png"_s));
     QVERIFY(!QFileInfo::exists(photos + u"TMP_"_s + withPhoto));
     QCOMPARE(Run(&TMemberBgTaskThread::DoGetPhoto, {withoutPhoto, 3}),
              (QVariantList{1, QString(photos + withoutPhoto)})); // the leader has none

@@ -53,11 +53,10 @@ QStringList ProgressTrace(const QList<TProgressCall> &calls)
             continue;
         }
         flush();
-        trace.append(c.Kind == u"hide"_s ? u"hide"_s
-                                        : u"show(%1|%2|%3|%4|%5)"_s.arg(c.Caption, c.Text)
-                                              .arg(c.Base)
-                                              .arg(c.Ratio)
-                                              .arg(c.Steps));
+        trace.append(
+            c.Kind == u"hide"_s
+                ? u"hide"_s
+                : u"show(%1|%2|%3|%4|%5)"_s.arg(c.Caption, c.Text).arg(c.Base).arg(c.Ratio).arg(c.Steps));
     }
     flush();
     return trace;
@@ -79,9 +78,10 @@ TSnapshot Snapshot(TExchangeFixture &f)
 {
     TSqlConnection &univ = f.DM.UnivConn;
     TSnapshot s;
-    for (const QString &sql : {u"select * from T_TDD order by KSH"_s, u"select * from T_KSHKCJ order by KSH, CJXDM"_s,
-                               u"select * from T_KSJL order by KSH, QSRQ, ZJRQ"_s, u"select * from T_TJXX order by KSH"_s,
-                               u"select * from T_KLJHXZZT order by PCDM, KLDM, JHXZ"_s})
+    for (const QString &sql :
+         {u"select * from T_TDD order by KSH"_s, u"select * from T_KSHKCJ order by KSH, CJXDM"_s,
+          u"select * from T_KSJL order by KSH, QSRQ, ZJRQ"_s, u"select * from T_TJXX order by KSH"_s,
+          u"select * from T_KLJHXZZT order by PCDM, KLDM, JHXZ"_s})
         s.Tables.append(f.Rows(univ, sql));
     s.Columns = f.Columns(univ, u"T_TDD"_s);
     return s;
@@ -156,7 +156,8 @@ void TestDossierImport::newerPackageKeepsEarlierNumbersOfPreAdmitted()
     QVERIFY(f.SetUp());
     TSqlConnection &univ = f.DM.UnivConn;
     QCOMPARE(f.Net.ImportTDD(u"2"_s, u"1"_s, u"1"_s, 0, f.Package(u"2_1_1"_s, 2)), 0);
-    const QList<QVariantList> otherSet = f.Rows(univ, u"select * from T_TDD"_s + SetWhere(u"2"_s, u"1"_s, u"1"_s));
+    const QList<QVariantList> otherSet =
+        f.Rows(univ, u"select * from T_TDD"_s + SetWhere(u"2"_s, u"1"_s, u"1"_s));
     QCOMPARE(f.Net.ImportTDD(u"2"_s, u"5"_s, u"1"_s, 0, f.Package(u"2_5_1"_s, 3)), 0);
 
     const QStringList first = KshOf(f.Package(u"2_5_1"_s, 3), f);
@@ -189,7 +190,8 @@ void TestDossierImport::newerPackageKeepsEarlierNumbersOfPreAdmitted()
     QCOMPARE(f.Value(univ, u"select count(*) from T_TDD"_s + SetWhere(u"2"_s, u"5"_s, u"1"_s)).toInt(),
              second.size());
     QCOMPARE(f.Rows(univ, u"select * from T_TDD"_s + SetWhere(u"2"_s, u"1"_s, u"1"_s)), otherSet);
-    QCOMPARE(f.Value(univ, u"select DQTDDBH from T_KLJHXZZT"_s + SetWhere(u"2"_s, u"5"_s, u"1"_s)).toInt(), 6);
+    QCOMPARE(f.Value(univ, u"select DQTDDBH from T_KLJHXZZT"_s + SetWhere(u"2"_s, u"5"_s, u"1"_s)).toInt(),
+             6);
 
     // The progress window went through the stages of the import, with one step per row.
     const TRecordset scores = LeaderMember(f, f.Package(u"2_5_1"_s, 6), u"T_KSHKCJ.adtg"_s);
@@ -224,7 +226,8 @@ void TestDossierImport::extraColumnRebuildsTheTable()
     f.Progress.Calls.clear();
     QCOMPARE(f.Net.ImportTDD(u"2"_s, u"5"_s, u"1"_s, 0, f.Package(u"2_5_1"_s, 7)), 0);
     QVERIFY(f.Columns(univ, u"T_TDD"_s).contains(u"XTRA"_s));
-    QCOMPARE(f.Rows(univ, u"select KSH, XM, KSZT, BH from T_TDD"_s + SetWhere(u"2"_s, u"1"_s, u"1"_s)), otherSet);
+    QCOMPARE(f.Rows(univ, u"select KSH, XM, KSZT, BH from T_TDD"_s + SetWhere(u"2"_s, u"1"_s, u"1"_s)),
+             otherSet);
     QCOMPARE(f.Value(univ, u"select count(*) from T_TDD where XTRA like \"x%\""_s).toInt(),
              KshOf(f.Package(u"2_5_1"_s, 7), f).size());
     QCOMPARE(f.Value(univ, u"select count(*) from T_TDD where XTRA is null"_s).toInt(), otherSet.size());
@@ -240,8 +243,8 @@ void TestDossierImport::brokenPackageLeavesTheSetAsItWas_data()
     QTest::addColumn<bool>("extraColumn");
     QTest::addColumn<bool>("staleFolder"); // a work folder left by a run that ended abruptly
     QTest::newRow("no package number") << u"TDDBH.dat"_s << QByteArray() << false << false;
-    QTest::newRow("unreadable résumés") << u"T_KSJL.adtg"_s << QByteArrayLiteral("not a recordset") << false
-                                        << false;
+    QTest::newRow("unreadable résumés")
+        << u"T_KSJL.adtg"_s << QByteArrayLiteral("not a recordset") << false << false;
     QTest::newRow("no health checks") << u"T_TJXX.adtg"_s << QByteArray() << false << false;
     QTest::newRow("new structure, no health checks") << u"T_TJXX.adtg"_s << QByteArray() << true << false;
     QTest::newRow("not an archive") << QString() << QByteArrayLiteral("PK but not a zip") << false << false;

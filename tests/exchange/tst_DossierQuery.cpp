@@ -39,20 +39,22 @@ void TestDossierQuery::fullQueryAsksForTheLeadersBatch()
         QCOMPARE(f.Value(f.DM.UnivShareConn, u"select ZDPCDM from T_YXZT"_s).toString(), u"2"_s);
     }
     const QList<QVariantList> sets =
-        f.Rows(f.DM.UnivConn, u"select PCDM, KLDM, JHXZ from T_KLJHXZZT where PCDM=\"2\" order by PCDM, KLDM, JHXZ"_s);
+        f.Rows(f.DM.UnivConn,
+               u"select PCDM, KLDM, JHXZ from T_KLJHXZZT where PCDM=\"2\" order by PCDM, KLDM, JHXZ"_s);
     QCOMPARE(f.Net.LastRunResults.size(), sets.size());
     QList<std::pair<QString, QString>> expected{
         {u"查询组长服务器信息"_s, u"正在查询组长服务器的有关信息，请稍候..."_s},
         {u"查询组长服务器信息"_s, u"正在向招生组长的服务器查询您所负责的专业的有关信息，请稍候..."_s}};
     for (int i = 0; i < sets.size(); ++i) {
-        const QString PCDM = sets[i][0].toString(), KLDM = sets[i][1].toString(), JHXZ = sets[i][2].toString();
+        const QString PCDM = sets[i][0].toString(), KLDM = sets[i][1].toString(),
+                      JHXZ = sets[i][2].toString();
         QCOMPARE(f.Net.LastRunResults[i].PCDM + f.Net.LastRunResults[i].KLDM + f.Net.LastRunResults[i].JHXZ,
                  PCDM + KLDM + JHXZ);
         QCOMPARE(f.Net.LastRunResults[i].Import, 0);
-        expected.append({u"查询投档单"_s,
-                         u"正在查询 %1 %2，%3 %4，%5 %6 是否有新的考生投档单，请稍候。"_s.arg(
-                             PCDM, f.DM.GetDMMC(TD_PCDM, PCDM), KLDM, f.DM.GetDMMC(TD_KLDM, KLDM), JHXZ,
-                             f.DM.GetDMMC(TD_JHXZDM, JHXZ))});
+        expected.append(
+            {u"查询投档单"_s, u"正在查询 %1 %2，%3 %4，%5 %6 是否有新的考生投档单，请稍候。"_s.arg(
+                                  PCDM, f.DM.GetDMMC(TD_PCDM, PCDM), KLDM, f.DM.GetDMMC(TD_KLDM, KLDM), JHXZ,
+                                  f.DM.GetDMMC(TD_JHXZDM, JHXZ))});
     }
     QVERIFY(!f.DM.GetDMMC(TD_PCDM, u"2"_s).isEmpty());
     QCOMPARE(f.Animation.Shown, expected);
@@ -110,7 +112,8 @@ void TestDossierQuery::timerFollowsThePeriod()
         int Period;
         bool Active;
         int Interval;
-    } cases[] = {{5, true, 300000}, {-5, false, 300000}, {0, false, 300000}, {7, true, 420000}, {1, true, 60000}};
+    } cases[] = {
+        {5, true, 300000}, {-5, false, 300000}, {0, false, 300000}, {7, true, 420000}, {1, true, 60000}};
     for (const auto &c : cases) {
         {
             TMainDM::ShareUse share(f.DM);

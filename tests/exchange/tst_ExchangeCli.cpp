@@ -76,11 +76,21 @@ class TestExchangeCli : public QObject
 {
     Q_OBJECT
 
-    QStringList Args(TExchangeFixture &f, const QString &command, const QString &password = TExchangeFixture::Password)
+    QStringList Args(TExchangeFixture &f, const QString &command,
+                     const QString &password = TExchangeFixture::Password)
     {
-        return {command,     u"--storage"_s, f.Storage() + u"cli"_s,          u"--province"_s,
-                f.SSDM,      u"--user"_s,    TExchangeFixture::User,           u"--password"_s,
-                password,    u"--host"_s,    u"127.0.0.1"_s,                   u"--port"_s,
+        return {command,
+                u"--storage"_s,
+                f.Storage() + u"cli"_s,
+                u"--province"_s,
+                f.SSDM,
+                u"--user"_s,
+                TExchangeFixture::User,
+                u"--password"_s,
+                password,
+                u"--host"_s,
+                u"127.0.0.1"_s,
+                u"--port"_s,
                 QString::number(f.Server().Port())};
     }
 
@@ -112,7 +122,9 @@ void TestExchangeCli::syncFillsAFreshFolderThenFetchesWhatIsNew()
         QCOMPARE(it.value()[u"before"_s], u"0"_s);
         QCOMPARE(it.value()[u"after"_s].toInt(), fetched ? leader[it.key()].first : 0);
         QCOMPARE(it.value()[u"dossiers"_s].toInt(), fetched ? leader[it.key()].second : 0);
-        QCOMPARE(it.value()[u"import"_s], fetched ? u"done"_s : it.key().startsWith(batch) ? u"none"_s : u"-"_s);
+        QCOMPARE(it.value()[u"import"_s], fetched                      ? u"done"_s
+                                          : it.key().startsWith(batch) ? u"none"_s
+                                                                       : u"-"_s);
     }
 
     // Nothing new: nothing is fetched.

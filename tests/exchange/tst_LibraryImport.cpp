@@ -82,9 +82,10 @@ void TestLibraryImport::firstSetUpFillsBothDatabases()
     // The shared database: institution, user, sealed password, set-up mark, all wishes.
     {
         TMainDM::ShareUse share(f.DM);
-        const QVariantList yxzt = f.Rows(f.DM.UnivShareConn, u"select YXDM, YXMC, YHM, YHKL, creation_time, GKLQZ "
-                                                             "from T_YXZT"_s)
-                                      .value(0);
+        const QVariantList yxzt =
+            f.Rows(f.DM.UnivShareConn, u"select YXDM, YXMC, YHM, YHKL, creation_time, GKLQZ "
+                                       "from T_YXZT"_s)
+                .value(0);
         QCOMPARE(yxzt.value(0).toString(), u"19001"_s);
         QCOMPARE(yxzt.value(1).toString(), u"北辰科技大学"_s);
         QCOMPARE(yxzt.value(2).toString(), TExchangeFixture::User);
@@ -105,7 +106,8 @@ void TestLibraryImport::firstSetUpFillsBothDatabases()
     QVERIFY(sets >= 5);
     const QString fields = graded ? u"select count(*) from T_TDDZDSX"_s
                                   : u"select count(*) from T_TDDZDSX where rank_only <> \"1\""_s;
-    QCOMPARE(f.Value(univ, u"select count(*) from T_TDDZDXHKD"_s).toInt(), f.Value(univ, fields).toInt() * sets);
+    QCOMPARE(f.Value(univ, u"select count(*) from T_TDDZDXHKD"_s).toInt(),
+             f.Value(univ, fields).toInt() * sets);
     const QString width = graded ? u"800_rank"_s : u"800"_s;
     QCOMPARE(f.Value(univ, u"select count(*) from T_TDDZDXHKD L, T_TDDZDSX A where L.ZDDH = A.ZDDH "
                            "and (L.WZSY <> A.WZSY%1 or L.KD <> A.QSKD%1 or L.DYWZ <> A.WZSY%1)"_s.arg(width))
@@ -134,7 +136,8 @@ void TestLibraryImport::planReloadKeepsTheMembersState()
                  "where PCDM=\"2\" and KLDM=\"5\" and JHXZ=\"1\""_s);
     univ.ExecSQL(u"update T_TDDZDXHKD set WZSY=99, KD=123, DYWZ=5, DYKD=44 "
                  "where ZDDH=\"XM\" and PCDM=\"2\" and KLDM=\"5\" and JHXZ=\"1\""_s);
-    const QList<QVariantList> layoutBefore = f.Rows(univ, u"select * from T_TDDZDXHKD order by PCDM, KLDM, JHXZ, ZDDH"_s);
+    const QList<QVariantList> layoutBefore =
+        f.Rows(univ, u"select * from T_TDDZDXHKD order by PCDM, KLDM, JHXZ, ZDDH"_s);
 
     QCOMPARE(f.Net.InitJHK(0, f.LeaderUser() + u"jhk.zip"_s), 0);
     QCOMPARE(f.Rows(univ, u"select DQTDDBH, ZT, DQTDDWDM, DQZYDH, PXZDDH from T_KLJHXZZT "
@@ -176,7 +179,8 @@ void TestLibraryImport::failedCodeLibraryLeavesBothDatabases()
         return f.Value(f.DM.UnivShareConn, u"select count(*) from T_QBZYK"_s).toInt();
     }();
     const QString package = ChangedLibrary(f, u"dmk"_s, [&](const QString &folder) {
-        ChangeRecordsetFile(folder + u"T_YXZT.adtg"_s, [](TRecordset set) { return WithName(set, u"新名"_s); });
+        ChangeRecordsetFile(folder + u"T_YXZT.adtg"_s,
+                            [](TRecordset set) { return WithName(set, u"新名"_s); });
         ChangeRecordsetFile(folder + u"T_QBZYK.adtg"_s, Emptied);
         ChangeRecordsetFile(folder + u"TD_XBDM.adtg"_s, Emptied);
         QFile::remove(folder + u"T_TDDW.adtg"_s);

@@ -62,8 +62,9 @@ void TestResultUpload::acknowledgedUploadMovesTheSetToReview()
     TExchangeFixture f;
     QVERIFY(OpenSetWithDossiers(f));
     TSqlConnection &univ = f.DM.UnivConn;
-    univ.ExecSQL(u"update T_TDD set KSZT=\"2\", TDYYDM=\"03\", BZ=\"专业不符\" "
-                 "where KSH in (select top 2 KSH from T_TDD where PCDM=\"2\" and KLDM=\"5\" and JHXZ=\"1\")"_s);
+    univ.ExecSQL(
+        u"update T_TDD set KSZT=\"2\", TDYYDM=\"03\", BZ=\"专业不符\" "
+        "where KSH in (select top 2 KSH from T_TDD where PCDM=\"2\" and KLDM=\"5\" and JHXZ=\"1\")"_s);
     QCOMPARE(ZKMainDef().CurZT, 1);
 
     QCOMPARE(f.Session.SendResults(TExchangeFixture::Password), 0);
@@ -126,8 +127,9 @@ void TestResultUpload::acknowledgedUploadMovesTheSetToReview()
     const QString uploads = ZKMainDef().LoginInfo.UploadFolder;
     const QStringList packages = QDir(uploads).entryList(QDir::Files);
     QCOMPARE(packages.size(), 1);
-    QVERIFY2(QRegularExpression(u"^lqjg_251\\(003200350031\\)_\\d{17}\\.zip$"_s).match(packages[0]).hasMatch(),
-             qPrintable(packages[0]));
+    QVERIFY2(
+        QRegularExpression(u"^lqjg_251\\(003200350031\\)_\\d{17}\\.zip$"_s).match(packages[0]).hasMatch(),
+        qPrintable(packages[0]));
     QVERIFY(!QFileInfo::exists(uploads + u"lqjg"_s));
 }
 
@@ -174,7 +176,8 @@ void TestResultUpload::wrongPasswordSendsNothing()
     QCOMPARE(f.Messages.Messages[0].Text, u"您未能输入正确的口令，\r\n因此不能发送。"_s);
     QCOMPARE(f.Messages.Messages[0].Caption, u"验证用户身份"_s);
     QCOMPARE(f.Messages.Messages[0].Icon, TMsgIcon::Error);
-    QVERIFY(QDir(ZKMainDef().LoginInfo.UploadFolder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)
+    QVERIFY(QDir(ZKMainDef().LoginInfo.UploadFolder)
+                .entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)
                 .isEmpty());
     QCOMPARE(f.Server().Stats().Uploads, 0);
     QVERIFY(ZKMainDef().IsNetIdle);
@@ -189,9 +192,10 @@ void TestResultUpload::lateAcknowledgementOfAnotherSet()
     QVariantList out{0};
     f.Net.UpLoadLQJGAck(in, out);
     QCOMPARE(f.Value(f.DM.UnivConn, u"select ZT from T_KLJHXZZT"_s + kSet251).toString(), u"2"_s);
-    QCOMPARE(f.Value(f.DM.UnivConn, u"select ZT from T_KLJHXZZT where PCDM=\"2\" and KLDM=\"1\" and JHXZ=\"1\""_s)
-                 .toString(),
-             u"1"_s);
+    QCOMPARE(
+        f.Value(f.DM.UnivConn, u"select ZT from T_KLJHXZZT where PCDM=\"2\" and KLDM=\"1\" and JHXZ=\"1\""_s)
+            .toString(),
+        u"1"_s);
     QCOMPARE(ZKMainDef().CurZT, 1);
 }
 
