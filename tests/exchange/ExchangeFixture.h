@@ -99,7 +99,7 @@ public:
     QString LeaderRoot() const { return FDir.path() + QStringLiteral("/leader/"); }
     QString LeaderUser() const { return LeaderRoot() + SSDM + u'/' + User + u'/'; }
     QString Storage() const { return FDir.path() + QStringLiteral("/storage/"); }
-    QString Temp(const QString &name) const { return FDir.path() + QStringLiteral("/work/") + name; }
+    QString Temp(const QString &name) const { return FDir.path() + QStringLiteral("/scratch/") + name; }
     TSessionOptions Options() const;
 
     // Login, first set-up when needed and the code tables: what start-up does.
