@@ -1,9 +1,121 @@
+// zelkinc-cli sync: an online login and the entry into the workspace without windows.
+//
+//   zelkinc-cli sync --storage DIR --province SSDM --user NAME --password P [--host H --port N]
+//
+// Logs in (the server of the province's record of DIR/t_sszt.adtg unless --host and
+// --port say otherwise), runs the first set-up when the user has no local data, reads
+// the code tables and runs the full dossier query. Prints on the standard output:
+//
+//   login CODE
+//   first-setup 0|1            only when the set-up ran (0 done)
+//   set pcdm="P" kldm="K" jhxz="J" before=N after=N dossiers=N import=done|none|failed|-
+//   …                          one line per set of the plan, in code order
+//
+// before and after are the set's package numbers before and after the query (0 for a
+// set the query's plan added); import tells what the query did with the set: a package
+// imported, no newer package, a package that failed to import, or not asked (another
+// batch). Messages a window would show go to the error output, one line each. Exit
+// status 0 when everything succeeded, 1 otherwise, 2 for a wrong command line.
 #include "CliCommands.h"
+#include "CliSession.h"
+#include "exchange/MemberNetDM.h"
+#include "workspace/MainDM.h"
 
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTextStream>
 
-int RunSyncCommand(const QStringList &)
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const char kCommand[] = "sync";
+const char kUsage[] = "usage: zelkinc-cli sync --storage DIR --province SSDM --user NAME --password P "
+                      "[--host H --port N]\n";
+
+QString JsonString(const QString &text)
 {
-    QTextStream(stderr) << "not available yet\n";
-    return 2;
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
+}
+
+QString SetKey(const QString &PCDM, const QString &KLDM, const QString &JHXZ)
+{
+    return QStringList{PCDM, KLDM, JHXZ}.join(QChar(0));
+}
+
+QString ImportText(const QHash<QString, int> &imports, const QString &key)
+{
+    switch (imports.value(key, -1)) {
+    case 0:
+        return u"done"_s;
+    case 1:
+        return u"none"_s;
+    case 2:
+        return u"failed"_s;
+    default:
+        return u"-"_s;
+    }
+}
+
+void PrintSets(const QList<TSetState> &before, const QList<TSetState> &after,
+               const QList<TTDDRequestResult> &requests)
+{
+    QHash<QString, int> numbers;
+    for (const TSetState &set : before)
+        numbers.insert(SetKey(set.PCDM, set.KLDM, set.JHXZ), set.DQTDDBH);
+    QHash<QString, int> imports;
+    for (const TTDDRequestResult &r : requests)
+        imports.insert(SetKey(r.PCDM, r.KLDM, r.JHXZ), r.Import);
+    QTextStream out(stdout);
+    for (const TSetState &set : after) {
+        const QString key = SetKey(set.PCDM, set.KLDM, set.JHXZ);
+        out << "set pcdm=" << JsonString(set.PCDM) << " kldm=" << JsonString(set.KLDM)
+            << " jhxz=" << JsonString(set.JHXZ) << " before=" << numbers.value(key, 0)
+            << " after=" << set.DQTDDBH << " dossiers=" << set.Dossiers
+            << " import=" << ImportText(imports, key) << '\n';
+    }
+}
+
+} // namespace
+
+int RunSyncCommand(const QStringList &args)
+{
+    TCliSessionArgs parsed;
+    QString error;
+    if (!ParseCliSessionArgs(args, false, parsed, &error)) {
+        QTextStream(stderr) << error << '\n' << kUsage;
+        return 2;
+    }
+    TLineMessageSink sink;
+    TMainDM mainDM;
+    mainDM.SetMessageSink(&sink);
+    TMemberNetDM netDM(mainDM);
+    netDM.SetMessageSink(&sink);
+    TMemberSession session(mainDM, netDM, sink);
+    if (!CliLogin(session, parsed, kCommand))
+        return 1;
+    bool setUp = false;
+    if (!session.ReadSetUpState(setUp))
+        return 1;
+    if (setUp) {
+        session.StorePassword();
+    } else {
+        const bool done = session.FirstSetUp();
+        QTextStream(stdout) << "first-setup " << (done ? 0 : 1) << Qt::endl;
+        if (!done) {
+            if (!session.Error().isEmpty())
+                CliError(kCommand, session.Error());
+            return 1;
+        }
+    }
+    if (!session.EnterWorkspace())
+        return 1;
+    const QList<TSetState> before = session.ReadSetStates();
+    const bool imported = session.DownloadDossiers();
+    if (!session.Error().isEmpty())
+        CliError(kCommand, session.Error());
+    PrintSets(before, session.ReadSetStates(), netDM.LastRunResults);
+    return imported && session.Error().isEmpty() ? 0 : 1;
 }

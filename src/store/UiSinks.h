@@ -32,6 +32,8 @@ public:
                               int progressRatio, int stepCount) = 0;
     virtual void UpdateProgressTrans() = 0;
     virtual void HideProgress() = 0;
+    // True from ShowProgress until HideProgress (the dossier query waits while it is).
+    virtual bool IsProgressShowing() const { return false; }
 };
 
 // The busy-animation window: shown without blocking, stopped by the caller.

@@ -1,0 +1,187 @@
+// The import of a dossier package and the dossier table of a first set-up.
+
+#include "exchange/ExchangeSupport.h"
+#include "exchange/MemberNetDM.h"
+#include "store/Archive.h"
+#include "store/Schema.h"
+#include "store/SqlQuery.h"
+#include "store/StorageFolder.h"
+#include "store/TableTools.h"
+#include "store/ZKError.h"
+#include "store/ZKMainDef.h"
+#include "workspace/MainDM.h"
+
+#include <QFile>
+#include <QtEndian>
+
+using namespace Qt::StringLiterals;
+using namespace ZKExchange;
+
+namespace {
+
+// "TDDBH.dat": the package number, 4 bytes, signed 32-bit little endian.
+int ReadPackageNumber(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EZKError(u"Cannot open %1: %2"_s.arg(fileName, file.errorString()));
+    const QByteArray bytes = file.read(4);
+    if (bytes.size() != 4)
+        throw EZKError(u"%1 holds no package number."_s.arg(fileName));
+    return qFromLittleEndian<qint32>(bytes.constData());
+}
+
+const QString kSetCondition = u"WHERE KSH IN (SELECT KSH FROM T_TDD WHERE TASK_TAG=\"1\")"_s;
+
+} // namespace
+
+int TMemberNetDM::InitTDD()
+{
+    try {
+        TSqlTransaction transaction(FMainDM.UnivConn);
+        OpenRecordsetFile(SrcTable, ZKMainDef().ProgramFolder + u"T_TDD.adtg"_s);
+        CopyDataSetToTable(SrcTable, FMainDM.UnivConn, u"T_TDD"_s, u"KSH"_s, {});
+        FMainDM.UnivConn.ExecSQL(CreateTddbhStatement());
+        transaction.Commit();
+    } catch (const std::exception &) {
+        SrcTable = TRecordset();
+        return 1;
+    }
+    SrcTable = TRecordset();
+    return 0;
+}
+
+int TMemberNetDM::ImportTDD(const QString &PCDM, const QString &KLDM, const QString &JHXZ, int code,
+                            const QString &fileName)
+{
+    if (code != 0)
+        return 1;
+    TZKMainDef &def = ZKMainDef();
+    const QString folder =
+        def.LoginInfo.DownloadFolder + u"tdd_"_s + TextWithHexUnits(PCDM + KLDM + JHXZ) + u'/';
+    PrepareWorkFolder(folder);
+    ExtractArchive(fileName, folder); // a missing member shows up as a failing load
+    int result = 0;
+    try {
+        // One transaction: a failure at any step leaves the set's dossiers, their
+        // companions and its package number as they were, so the next run asks again.
+        TSqlTransaction transaction(FMainDM.UnivConn);
+        ImportTDDSteps(PCDM, KLDM, JHXZ, folder);
+        transaction.Commit();
+        def.IsTDDImported = true;
+        if (PCDM == def.CurPCDM && KLDM == def.CurKLDM && JHXZ == def.CurJHXZ)
+            CurrentTDDChanged = true;
+    } catch (const std::exception &) {
+        result = 2;
+    }
+    SrcTable = TRecordset();
+    DeleteFolderTree(folder);
+    FProgressSink->HideProgress();
+    return result;
+}
+
+void TMemberNetDM::ImportTDDSteps(const QString &PCDM, const QString &KLDM, const QString &JHXZ,
+                                  const QString &folder)
+{
+    TSqlConnection &conn = FMainDM.UnivConn;
+    IProgressSink &progress = *FProgressSink;
+    progress.ShowProgress(u"导入投档单数据"_s, u"正在为导入做准备..."_s, 0, 15, 12);
+    TSqlQuery TDDQuery(&conn);
+    auto run = [&](const QStringList &lines, bool withSet) {
+        TDDQuery.SetSQL(lines);
+        if (withSet)
+            SetSetParams(TDDQuery, PCDM, KLDM, JHXZ);
+        TDDQuery.ExecSQL();
+    };
+    run({u"update t_tdd set task_tag="_s, u"  iif(pcdm=:pcdm and kldm=:kldm and jhxz=:jhxz, \"1\", \"0\")"_s},
+        true);
+    progress.UpdateProgressTrans();
+    run({u"delete from t_tddbh"_s}, false);
+    progress.UpdateProgressTrans();
+    run({u"INSERT INTO T_TDDBH (KSH, BH)"_s, u"SELECT KSH, BH FROM T_TDD"_s,
+         u"WHERE KSZT=\"1\" AND TASK_TAG=\"1\""_s},
+        false);
+    progress.UpdateProgressTrans();
+    // Before the first package the companion tables do not exist yet: nothing to
+    // delete, and the loads below create them from the package's recordsets.
+    for (const QString &table : {u"T_KSHKCJ"_s, u"T_KSJL"_s, u"T_TJXX"_s}) {
+        if (conn.TableExists(table))
+            run({u"DELETE FROM "_s + table, kSetCondition}, false);
+        progress.UpdateProgressTrans();
+    }
+    run({u"DELETE FROM T_TDD WHERE TASK_TAG=\"1\""_s}, false);
+    progress.UpdateProgressTrans();
+    const bool differs = TDDStructureDiffers(folder);
+    progress.UpdateProgressTrans();
+    if (differs)
+        RebuildTDD();
+
+    progress.ShowProgress(QString(), u"正在导入投档单..."_s, 15, 10, SrcTable.RecordCount());
+    const TCopyProgressProc step = [&progress] { progress.UpdateProgressTrans(); };
+    CopyDataSetToTable(SrcTable, conn, u"T_TDD"_s, u"KSH"_s, ctoMerge | ctoDeleteSource, step);
+    progress.ShowProgress(QString(), QString(), 25, 5, 2);
+    const QString n = QString::number(ReadPackageNumber(folder + u"TDDBH.dat"_s));
+    run({u"UPDATE T_TDD"_s, u"SET KSZT=\"1\", YTZY=LQZY, BH="_s + n,
+         u"WHERE PCDM=:PCDM AND KLDM=:KLDM AND JHXZ=:JHXZ"_s},
+        true);
+    progress.UpdateProgressTrans();
+    run({u"UPDATE T_TDD, T_TDDBH"_s, u"SET T_TDD.BH = T_TDDBH.BH"_s, u"WHERE T_TDD.KSH = T_TDDBH.KSH"_s},
+        false);
+    progress.UpdateProgressTrans();
+
+    LoadCompanion(u"T_KSHKCJ.adtg"_s, u"T_KSHKCJ"_s, u"KSH;CJXDM"_s, u"正在导入会考成绩库..."_s, 30, 45,
+                  folder);
+    LoadCompanion(u"T_KSJL.adtg"_s, u"T_KSJL"_s, u"KSH;QSRQ;ZJRQ"_s, u"正在导入考生简历库..."_s, 75, 17,
+                  folder);
+    LoadCompanion(u"T_TJXX.adtg"_s, u"T_TJXX"_s, u"KSH"_s, u"正在导入体检库..."_s, 92, 8, folder);
+    run({u"update t_kljhxzzt"_s, u"set dqtddbh = "_s + n + u", zt = \"1\""_s,
+         u"where pcdm = :pcdm and kldm = :kldm and jhxz = :jhxz"_s},
+        true);
+}
+
+// Opens the member "T_TDD.adtg" in SrcTable and compares its fields with T_TDD's columns.
+bool TMemberNetDM::TDDStructureDiffers(const QString &folder)
+{
+    TSqlQuery TDDQuery(&FMainDM.UnivConn);
+    TDDQuery.SetSQL(u"select * from t_tdd where ksh = \"\""_s);
+    TDDQuery.Open();
+    QStringList columns;
+    for (const TSqlFieldDef &field : TDDQuery.FieldDefs())
+        columns.append(field.Name);
+    TDDQuery.Close();
+    OpenRecordsetFile(SrcTable, folder + u"T_TDD.adtg"_s);
+    if (columns.size() != SrcTable.FieldCount())
+        return true;
+    for (int i = 0; i < SrcTable.FieldCount(); ++i) {
+        if (!columns.contains(SrcTable.Field(i).Name, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+// T_TDD again with the member's columns; the other sets' rows come back column by column.
+void TMemberNetDM::RebuildTDD()
+{
+    TSqlConnection &conn = FMainDM.UnivConn;
+    IProgressSink &progress = *FProgressSink;
+    BackupTable(conn, u"t_tdd"_s);
+    progress.UpdateProgressTrans();
+    conn.ExecSQL(u"drop table t_tdd"_s);
+    progress.UpdateProgressTrans();
+    SrcTable.SetFilter(u"ksh = ''"_s); // no row passes: only the table is made
+    CopyDataSetToTable(SrcTable, conn, u"T_TDD"_s, u"KSH"_s, {});
+    SrcTable.SetFilter(QString());
+    progress.UpdateProgressTrans();
+    RestoreTable(conn, u"t_tdd"_s);
+    progress.UpdateProgressTrans();
+}
+
+void TMemberNetDM::LoadCompanion(const QString &member, const QString &table, const QString &keys,
+                                 const QString &text, int base, int ratio, const QString &folder)
+{
+    OpenRecordsetFile(SrcTable, folder + member);
+    IProgressSink &progress = *FProgressSink;
+    progress.ShowProgress(QString(), text, base, ratio, SrcTable.RecordCount());
+    CopyDataSetToTable(SrcTable, FMainDM.UnivConn, table, keys, ctoMerge | ctoDeleteSource,
+                       [&progress] { progress.UpdateProgressTrans(); });
+}
