@@ -20,16 +20,6 @@ using namespace ZKExchange;
 
 namespace {
 
-// The stored image of a candidate: KSH + any extension, or KSH without one (as a server
-// file name without extension stores it).
-QString FindStoredImage(const TLoginInfo &login, const QString &KSH, int kind)
-{
-    const QString bare = login.DownloadFolder + AttachmentFolderNames().at(kind) + u'/' + KSH;
-    if (QFileInfo(bare).isFile())
-        return bare;
-    return FindAttachmentFile(login.DownloadFolder, KSH, kind);
-}
-
 // Merges the package's "Z.adtg" into T_QBZYK of the user's shared database, through a
 // connection of this thread and under the share lock. Throws on any failure.
 void ImportAllWishes(const TLoginInfo &login, const QString &folder)
@@ -79,7 +69,7 @@ void TMemberNetDM::DoGetPhoto(TMemberBgTaskThread &thread, QVariantList &InParam
         OutParam = {int(lrProtocolError), QString()};
         return;
     }
-    const QString stored = FindStoredImage(login, KSH, kind);
+    const QString stored = FindAttachmentFile(login.DownloadFolder, KSH, kind);
     if (!stored.isEmpty()) {
         OutParam = QVariantList{int(lrOK), stored};
         return;

@@ -119,10 +119,12 @@ QString FindAttachmentFile(const QString &folder, const QString &name, int kind)
         return {};
     const QDir dir(WithTrailingSlash(folder) + AttachmentFolderNames().at(kind));
     // Compared by hand rather than as a wildcard pattern: a name is data, not a pattern.
+    // As the pattern name + ".*" does, the bare name counts too: an image whose server
+    // file name had no extension is stored under the bare candidate number.
     const QString prefix = name + u'.';
     const QStringList files = dir.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
     for (const QString &file : files) {
-        if (file.startsWith(prefix, Qt::CaseInsensitive))
+        if (file.startsWith(prefix, Qt::CaseInsensitive) || file.compare(name, Qt::CaseInsensitive) == 0)
             return dir.filePath(file);
     }
     return {};

@@ -55,5 +55,6 @@ bool CreateFirstSetUpFolders(const TLoginInfo &info);
 void DeleteFolderTree(const QString &folder);
 
 // The first file (by name) of folder + the attachment sub-folder of kind (0..3) whose name
-// is name + "." + any extension; the full path, or an empty text when there is none.
+// is name + "." + any extension, or the bare name; the full path, or an empty text when
+// there is none.
 QString FindAttachmentFile(const QString &folder, const QString &name, int kind);

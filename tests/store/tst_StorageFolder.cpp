@@ -183,7 +183,7 @@ void TestStorageFolder::findAttachmentFile_data()
     QTest::newRow("first of several by name") << u"12345678901234"_s << 3 << u"KSZP/12345678901234.jpg"_s;
     QTest::newRow("other kind has none") << u"12345678901234"_s << 1 << QString();
     QTest::newRow("longer name is another candidate") << u"1234567890123"_s << 3 << QString();
-    QTest::newRow("name without extension does not count") << u"22222222222222"_s << 3 << QString();
+    QTest::newRow("name without extension counts") << u"22222222222222"_s << 3 << u"KSZP/22222222222222"_s;
     QTest::newRow("folder is not a file") << u"33333333333333"_s << 3 << QString();
     QTest::newRow("wildcards are not patterns") << u"1234567890123*"_s << 3 << QString();
     QTest::newRow("kind out of range") << u"12345678901234"_s << 4 << QString();
