@@ -71,15 +71,21 @@ TMsgResult TLineMessageSink::ShowMessage(const QString &text, const QString &cap
     return TMsgResult::Ok;
 }
 
-bool CliLogin(TMemberSession &session, const TCliSessionArgs &args, const char *command)
+TCliRun::TCliRun()
 {
-    if (!session.PrepareLogin(args.Session)) {
-        CliError(command, session.Error());
+    MainDM.SetMessageSink(&Sink);
+    NetDM.SetMessageSink(&Sink);
+}
+
+bool CliLoginAndReadSetUp(TCliRun &run, const TCliSessionArgs &args, const char *command, bool &setUp)
+{
+    if (!run.Session.PrepareLogin(args.Session)) {
+        CliError(command, run.Session.Error());
         return false;
     }
-    const int code = session.Connect();
+    const int code = run.Session.Connect();
     QTextStream(stdout) << "login " << code << Qt::endl;
-    return code == 0;
+    return code == 0 && run.Session.ReadSetUpState(setUp);
 }
 
 void CliError(const char *command, const QString &text)

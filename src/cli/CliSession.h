@@ -4,13 +4,12 @@
 // sink that writes a window's message as one line on the error output, and the online
 // login of a member without windows.
 
+#include "exchange/MemberNetDM.h"
 #include "exchange/MemberSession.h"
 #include "store/UiSinks.h"
+#include "workspace/MainDM.h"
 
 #include <QStringList>
-
-class TMainDM;
-class TMemberNetDM;
 
 struct TCliSessionArgs
 {
@@ -31,9 +30,20 @@ public:
                            TMsgButtons buttons = TMsgButtons::Ok) override;
 };
 
-// Prepares the login values, connects and prints "login CODE". False when the login
-// failed (reported).
-bool CliLogin(TMemberSession &session, const TCliSessionArgs &args, const char *command);
+// The objects of one headless run, wired to one line sink.
+struct TCliRun
+{
+    TLineMessageSink Sink;
+    TMainDM MainDM;
+    TMemberNetDM NetDM{MainDM};
+    TMemberSession Session{MainDM, NetDM, Sink};
+
+    TCliRun();
+};
+
+// Prepares the login values, connects, prints "login CODE" and reads whether the user's
+// data is set up. False when a step failed (reported).
+bool CliLoginAndReadSetUp(TCliRun &run, const TCliSessionArgs &args, const char *command, bool &setUp);
 
 // A failure of the command itself: "zelkinc-cli COMMAND: TEXT" on the error output.
 void CliError(const char *command, const QString &text);

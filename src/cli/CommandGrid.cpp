@@ -127,7 +127,7 @@ void ReadProvince(const QString &storage, const QString &ssdm, TLoginInfo &info)
         TNamedLock lock = TakeProvinceListLock();
         provinces = LoadAdtgFile(storage + ProvinceListFileName);
     }
-    if (!provinces.Locate(u"SSDM"_s, QVariant(Quoted(ssdm))))
+    if (!provinces.Locate(u"SSDM"_s, QVariant(QuotedLocateValue(ssdm))))
         throw EZKError(u"no province %1 in %2"_s.arg(ssdm, storage + ProvinceListFileName));
     info.SSDM = ssdm;
     info.SSPY = provinces.FieldByName(u"SSPY").AsString();
@@ -153,7 +153,7 @@ int MajorId(const TMainDM &dm, const TGridArgs &a)
 bool SetExists(TMainDM &dm, const TGridArgs &a)
 {
     TRecordset sets = OpenTableRows(dm.UnivConn, u"T_KLJHXZZT"_s);
-    return sets.Locate(u"pcdm;kldm;jhxz"_s, {Quoted(a.Pcdm), Quoted(a.Kldm), Quoted(a.Jhxz)});
+    return sets.Locate(u"pcdm;kldm;jhxz"_s, {QuotedLocateValue(a.Pcdm), QuotedLocateValue(a.Kldm), QuotedLocateValue(a.Jhxz)});
 }
 
 void PrintGrid(const TMainDM &dm, bool majors)

@@ -57,25 +57,18 @@ int RunSendResultsCommand(const QStringList &args)
         QTextStream(stderr) << error << '\n' << kUsage;
         return 2;
     }
-    TLineMessageSink sink;
-    TMainDM mainDM;
-    mainDM.SetMessageSink(&sink);
-    TMemberNetDM netDM(mainDM);
-    netDM.SetMessageSink(&sink);
-    TMemberSession session(mainDM, netDM, sink);
-    if (!CliLogin(session, parsed, kCommand))
-        return 1;
+    TCliRun run;
     bool setUp = false;
-    if (!session.ReadSetUpState(setUp))
+    if (!CliLoginAndReadSetUp(run, parsed, kCommand, setUp))
         return 1;
     if (!setUp) {
         CliError(kCommand, u"the user has no local data yet: run sync first"_s);
         return 1;
     }
-    session.StorePassword();
-    if (!session.EnterWorkspace() || !OpenSendableSet(session, parsed.Set))
+    run.Session.StorePassword();
+    if (!run.Session.EnterWorkspace() || !OpenSendableSet(run.Session, parsed.Set))
         return 1;
-    const int code = session.SendResults(parsed.Session.Password);
+    const int code = run.Session.SendResults(parsed.Session.Password);
     QTextStream(stdout) << "send-results " << code << Qt::endl;
     return code == 0 ? 0 : 1;
 }

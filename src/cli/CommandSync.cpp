@@ -88,34 +88,27 @@ int RunSyncCommand(const QStringList &args)
         QTextStream(stderr) << error << '\n' << kUsage;
         return 2;
     }
-    TLineMessageSink sink;
-    TMainDM mainDM;
-    mainDM.SetMessageSink(&sink);
-    TMemberNetDM netDM(mainDM);
-    netDM.SetMessageSink(&sink);
-    TMemberSession session(mainDM, netDM, sink);
-    if (!CliLogin(session, parsed, kCommand))
-        return 1;
+    TCliRun run;
     bool setUp = false;
-    if (!session.ReadSetUpState(setUp))
+    if (!CliLoginAndReadSetUp(run, parsed, kCommand, setUp))
         return 1;
     if (setUp) {
-        session.StorePassword();
+        run.Session.StorePassword();
     } else {
-        const bool done = session.FirstSetUp();
+        const bool done = run.Session.FirstSetUp();
         QTextStream(stdout) << "first-setup " << (done ? 0 : 1) << Qt::endl;
         if (!done) {
-            if (!session.Error().isEmpty())
-                CliError(kCommand, session.Error());
+            if (!run.Session.Error().isEmpty())
+                CliError(kCommand, run.Session.Error());
             return 1;
         }
     }
-    if (!session.EnterWorkspace())
+    if (!run.Session.EnterWorkspace())
         return 1;
-    const QList<TSetState> before = session.ReadSetStates();
-    const bool imported = session.DownloadDossiers();
-    if (!session.Error().isEmpty())
-        CliError(kCommand, session.Error());
-    PrintSets(before, session.ReadSetStates(), netDM.LastRunResults);
-    return imported && session.Error().isEmpty() ? 0 : 1;
+    const QList<TSetState> before = run.Session.ReadSetStates();
+    const bool imported = run.Session.DownloadDossiers();
+    if (!run.Session.Error().isEmpty())
+        CliError(kCommand, run.Session.Error());
+    PrintSets(before, run.Session.ReadSetStates(), run.NetDM.LastRunResults);
+    return imported && run.Session.Error().isEmpty() ? 0 : 1;
 }

@@ -142,3 +142,17 @@ TRecordset OpenDetached(TSqlQuery &query)
     set.First();
     return set;
 }
+
+TRecordset OpenTableRows(TSqlConnection &conn, const QString &table)
+{
+    TSqlQuery query(&conn);
+    query.OpenTable(table);
+    return OpenDetached(query);
+}
+
+QString QuotedLocateValue(const QString &text)
+{
+    QString inner = text;
+    inner.replace(u'\'', u"''"_s);
+    return u'\'' + inner + u'\'';
+}

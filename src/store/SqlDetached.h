@@ -23,3 +23,10 @@ TRecordField RecordFieldFor(const TSqlFieldDef &def);
 // Opens the query when it is not open, reads every row from the first and closes it.
 // The recordset's rows are plain rows; it stands at its first row.
 TRecordset OpenDetached(TSqlQuery &query);
+
+// Every row of a table in storage order, detached from the connection.
+TRecordset OpenTableRows(TSqlConnection &conn, const QString &table);
+
+// A text value for Locate and filter expressions: in single quotes, a quote inside
+// doubled, so that it compares as it is (binary code values are always passed so).
+QString QuotedLocateValue(const QString &text);

@@ -35,33 +35,17 @@ qsizetype FindNumber(const QStringList &lookup, const QString &number)
     return it - lookup.begin();
 }
 
-TRecordset OpenTableRows(TSqlConnection &conn, const QString &table)
-{
-    TSqlQuery query(&conn);
-    query.OpenTable(table);
-    return OpenDetached(query);
-}
-
-// A text value for Locate and filters: quoted, a quote inside doubled, so that it is
-// compared exactly as it is.
-QString Quoted(const QString &text)
-{
-    QString inner = text;
-    inner.replace(u'\'', u"''"_s);
-    return u'\'' + inner + u'\'';
-}
-
 // Positions the template table on the row of a number; false when there is none.
 bool LocateTemplate(TRecordset &table, const QString &MBH)
 {
-    return table.Locate(u"mbh"_s, QVariant(Quoted(MBH)));
+    return table.Locate(u"mbh"_s, QVariant(QuotedLocateValue(MBH)));
 }
 
 // The level-difference rows of a template and kind ("1" wish level, "2" major level).
 TRecordset LevelRows(TSqlConnection &conn, const QString &MBH, const QString &JCLX)
 {
     TRecordset rows = OpenTableRows(conn, u"T_TDDWCSMBZYJCB"_s);
-    rows.SetFilter(u"MBH="_s + Quoted(MBH) + u" AND JCLX="_s + Quoted(JCLX));
+    rows.SetFilter(u"MBH="_s + QuotedLocateValue(MBH) + u" AND JCLX="_s + QuotedLocateValue(JCLX));
     return rows;
 }
 

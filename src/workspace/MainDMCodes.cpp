@@ -226,7 +226,7 @@ void TMainDM::ReadKL_JHXZ()
                                                                 u" - "_s + def.LoginInfo.SSMC +
                                                                 u"录取进程"_s);
     TRecordset table = OpenTableRows(UnivConn, u"T_KLJHXZZT"_s);
-    table.SetFilter(u"PCDM="_s + Quoted(def.CurPCDM));
+    table.SetFilter(u"PCDM="_s + QuotedLocateValue(def.CurPCDM));
     KL_JHXZTable.clear();
     for (table.First(); !table.Eof(); table.Next())
         KL_JHXZTable.append({table.FieldByName(u"KLDM").AsString(), table.FieldByName(u"JHXZ").AsString()});

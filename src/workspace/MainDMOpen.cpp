@@ -16,8 +16,8 @@ namespace {
 QString SetFilter()
 {
     const TZKMainDef &def = ZKMainDef();
-    return u"PCDM="_s + Quoted(def.CurPCDM) + u" AND KLDM="_s + Quoted(def.CurKLDM) + u" AND JHXZ="_s +
-           Quoted(def.CurJHXZ);
+    return u"PCDM="_s + QuotedLocateValue(def.CurPCDM) + u" AND KLDM="_s + QuotedLocateValue(def.CurKLDM) + u" AND JHXZ="_s +
+           QuotedLocateValue(def.CurJHXZ);
 }
 
 void BindSetParams(TSqlQuery &query)
@@ -31,7 +31,7 @@ void BindSetParams(TSqlQuery &query)
 QVariantList QuotedSetCodes()
 {
     const TZKMainDef &def = ZKMainDef();
-    return {Quoted(def.CurPCDM), Quoted(def.CurKLDM), Quoted(def.CurJHXZ)};
+    return {QuotedLocateValue(def.CurPCDM), QuotedLocateValue(def.CurKLDM), QuotedLocateValue(def.CurJHXZ)};
 }
 
 } // namespace
@@ -46,8 +46,8 @@ void TMainDM::ChangeCurrTDDPc(const QString &DefaultPcDm)
             ShareUse share(*this);
             TSqlQuery table(&UnivShareConn);
             table.OpenTable(u"T_YXZT"_s);
-            remembered = {Quoted(FieldText(table, u"DQPCDM"_s)), Quoted(FieldText(table, u"DQKLDM"_s)),
-                          Quoted(FieldText(table, u"DQJHXZ"_s))};
+            remembered = {QuotedLocateValue(FieldText(table, u"DQPCDM"_s)), QuotedLocateValue(FieldText(table, u"DQKLDM"_s)),
+                          QuotedLocateValue(FieldText(table, u"DQJHXZ"_s))};
         }
         step = 1;
         TSqlQuery query(&UnivConn);

@@ -6,20 +6,6 @@
 
 using namespace Qt::StringLiterals;
 
-TRecordset OpenTableRows(TSqlConnection &conn, const QString &table)
-{
-    TSqlQuery query(&conn);
-    query.OpenTable(table);
-    return OpenDetached(query);
-}
-
-QString Quoted(const QString &text)
-{
-    QString inner = text;
-    inner.replace(u'\'', u"''"_s);
-    return u'\'' + inner + u'\'';
-}
-
 qint64 FirstRowId(TSqlConnection &conn, const QString &table)
 {
     TSqlQuery query(&conn);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/Recordset.h"
+#include "store/SqlDetached.h"
 
 #include <QList>
 #include <QPair>
@@ -12,13 +13,6 @@ class TSqlQuery;
 
 // Table access of the workspace: the data-access layer's table cursor (open a table,
 // locate a row, edit it, post) on the engine.
-
-// Every row of a table in storage order, detached from the connection.
-TRecordset OpenTableRows(TSqlConnection &conn, const QString &table);
-
-// A text value for Locate and filter expressions: in single quotes, a quote inside
-// doubled, so that it compares as it is (binary code values are always passed so).
-QString Quoted(const QString &text);
 
 // The row id of the first row of a table in storage order, 0 when it has none.
 qint64 FirstRowId(TSqlConnection &conn, const QString &table);
