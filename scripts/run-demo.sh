@@ -42,6 +42,13 @@ until grep -q "listening on port" "$LOG" 2>/dev/null; do
 done
 echo "run-demo: leader's server stand-in on 127.0.0.1:$PORT serving $DATA (log: $BUILD/demo-leader.log)"
 
+# The member's exchange without windows: first set-up and the dossier query of member
+# zy01 of province 11 into a storage folder under the build folder, then the major list
+# of the first set with dossiers.
+STORAGE="$BUILD/demo-storage"
+"$BIN/zelkinc-cli" sync --storage "$STORAGE" --province 11 --user zy01 --password pw01 || true
+"$BIN/zelkinc-cli" grid --storage "$STORAGE" --province 11 --user zy01 --set 2 1 1 --majors || true
+
 # The client. It logs in through the province list beside it; pick 北京 or 江苏 and
 # log in as zy01 / pw01.
 "$BIN/zelkinc"
