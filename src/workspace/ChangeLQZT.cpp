@@ -5,6 +5,8 @@
 #include "workspace/MainDM.h"
 #include "workspace/WorkspaceText.h"
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -76,13 +78,16 @@ void TChangeLQZTForm::Execute()
         decision.TDYYDM = reasons.value(answer.TDYYIndex).DM;
         decision.TDYYBZ = answer.Remark;
     }
+    // A refused row ends the walk; the candidates decided before it are shown in their
+    // new places before the error is reported.
+    std::optional<QString> error;
     try {
         FDm.ApplyLQZT(FDm.SelectedKsList, decision);
     } catch (const EZKError &e) {
-        // Nothing was written: the transaction was rolled back before the model changed.
-        FDm.MessageSink().ShowMessage(e.Message(), DialogCaption, TMsgIcon::Error);
-        return;
+        error = e.Message();
     }
     FDm.SetCurrentKsList(false);
     FDm.SetSelectedListItem();
+    if (error)
+        FDm.MessageSink().ShowMessage(*error, DialogCaption, TMsgIcon::Error);
 }

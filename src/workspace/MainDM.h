@@ -146,9 +146,11 @@ public:
     int ColumnIndexOf(const QString &name) const;
 
     // --- decisions ---
-    // Writes the decision for the candidates (those without a T_TDD row are skipped) in
-    // one transaction, then moves them between the major lists. Returns the candidates
-    // decided. Throws EZKError when the database refuses; nothing is changed then.
+    // Writes the decision for the candidates in candidate-number order (those without a
+    // T_TDD row are skipped) and moves them between the major lists, updating the majors'
+    // figures and the count. Returns the candidates decided. When the database refuses a
+    // row, the candidates before it keep their decision (in the database and here), the
+    // others are left as they were, and the error is thrown afterwards.
     QList<TKSItem *> ApplyLQZT(const QList<TKSItem *> &candidates, const TLQZTDecision &decision);
     void LQGridTableSetTDYY(const TKSItem *AKsItem, const QString &TDYYDM, const QString &TDYYBZ);
     void UpdateJhItem(int ZyId);

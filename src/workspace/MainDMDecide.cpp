@@ -4,6 +4,8 @@
 #include "store/ZKError.h"
 #include "workspace/MainDM.h"
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -21,8 +23,12 @@ QList<TKSItem *> TMainDM::ApplyLQZT(const QList<TKSItem *> &candidates, const TL
     });
     const QString remark = decision.TDYYBZ.left(MaxRemarkLength);
 
-    // The rows first, all or none; a candidate without a row is skipped.
+    // The rows first, in one transaction for speed, each row final as it is written: a
+    // refused row stops the walk and the rows before it keep their decision. When the
+    // engine has dropped the whole transaction (a full disk) the commit fails, nothing was
+    // written, and the workspace stays as it was.
     QList<TKSItem *> decided;
+    std::optional<EZKError> refused;
     {
         TSqlTransaction transaction(UnivConn);
         TSqlQuery update(&UnivConn);
@@ -34,10 +40,21 @@ QList<TKSItem *> TMainDM::ApplyLQZT(const QList<TKSItem *> &candidates, const TL
             update.SetTextParam(u"tdyydm"_s, decision.PreAdmit ? QString() : decision.TDYYDM);
             update.SetTextParam(u"bz"_s, decision.PreAdmit ? QString() : remark);
             update.SetTextParam(u"ksh"_s, ks->Ksh);
-            if (update.ExecSQL() > 0)
-                decided.append(ks);
+            try {
+                if (update.ExecSQL() > 0)
+                    decided.append(ks);
+            } catch (const EZKError &e) {
+                refused = e;
+                break;
+            }
         }
-        transaction.Commit();
+        try {
+            transaction.Commit();
+        } catch (const EZKError &) {
+            if (refused)
+                throw *refused;
+            throw;
+        }
     }
 
     QList<bool> changed(JhRecCount + 2, false);
@@ -68,6 +85,8 @@ QList<TKSItem *> TMainDM::ApplyLQZT(const QList<TKSItem *> &candidates, const TL
             UpdateJhItem(id);
     }
     UpdateYLS();
+    if (refused)
+        throw *refused;
     return decided;
 }
 

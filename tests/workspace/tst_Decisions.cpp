@@ -265,7 +265,7 @@ private slots:
         QVERIFY(f.Messages.Messages.isEmpty());
     }
 
-    void aRefusedWriteChangesNothing()
+    void aRefusedRowStopsTheWalkAndEarlierDecisionsStay()
     {
         TWorkspaceFixture f;
         AddSix(f);
@@ -279,15 +279,28 @@ private slots:
         TFakeChangeLQZTDialog dialog;
         dialog.Answer = Ok(true);
         TChangeLQZTForm form(f.Dm(), dialog);
-        f.Select({u"D1"_s, u"D2"_s});
+        f.Select({u"D4"_s, u"D2"_s, u"D1"_s});
+        f.Panel.Updated.clear();
         form.Execute();
         QCOMPARE(f.Messages.Messages.size(), 1);
         QVERIFY(f.Messages.Messages[0].Text.contains(u"refused"_s));
         QCOMPARE(f.Messages.Messages[0].Caption, u"修改预录取状态"_s);
-        QCOMPARE(TddRow(f, u"D1"_s), u"0| ?|  |"_s);
-        QCOMPARE(f.Ks(u"D1"_s)->KsZt, 0);
-        QCOMPARE(f.InMajor(0), QStringList{u"D3"_s});
-        QCOMPARE(f.InMajor(6), (QStringList{u"D2"_s, u"D1"_s, u"D5"_s, u"D6"_s}));
+        // D1 came before the refused row: decided in the database and in the workspace,
+        // with its major's figures, the count and the selection brought up to date.
+        QCOMPARE(TddRow(f, u"D1"_s), u"1|01||"_s);
+        QCOMPARE(f.Ks(u"D1"_s)->KsZt, 1);
+        QCOMPARE(f.InMajor(0), (QStringList{u"D3"_s, u"D1"_s}));
+        QCOMPARE(f.Dm().Jh(0)->MinScore, 600.0);
+        QVERIFY(f.Panel.Updated.contains(0));
+        QCOMPARE(f.View.Panels[ZKStatusPanel::YlCount], u"已录数2"_s);
+        QCOMPARE(f.Grid.SelectedRows().size(), 3);
+        // The walk stopped at D2: neither it nor D4 after it changed.
+        QCOMPARE(TddRow(f, u"D2"_s), u"0| ?|  |"_s);
+        QCOMPARE(f.Ks(u"D2"_s)->KsZt, 0);
+        QCOMPARE(TddRow(f, u"D4"_s).left(5), u"2|  |"_s);
+        QCOMPARE(f.Ks(u"D4"_s)->KsZt, 2);
+        QCOMPARE(f.InMajor(6), (QStringList{u"D2"_s, u"D5"_s, u"D6"_s}));
+        QCOMPARE(f.InMajor(5), QStringList{u"D4"_s});
     }
 
     void theAdjustedScoreFollowsTheDecision()
