@@ -1,5 +1,6 @@
 // The text of every grid cell by its column letter.
 #include "store/ZKMainDef.h"
+#include "templates/FieldValues.h"
 #include "workspace/MainDM.h"
 #include "workspace/WorkspaceText.h"
 
@@ -99,8 +100,9 @@ QString TMainDM::GetTddFieldStr(const TKSItem *k, const TZKColumnRec &col) const
     case u'N': {
         if (col.DMTableIndex < 0)
             return QueryText(k, col.MainField);
+        // A text that is no grade number (damaged data) gives no grade text, as -1 does.
         const TDbValue &v = QueryValue(k, col.MainField);
-        return v.IsNull() ? QString() : GetRankDesc(col.DMTableIndex, int(v.AsInteger()));
+        return v.IsNull() ? QString() : GetRankDesc(col.DMTableIndex, IntOrDefault(v, -1));
     }
     case u'R':
         return GetRankSetDesc(col.DMTableIndex, QueryText(k, col.MainField));

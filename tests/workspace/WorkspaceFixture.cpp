@@ -180,7 +180,7 @@ void TWorkspaceFixture::CreateTables(bool graded)
         tdd += u"TDDWDM%1 text(3) with comp, ZYDH%1 text(2) with comp, ZYSXDM%1 text(2) with comp, "_s.arg(i);
     tdd +=
         u"TDZY text(1) with comp, ZYZYTJ text(1) with comp, ZYTJFC text(20) with comp, ZYYTJZCJ double, "
-        "ZYYTFJCJ double, ZYYTDXJZCJ double, CJ double, GKCJX01 double, GKCJX03 double, "
+        "ZYYTFJCJ double, ZYYTDXJZCJ double, CJ double, GKCJX01 double, GKCJX03 double, GKCJX05 text(10) with comp, "
         "XKKM text(20) with comp, TZDM text(10) with comp, CJDJ001 text(10) with comp, "
         "BYXX text(30) with comp, ZYHG text(1) with comp, TJHG text(1) with comp, TJJLDM text(2) with comp, "
         "KSZT text(1) with comp, LQZY text(2) with comp, YTZY text(2) with comp, TDYYDM binary(4), "

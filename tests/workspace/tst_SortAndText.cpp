@@ -279,6 +279,19 @@ private slots:
         f.Dm().SortKS(f.Dm().ColumnIndexOf(u"GKCJX03"_s));
         QCOMPARE(f.Shown(), (QStringList{u"G1"_s, u"G3"_s, u"G2"_s}));
     }
+
+    // A graded item holding a text that is no grade number (damaged data) shows no grade
+    // instead of failing the whole row.
+    void gradeCellOfANonNumberIsEmpty()
+    {
+        TWorkspaceFixture f(true);
+        f.AddColumn(u"GKCJX05"_s, u"生物"_s, u""_s, u"N"_s);
+        TFixtureCandidate c{u"G9"_s, u"x"_s, u"001"_s};
+        c.Extra = {{u"GKCJX05"_s, u"缺考"_s}};
+        f.AddCandidate(c);
+        f.Open();
+        QCOMPARE(f.Cell(u"G9"_s, u"GKCJX05"_s), QString());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSortAndText)
