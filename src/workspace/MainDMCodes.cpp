@@ -20,6 +20,17 @@ int RequiredInt(const QString &text)
     return n;
 }
 
+// A class or grade number that sizes a list by its value: a damaged table with a huge
+// number must give an error, not a list of billions of entries.
+int ListIndexInt(const QString &text)
+{
+    constexpr int kMaxListIndex = 65535;
+    const int n = RequiredInt(text);
+    if (n > kMaxListIndex)
+        throw EZKError(u"'%1' is out of range"_s.arg(text));
+    return n;
+}
+
 // A code inside a double-quoted literal of a statement: a quote inside is doubled.
 QString LiteralText(const QString &text)
 {
@@ -124,7 +135,7 @@ void TMainDM::ReadZyLbMc()
     if (table.FieldCount() < 2)
         throw EZKError(u"TD_ZYLBDM: two columns expected"_s);
     for (; !table.Eof(); table.Next()) {
-        const int number = RequiredInt(table.AsString(0));
+        const int number = ListIndexInt(table.AsString(0));
         while (ZyLbMcList.size() < number)
             ZyLbMcList.append(u"."_s);
         ZyLbMcList.append(table.AsString(1));
@@ -185,7 +196,7 @@ void TMainDM::ReadRankDescs()
                                  u"where cjxlxdm = \""_s + LiteralText(code) + u"\" order by cj"_s});
         QList<QPair<int, QString>> grades;
         for (query.Open(); !query.Eof(); query.Next())
-            grades.append({RequiredInt(FieldText(query, u"cj"_s)), FieldText(query, u"dj"_s)});
+            grades.append({ListIndexInt(FieldText(query, u"cj"_s)), FieldText(query, u"dj"_s)});
         QStringList entry;
         if (!grades.isEmpty()) {
             entry = QStringList(std::max(0, grades.last().first + 1), QString());

@@ -115,7 +115,8 @@ void TKSItem::SetTddwDxCj(const TTDDWCSMB *unitTemplate)
 void TJHItem::SetFJhs(int places)
 {
     FJhsValue = places < 0 ? 0 : places;
-    KsList.reserve(FJhsValue);
+    // Only room for a usual major: the places come from the leader's plan as they are.
+    KsList.reserve(std::min(FJhsValue, 1024));
 }
 
 void TJHItem::SetTjSxDm(const QString &TJSXBZ)

@@ -127,6 +127,8 @@ private slots:
                                     << u"读取代码库第 2 步出错:\r\n[TD_MZDM] "_s;
         QTest::newRow("major classes")
             << u"insert into TD_ZYLBDM values (null, \"x\")"_s << false << u"读取代码库第 3 步出错:\r\n"_s;
+        QTest::newRow("absurd major class number")
+            << u"insert into TD_ZYLBDM values (2000000000, \"x\")"_s << false << u"读取代码库第 3 步出错:\r\n"_s;
         QTest::newRow("common params")
             << u"drop table t_common_params"_s << false << u"读取代码库第 0 步出错:\r\n"_s;
         QTest::newRow("detail window") << QString() << true << u"读取代码库第 8 步出错:\r\nno templates"_s;
