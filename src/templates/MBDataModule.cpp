@@ -125,16 +125,17 @@ void TMBDataModule::InitTddwCSMB()
 {
     FTddwLookup.clear();
     FTddwList.clear();
+    // The template table is read once, not once per template.
+    TRecordset table = OpenTableRows(Conn(), u"T_TDDWCSMB"_s);
     for (const QString &number : TemplateNumbers(TemplateQuery(u"T_TDDWCSMB"_s, u"T_TDDW"_s))) {
         const qsizetype at = InsertPosition(FTddwLookup, number);
         FTddwLookup.insert(at, number);
-        FTddwList.insert(FTddwList.begin() + at, ReadTddwCSMB(number));
+        FTddwList.insert(FTddwList.begin() + at, ReadTddwCSMB(table, number));
     }
 }
 
-std::unique_ptr<TTDDWCSMB> TMBDataModule::ReadTddwCSMB(const QString &MBH) const
+std::unique_ptr<TTDDWCSMB> TMBDataModule::ReadTddwCSMB(TRecordset &table, const QString &MBH) const
 {
-    TRecordset table = OpenTableRows(Conn(), u"T_TDDWCSMB"_s);
     if (!LocateTemplate(table, MBH))
         return nullptr;
     const bool graded = ZKMainDef().RankScoreSupported;
@@ -169,16 +170,16 @@ void TMBDataModule::InitZYCSMB()
 {
     FZyLookup.clear();
     FZyList.clear();
+    TRecordset table = OpenTableRows(Conn(), u"T_ZYCSMB"_s);
     for (const QString &number : TemplateNumbers(TemplateQuery(u"T_ZYCSMB"_s, u"T_JHK"_s))) {
         const qsizetype at = InsertPosition(FZyLookup, number);
         FZyLookup.insert(at, number);
-        FZyList.insert(FZyList.begin() + at, ReadZYCSMB(number));
+        FZyList.insert(FZyList.begin() + at, ReadZYCSMB(table, number));
     }
 }
 
-std::unique_ptr<TZYCSMB> TMBDataModule::ReadZYCSMB(const QString &MBH) const
+std::unique_ptr<TZYCSMB> TMBDataModule::ReadZYCSMB(TRecordset &table, const QString &MBH) const
 {
-    TRecordset table = OpenTableRows(Conn(), u"T_ZYCSMB"_s);
     if (!LocateTemplate(table, MBH))
         return nullptr;
     const bool graded = ZKMainDef().RankScoreSupported;

@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+class TRecordset;
+
 class TSqlConnection;
 
 // The check templates of the open batch, category and plan nature (ZKMainDef's CurPCDM,
@@ -36,12 +38,13 @@ public:
     void SetRankCodes(int rankCodeCount, const QHash<QString, int> &maskableRankPositions);
 
     void InitTddwCSMB();
-    // A new unit template for the number, or nullptr when T_TDDWCSMB has no such row.
-    std::unique_ptr<TTDDWCSMB> ReadTddwCSMB(const QString &MBH) const;
+    // A new unit template for the number from the rows of T_TDDWCSMB, or nullptr when
+    // the table has no such row.
+    std::unique_ptr<TTDDWCSMB> ReadTddwCSMB(TRecordset &table, const QString &MBH) const;
     TTDDWCSMB *GetTddwCSMB(const QString &MBH) const;
 
     void InitZYCSMB();
-    std::unique_ptr<TZYCSMB> ReadZYCSMB(const QString &MBH) const;
+    std::unique_ptr<TZYCSMB> ReadZYCSMB(TRecordset &table, const QString &MBH) const;
     TZYCSMB *GetZYCSMB(const QString &MBH) const;
 
     // Frees every template (a set is closed).
