@@ -103,3 +103,26 @@ function(zk_add_fuzzers layer)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/fuzz")
   endforeach()
 endfunction()
+
+# zk_ship_files(<name> [SUBFOLDER <folder>] FILES <files>...)
+# Copies files of the source tree (templates, help pages, report definitions, pictures)
+# into the program folder, or a sub-folder of it, whenever they change.
+function(zk_ship_files name)
+  cmake_parse_arguments(ARG "" "SUBFOLDER" "FILES" ${ARGN})
+  set(target_dir "${ZK_PROGRAM_FOLDER}")
+  if(ARG_SUBFOLDER)
+    set(target_dir "${ZK_PROGRAM_FOLDER}/${ARG_SUBFOLDER}")
+  endif()
+  set(outputs)
+  foreach(file IN LISTS ARG_FILES)
+    get_filename_component(source "${file}" ABSOLUTE)
+    get_filename_component(file_name "${file}" NAME)
+    set(output "${target_dir}/${file_name}")
+    add_custom_command(OUTPUT "${output}"
+      COMMAND ${CMAKE_COMMAND} -E make_directory "${target_dir}"
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different "${source}" "${output}"
+      DEPENDS "${source}" VERBATIM)
+    list(APPEND outputs "${output}")
+  endforeach()
+  add_custom_target(zk_ship_${name} ALL DEPENDS ${outputs})
+endfunction()

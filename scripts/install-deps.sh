@@ -7,7 +7,9 @@ PACKAGES="cmake g++ ninja-build pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-charts-dev libqt6sql6-sqlite
   libsqlite3-dev libarchive-dev libarchive-tools nettle-dev libssl-dev
   libxlsxwriter-dev libgsf-1-dev libshp-dev libgtest-dev libgmock-dev
-  xvfb xauth fonts-wqy-microhei zip unzip"
+  qt6-svg-dev qt6-translations-l10n libxkbcommon-dev
+  xvfb xauth fonts-wqy-microhei zip unzip
+  poppler-utils libreoffice-calc-nogui python3-dbf python3-xlrd python3-openpyxl python3-olefile"
 
 missing=""
 for p in $PACKAGES; do

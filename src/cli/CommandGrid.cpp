@@ -26,17 +26,10 @@
 // set, unit, major or column, or a failure of the workspace; one line on stderr);
 // 2 usage error.
 #include "CliCommands.h"
-#include "store/Adtg.h"
-#include "store/NamedLock.h"
-#include "store/StorageFolder.h"
+#include "CliSet.h"
 #include "store/ZKError.h"
-#include "store/ZKMainDef.h"
-#include "workspace/MainDM.h"
-#include "workspace/WorkspaceTables.h"
 #include "workspace/ZyStateText.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QTextStream>
 
 using namespace Qt::StringLiterals;
@@ -45,8 +38,8 @@ namespace {
 
 struct TGridArgs
 {
-    QString Storage, Province, User, Pcdm, Kldm, Jhxz, Unit, Major, Sort;
-    bool HasUnit = false, HasMajor = false, HasSort = false, Majors = false;
+    TCliSetArgs Set;
+    bool Majors = false;
 };
 
 int Usage()
@@ -57,103 +50,26 @@ int Usage()
     return 2;
 }
 
-QString OneLine(QString text)
-{
-    text.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
-    return text;
-}
-
 int Fail(const QString &message)
 {
-    QTextStream(stderr) << "zelkinc-cli grid: " << OneLine(message) << '\n';
+    QTextStream(stderr) << "zelkinc-cli grid: " << CliOneLine(message) << '\n';
     return 1;
 }
-
-// Messages of the workspace go to stderr; a warning or error marks the run as failed.
-class TCliMessageSink : public IMessageSink
-{
-public:
-    TMsgResult ShowMessage(const QString &text, const QString &caption, TMsgIcon icon, TMsgButtons) override
-    {
-        QTextStream(stderr) << "zelkinc-cli grid: " << OneLine(caption + u": "_s + text) << '\n';
-        if (icon == TMsgIcon::Warning || icon == TMsgIcon::Error)
-            Failed = true;
-        return TMsgResult::Ok;
-    }
-    bool Failed = false;
-};
 
 bool ParseArgs(const QStringList &args, TGridArgs &a)
 {
     for (int i = 0; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        auto value = [&](QString &out) {
-            if (i + 1 >= args.size())
-                return false;
-            out = args[++i];
-            return true;
-        };
         bool ok = true;
-        if (arg == u"--storage"_s)
-            ok = value(a.Storage);
-        else if (arg == u"--province"_s)
-            ok = value(a.Province);
-        else if (arg == u"--user"_s)
-            ok = value(a.User);
-        else if (arg == u"--set"_s)
-            ok = value(a.Pcdm) && value(a.Kldm) && value(a.Jhxz);
-        else if (arg == u"--unit"_s)
-            ok = a.HasUnit = value(a.Unit);
-        else if (arg == u"--major"_s)
-            ok = a.HasMajor = value(a.Major);
-        else if (arg == u"--sort"_s)
-            ok = a.HasSort = value(a.Sort);
-        else if (arg == u"--majors"_s)
+        if (TakeCliSetOption(args, i, a.Set, ok)) {
+            if (!ok)
+                return false;
+        } else if (args[i] == u"--majors"_s) {
             a.Majors = true;
-        else
-            ok = false;
-        if (!ok)
+        } else {
             return false;
+        }
     }
-    return !a.Storage.isEmpty() && !a.Province.isEmpty() && !a.User.isEmpty() && !a.Pcdm.isEmpty() &&
-           !a.Kldm.isEmpty() && !a.Jhxz.isEmpty();
-}
-
-// The province's short letters and name from the province list; throws when absent.
-void ReadProvince(const QString &storage, const QString &ssdm, TLoginInfo &info)
-{
-    TRecordset provinces;
-    {
-        TNamedLock lock = TakeProvinceListLock();
-        provinces = LoadAdtgFile(storage + ProvinceListFileName);
-    }
-    if (!provinces.Locate(u"SSDM"_s, QVariant(QuotedLocateValue(ssdm))))
-        throw EZKError(u"no province %1 in %2"_s.arg(ssdm, storage + ProvinceListFileName));
-    info.SSDM = ssdm;
-    info.SSPY = provinces.FieldByName(u"SSPY").AsString();
-    info.SSMC = provinces.FieldByName(u"SSMC").AsString();
-}
-
-// The JhId of a major code, in a unit or among all units of the set.
-int MajorId(const TMainDM &dm, const TGridArgs &a)
-{
-    QList<int> found;
-    const int unit = a.HasUnit ? dm.GetCurrentTDDWId(a.Unit) : -1;
-    for (int r = 0; r < dm.JhRecCount; ++r) {
-        if (dm.Jh(r)->ZYDH == a.Major && (!a.HasUnit || dm.Jh(r)->TDDW == unit))
-            found.append(r);
-    }
-    if (found.isEmpty())
-        throw EZKError(u"no major %1 in the set"_s.arg(a.Major));
-    if (found.size() > 1)
-        throw EZKError(u"major %1 is in several units; give --unit"_s.arg(a.Major));
-    return found.first();
-}
-
-bool SetExists(TMainDM &dm, const TGridArgs &a)
-{
-    TRecordset sets = OpenTableRows(dm.UnivConn, u"T_KLJHXZZT"_s);
-    return sets.Locate(u"pcdm;kldm;jhxz"_s, {QuotedLocateValue(a.Pcdm), QuotedLocateValue(a.Kldm), QuotedLocateValue(a.Jhxz)});
+    return HasCliSetOptions(a.Set);
 }
 
 void PrintGrid(const TMainDM &dm, bool majors)
@@ -161,67 +77,19 @@ void PrintGrid(const TMainDM &dm, bool majors)
     QTextStream out(stdout);
     if (majors) {
         for (const TJHItem *jh : dm.CurrentJhList)
-            out << OneLine(ZyStateRowOf(dm, *jh).ListLine) << '\n';
+            out << CliOneLine(ZyStateRowOf(dm, *jh).ListLine) << '\n';
         return;
     }
     QStringList header;
     for (const TZKColumnRec &column : dm.ZKColumn)
-        header.append(OneLine(column.Desc));
+        header.append(CliOneLine(column.Desc));
     out << header.join(u'\t') << '\n';
     for (const TKSItem *ks : dm.CurrentKSList) {
         QStringList cells;
         for (const TZKColumnRec &column : dm.ZKColumn)
-            cells.append(OneLine(dm.GetTddFieldStr(ks, column)));
+            cells.append(CliOneLine(dm.GetTddFieldStr(ks, column)));
         out << cells.join(u'\t') << '\n';
     }
-}
-
-int RunGrid(const TGridArgs &a)
-{
-    TZKMainDef &def = ZKMainDef();
-    TLoginInfo &info = def.LoginInfo;
-    info.StorageFolder = QDir(a.Storage).absolutePath() + u'/';
-    ReadProvince(info.StorageFolder, a.Province, info);
-    info.UserName = a.User;
-    DeriveUserFolders(info);
-    const QString univ = info.UserFolder + UnivDatabaseFileName;
-    if (!QFileInfo::exists(univ))
-        throw EZKError(u"no user database %1"_s.arg(univ));
-
-    TMainDM dm;
-    TCliMessageSink sink;
-    dm.SetMessageSink(&sink);
-    dm.CommonConn.SetConnectionString(JetConnectionPrefix + info.StorageFolder + CommonDatabaseFileName);
-    dm.UnivShareConn.SetConnectionString(JetConnectionPrefix + info.UserFolder + UnivShareDatabaseFileName);
-    dm.UnivConn.Open(JetConnectionPrefix + univ);
-    if (dm.ReadDMTable() != 0)
-        return 1;
-    if (!SetExists(dm, a))
-        throw EZKError(u"no dossier set %1 %2 %3"_s.arg(a.Pcdm, a.Kldm, a.Jhxz));
-    def.CurPCDM = a.Pcdm;
-    dm.ReadKL_JHXZ();
-    def.CurKLDM = a.Kldm;
-    def.CurJHXZ = a.Jhxz;
-    if (dm.OpenTDD() != 0)
-        return 1;
-    if (a.HasUnit) {
-        const int unit = dm.GetCurrentTDDWId(a.Unit);
-        if (unit < 0)
-            throw EZKError(u"no submission unit %1 in the set"_s.arg(a.Unit));
-        dm.TDDWMenuItemClick(unit);
-    }
-    if (a.HasMajor)
-        dm.ChangeZyFilter(MajorId(dm, a));
-    if (a.HasSort) {
-        const int column = dm.ColumnIndexOf(a.Sort);
-        if (column < 0)
-            throw EZKError(u"no shown column %1"_s.arg(a.Sort));
-        dm.SortKS(column);
-    }
-    if (sink.Failed)
-        return 1;
-    PrintGrid(dm, a.Majors);
-    return 0;
 }
 
 } // namespace
@@ -232,7 +100,12 @@ int RunGridCommand(const QStringList &args)
     if (!ParseArgs(args, a))
         return Usage();
     try {
-        return RunGrid(a);
+        TMainDM dm;
+        TCliMessageSink sink("grid");
+        if (!OpenCliSet(dm, sink, a.Set))
+            return 1;
+        PrintGrid(dm, a.Majors);
+        return 0;
     } catch (const EZKError &e) {
         return Fail(e.Message());
     }

@@ -1,11 +1,13 @@
 #include "CliCommands.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 #include <QTextStream>
 
 #include <clocale>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -13,6 +15,9 @@ struct CommandEntry
 {
     const char *name;
     int (*run)(const QStringList &args);
+    // The command renders (fonts, pages, PDF): it runs a GUI application on the
+    // offscreen platform, so that it needs no display.
+    bool renders = false;
 };
 
 // Each command lives in its own file (Command<Name>.cpp).
@@ -22,6 +27,10 @@ const CommandEntry kCommands[] = {
     {"grid", RunGridCommand},
     {"sync", RunSyncCommand},
     {"send-results", RunSendResultsCommand},
+    {"page", RunPageCommand},
+    {"stats", RunStatsCommand, true},
+    {"print", RunPrintCommand, true},
+    {"export", RunExportCommand},
 };
 
 int usage()
@@ -41,14 +50,19 @@ int main(int argc, char *argv[])
     // libarchive converts member names through the C locale; make it UTF-8.
     if (!std::strstr(std::setlocale(LC_CTYPE, nullptr), "UTF-8"))
         std::setlocale(LC_CTYPE, "C.UTF-8");
-    QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    if (args.isEmpty())
-        return usage();
-    const QString name = args.takeFirst();
+    const CommandEntry *command = nullptr;
     for (const CommandEntry &c : kCommands) {
-        if (name == QLatin1String(c.name))
-            return c.run(args);
+        if (argc > 1 && std::strcmp(argv[1], c.name) == 0)
+            command = &c;
     }
-    return usage();
+    if (!command)
+        return usage();
+    std::unique_ptr<QCoreApplication> app;
+    if (command->renders) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    return command->run(app->arguments().mid(2));
 }

@@ -1,0 +1,35 @@
+#pragma once
+
+// The windows of other subsystems that the main window's commands open. The start-up
+// sequence fills it with the real windows; a window that is absent leaves its commands
+// disabled, so the main window runs (and is tested) without them.
+class IMemberWindows
+{
+public:
+    virtual ~IMemberWindows() = default;
+
+    // The candidate detail window for the focused candidate ("考生信息", grid double click).
+    virtual bool HasDetailWindow() const { return false; }
+    virtual void ShowDetailWindow() {}
+
+    // "统计信息..."
+    virtual bool HasStatistics() const { return false; }
+    virtual void ShowStatistics() {}
+
+    // "打印投档单..."
+    virtual bool HasPrinting() const { return false; }
+    virtual void PrintDossierList() {}
+
+    // "导出投档单(&S)..." and "导出屏幕显示的投档单信息..."
+    virtual bool HasExport() const { return false; }
+    virtual void ExportDossiers() {}
+    virtual void ExportScreen() {}
+
+    // The options dialog.
+    virtual bool HasOptions() const { return false; }
+    virtual void ShowOptions() {}
+
+    // The reconnect dialog of the login; true when the link is connected afterwards.
+    virtual bool HasReconnect() const { return false; }
+    virtual bool Reconnect() { return false; }
+};
