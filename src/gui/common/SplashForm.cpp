@@ -1,0 +1,6 @@
+#include "gui/common/SplashForm.h"
+
+// Being built.
+TSplashForm::TSplashForm(QWidget *parent)
+    : QWidget(parent)
+{}
