@@ -28,7 +28,9 @@ enum : int {
 // Member names are UTF-8 when the archive says so and GBK (code page 936) otherwise, as the
 // leader's Windows tools write them. Each file is written under a temporary name beside
 // its target and renamed over it when complete, so a failure never leaves half a file
-// under a real name.
+// under a real name, and the temporary file is removed on every failure (damaged or
+// truncated data, a read or write error). Names starting with ".zk-extract-" are kept for
+// those temporary files: a member so named is refused like an unsafe one.
 //
 // A member that would land outside destFolder (an absolute path, a drive letter, a ".."
 // step, a path through a symbolic link already in the folder) is not extracted, and

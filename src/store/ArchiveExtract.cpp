@@ -69,6 +69,20 @@ bool SafeRelativeSteps(QString path, QStringList &steps)
     return !driveLetter;
 }
 
+// Names that start like the extractor's temporary files are kept for them: a member so
+// named would look like a file left behind by a failed extraction, and could be taken
+// for one and removed.
+const char TempNamePrefix[] = ".zk-extract-";
+
+bool HasReservedStep(const QStringList &steps)
+{
+    for (const QString &step : steps) {
+        if (step.startsWith(QLatin1String(TempNamePrefix)))
+            return true;
+    }
+    return false;
+}
+
 // Walks from base down the folder steps, creating missing folders. Each step is opened
 // without following a symbolic link, so a link planted in the target folder cannot carry
 // a member elsewhere. The open folder, or an invalid descriptor on failure.
@@ -106,7 +120,7 @@ bool WriteAll(int fd, const char *data, size_t size)
 int CreateTempFile(int folder, QByteArray &tempName)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempName = ".zk-extract-" + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".part";
+        tempName = TempNamePrefix + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".part";
         const int fd = ::openat(folder, tempName.constData(),
                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
@@ -149,7 +163,7 @@ bool ExtractMember(archive *a, archive_entry *entry, int destFolder)
     QStringList steps;
     const mode_t type = archive_entry_filetype(entry);
     const bool plain = archive_entry_hardlink(entry) == nullptr && (type == AE_IFREG || type == AE_IFDIR);
-    if (!plain || !SafeRelativeSteps(EntryPathName(entry), steps))
+    if (!plain || !SafeRelativeSteps(EntryPathName(entry), steps) || HasReservedStep(steps))
         return false;
     if (type == AE_IFDIR) {
         TFd folder(OpenFolderSteps(destFolder, steps));

@@ -4,6 +4,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -210,6 +211,8 @@ private slots:
     void linkInTargetFolderIsNotFollowed();
     void existingFilesAreReplaced();
     void damagedMemberLeavesNoHalfFile();
+    void failedMembersLeaveNoTemporaryFile_data();
+    void failedMembersLeaveNoTemporaryFile();
     void storedRar4();
 };
 
@@ -481,6 +484,45 @@ void TestArchive::damagedMemberLeavesNoHalfFile()
     QCOMPARE(ExtractArchive(archive, out), 3);
     QCOMPARE(ReadFile(out + u"/T_TDD.adtg"_s), QByteArray("the previous complete file"));
     QCOMPARE(Tree(out), QStringList({u"T_TDD.adtg"_s, u"T_ZY.adtg"_s}));
+}
+
+// Whatever goes wrong with a member, its folder holds no temporary file afterwards; the
+// sound members are kept. The cut package is a real code-library package cut short inside
+// T_ZYYHLQZTB.adtg, which also carries a member named like a temporary file.
+void TestArchive::failedMembersLeaveNoTemporaryFile_data()
+{
+    QTest::addColumn<QByteArray>("package");
+    QTest::addColumn<QStringList>("kept");
+    QTest::newRow("damaged data in a sub-folder")
+        << BuildZip({{"dir/ok.adtg", "sound"}, {"dir/bad.adtg", QByteArray(70000, 'x'), 0, 0100644, true}})
+        << QStringList({u"dir/"_s, u"dir/ok.adtg"_s});
+    QTest::newRow("data cut short")
+        << BuildZip({{"ok.adtg", "sound"}, {"cut.adtg", QByteArray(70000, 'y')}}).left(60000)
+        << QStringList({u"ok.adtg"_s});
+    QTest::newRow("member named like a temporary file")
+        << BuildZip({{".zk-extract-0123.part", "not ours"}, {".zk-extract-dir/a.adtg", "x"}, {"ok.adtg", "sound"}})
+        << QStringList({u"ok.adtg"_s});
+    QFile cut(qEnvironmentVariable("ZK_SOURCE_DIR") + u"/fuzz/corpus/fuzz_store_archive/damaged-member.zip"_s);
+    QVERIFY(cut.open(QIODevice::ReadOnly));
+    QTest::newRow("cut code-library package") << cut.readAll() << QStringList();
+}
+
+void TestArchive::failedMembersLeaveNoTemporaryFile()
+{
+    QFETCH(QByteArray, package);
+    QFETCH(QStringList, kept);
+    QTemporaryDir dir;
+    const QString out = dir.filePath(u"out"_s);
+    QDir().mkpath(out);
+    WriteFile(dir.filePath(u"p.zip"_s), package);
+
+    QCOMPARE(ExtractArchive(dir.filePath(u"p.zip"_s), out), 3);
+    QStringList files = Tree(out);
+    // The cut package may or may not yield its first complete members; none of them may
+    // be a temporary file.
+    if (kept.isEmpty())
+        kept = files.filter(QRegularExpression(u"^(?!\\.zk-extract-)"_s));
+    QCOMPARE(files, kept);
 }
 
 void TestArchive::storedRar4()
