@@ -41,15 +41,18 @@ public:
     void SortByColumn(int column);
     // The pixel rectangle of a cell in the coordinates of the grid widget itself.
     QRect CellRect(int row, int column) const;
+    // The workspace's selected list from the selected rows, by candidate number (the start
+    // of a drag).
+    void MakeSelectedList();
 
     TLQGridModel *GridModel() const { return FModel; }
 
 signals:
     // A click on a cell of a long-text column with text: the hint panel's title and body,
-    // and the cell's rectangle in the grid's coordinates. The main window places the
-    // panel with LQGridHintPanelPos.
+    // and the cell's rectangle in the grid's coordinates (for TLQGridHintPanel::ShowNear).
     void LongTextHintRequested(const QString &title, const QString &text, const QRect &cell);
-    // Every other click, a double click and a focus change hide the hint panel.
+    // A click, a double click or a focus change hides the hint panel; the grid tells the
+    // workspace's main view (IMainView::HideHintPanel) and emits this as well.
     void HideHintRequested();
     // Double click on the LQZY or TDYYDM cell of the focused row.
     void StatusDialogRequested();
@@ -57,7 +60,6 @@ signals:
     void DetailWindowRequested();
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -68,15 +70,9 @@ private:
     void OnCurrentChanged(const QModelIndex &current);
     void OnHeaderClicked(int section);
     void OnCellClicked(const QModelIndex &index);
+    void HideHint();
     void ApplyScreenMetrics();
 
     TMainDM &FDm;
     TLQGridModel *FModel;
 };
-
-// Where the main window puts the grid's hint panel (its top-left corner, in the window's
-// client coordinates): horizontally centred on the cell, kept inside 0 .. clientWidth,
-// above the cell when the cell's top lies below half the grid's height, else below it.
-// cell is in client coordinates, gridTop and gridHeight describe the grid there.
-QPoint LQGridHintPanelPos(const QRect &cell, const QSize &panel, int clientWidth, int gridTop,
-                          int gridHeight);

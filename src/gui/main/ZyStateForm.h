@@ -11,9 +11,11 @@ class QMenu;
 class QStackedWidget;
 class QTreeView;
 class QListView;
+class QAbstractItemView;
 class QToolButton;
 class TZyStateDetailModel;
 class TZyStateListModel;
+class TZyStateListDelegate;
 
 // The major state panel ("专业信息"): the majors of the open set with their plan and
 // pre-admission figures, as a fourteen-column detail view or a compact multi-column list.
@@ -51,8 +53,12 @@ public:
     QAction *ListAction() const { return FListAction; }
     QAction *ReportAction() const { return FReportAction; }
     QWidget *Strip() const { return FStrip; }
-    // The list view's column width (ZyListMinColWidth).
+    // The list view's narrowest column (ZyListMinColWidth): 240 pixels at 96 dpi.
     int ListColumnWidth() const;
+    // The number of list columns for the panel's current width.
+    int ListColumnCount() const;
+    TZyStateDetailModel *DetailModel() const { return FDetailModel; }
+    TZyStateListModel *ListModel() const { return FListModel; }
 
 signals:
     // The panel was shown or hidden (the main window keeps its dock site in step).
@@ -68,11 +74,15 @@ private:
     void BuildStrip();
     void BuildViews();
     void UpdateListColumns();
+    void ApplyColumnWidths();
+    QAbstractItemView *ShownView() const;
     int SelectedJhIndex() const;
 
     TMainDM &FDm;
     TZyStateDetailModel *FDetailModel;
     TZyStateListModel *FListModel;
+    TZyStateListDelegate *FListDelegate = nullptr;
+    int FListColumns = 1;
     QStackedWidget *FPages = nullptr;
     QTreeView *FDetailView = nullptr;
     QListView *FListView = nullptr;
