@@ -168,6 +168,24 @@ QRect TLQGridView::CellRect(int row, int column) const
     return rect.translated(viewport()->pos());
 }
 
+QPoint LQGridHintPanelPos(const QRect &cell, const QSize &panel, int clientWidth, int gridTop, int gridHeight)
+{
+    int x = cell.left() + (cell.width() - panel.width()) / 2;
+    if (x + panel.width() > clientWidth)
+        x = clientWidth - panel.width();
+    if (x < 0)
+        x = 0;
+    const bool lowerHalf = cell.top() - gridTop > gridHeight / 2;
+    const int y = lowerHalf ? cell.top() - panel.height() : cell.bottom() + 1;
+    return {x, y};
+}
+
+QPoint TLQGridView::HintPanelPos(const QRect &cell, const QSize &panel, const QWidget *client) const
+{
+    const QPoint origin = client->mapFromGlobal(mapToGlobal(QPoint(0, 0)));
+    return LQGridHintPanelPos(cell.translated(origin), panel, client->width(), origin.y(), height());
+}
+
 void TLQGridView::MakeSelectedList()
 {
     FDm.SetSelectedKsList(true);

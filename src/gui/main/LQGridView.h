@@ -41,6 +41,9 @@ public:
     void SortByColumn(int column);
     // The pixel rectangle of a cell in the coordinates of the grid widget itself.
     QRect CellRect(int row, int column) const;
+    // Where the hint panel goes for a cell (in the grid's coordinates): the panel's top-left
+    // corner in the coordinates of client, the widget the panel floats in.
+    QPoint HintPanelPos(const QRect &cell, const QSize &panel, const QWidget *client) const;
     // The workspace's selected list from the selected rows, by candidate number (the start
     // of a drag).
     void MakeSelectedList();
@@ -49,7 +52,7 @@ public:
 
 signals:
     // A click on a cell of a long-text column with text: the hint panel's title and body,
-    // and the cell's rectangle in the grid's coordinates (for TLQGridHintPanel::ShowNear).
+    // and the cell's rectangle in the grid's coordinates (for HintPanelPos).
     void LongTextHintRequested(const QString &title, const QString &text, const QRect &cell);
     // A click, a double click or a focus change hides the hint panel; the grid tells the
     // workspace's main view (IMainView::HideHintPanel) and emits this as well.
@@ -76,3 +79,10 @@ private:
     TMainDM &FDm;
     TLQGridModel *FModel;
 };
+
+// Where the main window puts the grid's hint panel (its top-left corner, in the window's
+// client coordinates): horizontally centred on the cell, kept inside 0 .. clientWidth,
+// above the cell when the cell's top lies below half the grid's height, else below it.
+// cell is in client coordinates, gridTop and gridHeight describe the grid there.
+QPoint LQGridHintPanelPos(const QRect &cell, const QSize &panel, int clientWidth, int gridTop,
+                          int gridHeight);
