@@ -1,6 +1,7 @@
 #include "gui/main/LQGridView.h"
 
 #include "gui/common/GuiMetrics.h"
+#include "gui/main/LQGridDelegate.h"
 #include "gui/main/LQGridModel.h"
 #include "workspace/MainDM.h"
 
@@ -19,6 +20,7 @@ TLQGridView::TLQGridView(TMainDM &dm, QWidget *parent)
     setObjectName(u"LQGrid"_s);
     setAccessibleName(u"考生列表"_s);
     setModel(FModel);
+    setItemDelegateForColumn(0, new TLQGridPictureDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

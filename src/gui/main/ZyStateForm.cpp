@@ -2,6 +2,7 @@
 
 #include "gui/common/GuiMetrics.h"
 #include "gui/common/HelpTopics.h"
+#include "gui/main/LQGridDelegate.h"
 #include "gui/main/ZyStateModels.h"
 #include "store/ZKMainDef.h"
 #include "workspace/MainDM.h"
@@ -85,6 +86,7 @@ void TZyStateForm::BuildViews()
     FDetailView->setObjectName(u"ZyLV"_s);
     FDetailView->setAccessibleName(u"详细信息"_s);
     FDetailView->setModel(FDetailModel);
+    FDetailView->setItemDelegateForColumn(0, new TLQGridPictureDelegate(FDetailView));
     FDetailView->setRootIsDecorated(false);
     FDetailView->setItemsExpandable(false);
     FDetailView->setUniformRowHeights(true);

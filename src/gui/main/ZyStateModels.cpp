@@ -213,14 +213,17 @@ void TZyStateListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
     painter->setPen(selected ? option.palette.color(QPalette::HighlightedText)
                              : index.data(Qt::ForegroundRole).value<QColor>());
     QRect textRect = item.adjusted(ScaledPixels(21, FView), 0, 0, 0);
+    QString shown = text;
     const QRect counts = CountsRect(item, text, option.fontMetrics);
     if (!counts.isEmpty()) {
-        // The head stops short of the counts, so they stay readable on their own.
+        // The head stops short of the counts, so that they stay readable on their own.
+        const qsizetype bracket = text.indexOf(u'[');
         textRect.setRight(counts.left() - ScaledPixels(4, FView));
-        painter->drawText(counts, Qt::AlignRight | Qt::AlignVCenter, text.mid(text.indexOf(u'[')));
+        shown = option.fontMetrics.elidedText(text.left(bracket).trimmed(), Qt::ElideRight, textRect.width());
+        painter->drawText(counts, Qt::AlignRight | Qt::AlignVCenter, text.mid(bracket));
     }
     painter->setClipRect(textRect);
-    painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
     painter->restore();
 }
 
