@@ -223,12 +223,18 @@ void TZKMainForm::Disconnect()
     TBgTaskThread *thread = FThreadSet ? FThread : BgTaskThread;
     if (!ZKMainDef().IsConnected || !thread)
         return;
+    // The link is busy until the answer is back, so that no connect starts meanwhile.
+    ZKMainDef().IsNetIdle = false;
     QPointer<TZKMainForm> self(this);
-    thread->ExecBgTask([thread](QVariantList &in, QVariantList &out) { thread->DoDisconnect(in, out); }, {},
-                       [self](QVariantList &, QVariantList &) {
-                           if (self)
-                               self->FStatusBar->SetConnected(ZKMainDef().IsConnected);
-                       });
+    const bool started = thread->ExecBgTask(
+        [thread](QVariantList &in, QVariantList &out) { thread->DoDisconnect(in, out); }, {},
+        [self](QVariantList &, QVariantList &) {
+            ZKMainDef().IsNetIdle = true;
+            if (self)
+                self->FStatusBar->SetConnected(ZKMainDef().IsConnected);
+        });
+    if (!started)
+        ZKMainDef().IsNetIdle = true;
 }
 
 void TZKMainForm::OpenWebPage()
