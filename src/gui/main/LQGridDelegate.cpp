@@ -15,10 +15,6 @@ void TLQGridPictureDelegate::paint(QPainter *painter, const QStyleOptionViewItem
 {
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
-    if (!(opt.features & QStyleOptionViewItem::HasDecoration)) {
-        QStyledItemDelegate::paint(painter, option, index);
-        return;
-    }
     const QWidget *widget = opt.widget;
     QStyle *style = widget ? widget->style() : QApplication::style();
     const QIcon icon = opt.icon;
@@ -30,21 +26,22 @@ void TLQGridPictureDelegate::paint(QPainter *painter, const QStyleOptionViewItem
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
 
     const QRect cell = option.rect;
-    const int side = ScaledPixels(15, FView);
-    const int left = cell.left() + ScaledPixels(2, FView);
+    const int margin = ScaledPixels(2, FView);
     const bool selected = opt.state & QStyle::State_Selected;
-    icon.paint(painter, QRect(left, cell.top() + (cell.height() - side) / 2, side, side), Qt::AlignCenter,
-               selected ? QIcon::Selected : QIcon::Normal);
-
-    QRect textRect = cell;
-    textRect.setLeft(left + side + ScaledPixels(2, FView));
+    QRect textRect = cell.adjusted(margin, 0, -margin, 0);
+    if (!icon.isNull()) {
+        const int side = ScaledPixels(15, FView);
+        icon.paint(painter, QRect(textRect.left(), cell.top() + (cell.height() - side) / 2, side, side),
+                   Qt::AlignCenter, selected ? QIcon::Selected : QIcon::Normal);
+        textRect.setLeft(textRect.left() + side + margin);
+    }
     painter->save();
     painter->setClipRect(cell);
     painter->setFont(opt.font);
     painter->setPen(
         opt.palette.color(opt.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled,
                           selected ? QPalette::HighlightedText : QPalette::Text));
-    painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+    painter->drawText(textRect, opt.displayAlignment | Qt::TextSingleLine,
                       opt.fontMetrics.elidedText(text, Qt::ElideRight, textRect.width()));
     painter->restore();
 }

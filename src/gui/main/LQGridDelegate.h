@@ -2,10 +2,10 @@
 
 #include <QStyledItemDelegate>
 
-// Draws a cell with a status picture the way the designed widths expect: the 15 × 15
-// picture 2 pixels from the left and the text right after it, without the style's wider
-// picture margins (which would push the text out of a 36-pixel column). Cells without a
-// picture are drawn by the style as usual. Used by the grid and the major state panel.
+// Draws cells the way the designed widths expect: a text margin of 2 pixels, and the
+// 15 × 15 status picture 2 pixels from the left with the text right after it, without the
+// style's wider margins (which would push "01" out of a 36-pixel column). Background,
+// selection and focus are the style's. Used by the grid and the major state panel.
 class TLQGridPictureDelegate : public QStyledItemDelegate
 {
     Q_OBJECT

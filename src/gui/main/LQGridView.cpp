@@ -20,7 +20,7 @@ TLQGridView::TLQGridView(TMainDM &dm, QWidget *parent)
     setObjectName(u"LQGrid"_s);
     setAccessibleName(u"考生列表"_s);
     setModel(FModel);
-    setItemDelegateForColumn(0, new TLQGridPictureDelegate(this));
+    setItemDelegate(new TLQGridPictureDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -77,6 +77,7 @@ void TLQGridView::SetGridVisible(bool visible)
 
 void TLQGridView::SetRowCount(int rows)
 {
+    FlushSelection();
     FModel->SetRowCount(rows);
 }
 
@@ -108,6 +109,7 @@ int TLQGridView::ColumnWidth(int column) const
 
 QList<int> TLQGridView::SelectedRows() const
 {
+    FlushSelection();
     // The selection is kept as row ranges; walking them stays quick with every row selected.
     QList<int> rows;
     for (const QItemSelectionRange &range : selectionModel()->selection()) {
@@ -127,6 +129,7 @@ int TLQGridView::FocusedRow() const
 
 void TLQGridView::ClearSelection()
 {
+    FPendingRows.clear();
     selectionModel()->clearSelection();
 }
 
@@ -134,11 +137,36 @@ void TLQGridView::SelectRow(int row)
 {
     if (row < 0 || row >= FModel->rowCount())
         return;
-    selectionModel()->select(FModel->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    if (FPendingRows.isEmpty())
+        QMetaObject::invokeMethod(
+            this, [this] { FlushSelection(); }, Qt::QueuedConnection);
+    FPendingRows.append(row);
+}
+
+void TLQGridView::FlushSelection() const
+{
+    if (FPendingRows.isEmpty())
+        return;
+    QList<int> rows;
+    rows.swap(FPendingRows);
+    std::sort(rows.begin(), rows.end());
+    const int lastColumn = std::max(0, FModel->columnCount() - 1);
+    QItemSelection selection;
+    for (qsizetype i = 0; i < rows.size();) {
+        qsizetype j = i;
+        while (j + 1 < rows.size() && rows[j + 1] <= rows[j] + 1)
+            ++j;
+        if (rows[i] < FModel->rowCount())
+            selection.select(FModel->index(rows[i], 0),
+                             FModel->index(std::min(rows[j], FModel->rowCount() - 1), lastColumn));
+        i = j + 1;
+    }
+    selectionModel()->select(selection, QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 void TLQGridView::SetFocusedRow(int row)
 {
+    FlushSelection();
     if (row < 0 || row >= FModel->rowCount()) {
         selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
         return;
@@ -151,6 +179,7 @@ void TLQGridView::SetFocusedRow(int row)
 
 void TLQGridView::Repaint()
 {
+    FlushSelection();
     viewport()->update();
 }
 

@@ -75,9 +75,15 @@ private:
     void OnCellClicked(const QModelIndex &index);
     void HideHint();
     void ApplyScreenMetrics();
+    // Applies the rows that SelectRow gathered, as one selection of row ranges.
+    void FlushSelection() const;
 
     TMainDM &FDm;
     TLQGridModel *FModel;
+    // Rows the workspace selected one by one: selecting them in one go keeps restoring a
+    // large selection after a sort quick (each single select is compared with the whole
+    // selection).
+    mutable QList<int> FPendingRows;
 };
 
 // Where the main window puts the grid's hint panel (its top-left corner, in the window's
