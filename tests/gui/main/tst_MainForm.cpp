@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -507,7 +508,17 @@ void TstMainForm::closeSavesViewAndClosesSet()
     TRig rig;
     rig.Open();
     rig.W->ZyStatePanel()->SetReportView(false);
+    // Dossiers imported in this run: the user database is compacted after it is closed.
+    rig.F.Exec({u"create table T_SCRATCH (A text)"_s});
+    for (int i = 0; i < 200; ++i)
+        rig.F.Exec({u"insert into T_SCRATCH values (\"%1\")"_s.arg(QString(500, u'x'))});
+    rig.F.Exec({u"drop table T_SCRATCH"_s});
+    const QString database = rig.F.UserFolder() + u"ZelkinCUniv.mdb"_s;
+    const qint64 before = QFileInfo(database).size();
+    ZKMainDef().IsTDDImported = true;
+
     QVERIFY(rig.W->close());
+    QVERIFY(QFileInfo(database).size() < before - 50000);
     QVERIFY(rig.Messages.Messages.isEmpty());
     QVERIFY(!ZKMainDef().IsTDDOpen);
     QVERIFY(!rig.F.Dm().UnivConn.Connected());
