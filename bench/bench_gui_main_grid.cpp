@@ -20,6 +20,7 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <cstdio>
+#include <ctime>
 #include <random>
 
 using namespace Qt::StringLiterals;
@@ -88,11 +89,26 @@ void OpenSet(TMainDM &dm)
     }
 }
 
+// Processor time of this thread in ms: on a loaded machine the wall clock also counts the
+// time other programs had the processor.
+double ThreadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+double WorstPaintCpu = 0;
+
+// One synchronous paint of the visible rows; returns the wall time, keeps the worst
+// processor time.
 double PaintNow(TLQGridView &grid)
 {
     QElapsedTimer timer;
+    const double cpu = ThreadCpuMs();
     timer.start();
     grid.viewport()->repaint();
+    WorstPaintCpu = std::max(WorstPaintCpu, ThreadCpuMs() - cpu);
     return Ms(timer);
 }
 
@@ -172,7 +188,8 @@ int main(int argc, char *argv[])
     std::printf("scroll top to bottom (%5d screens)   %9.2f ms   ratio %6.2f   %6.2f ms a screen\n", screens,
                 scroll, scroll / workspaceOpen, scroll / screens);
 
-    // Sorting by a header click with some candidates selected, then a repaint.
+    // Sorting by a header click with some candidates selected (about a thousand, which
+    // the sorts scatter over as many rows), then a repaint.
     bar->setValue(bar->maximum() / 2);
     for (int row = 0; row < grid.RowCount(); row += 97)
         grid.SelectRow(row);
@@ -188,7 +205,9 @@ int main(int argc, char *argv[])
         std::printf("sort by %-10s and repaint           %9.2f ms   ratio %6.2f   (paint %5.2f ms)\n", name,
                     sort, sort / workspaceOpen, paint);
     }
-    std::printf("worst screen paint                    %9.2f ms   (goal: at most 50 ms)\n", worst);
+    std::printf(
+        "worst screen paint                    %9.2f ms   (processor time %5.2f ms; goal: at most 50 ms)\n",
+        worst, WorstPaintCpu);
     std::printf("resident memory: before opening %.1f MiB, workspace open %.1f MiB, with the grid %.1f MiB\n",
                 rssBefore, rssWorkspace, rssGrid);
 
