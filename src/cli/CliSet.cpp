@@ -31,8 +31,13 @@ void ReadProvince(const QString &storage, const QString &ssdm, TLoginInfo &info)
 }
 
 // The JhId of a major code, in a unit or among all units of the set.
+// The major menu entry a user would choose: a ZYDH of the set, or "  " (two spaces, as
+// the returned candidates' LQZY reads) for the returned pseudo-major "预退档考生", which the
+// menu lists under every unit filter.
 int MajorId(const TMainDM &dm, const TCliSetArgs &a)
 {
+    if (a.Major == u"  "_s)
+        return dm.JhRecCount;
     QList<int> found;
     const int unit = a.HasUnit ? dm.GetCurrentTDDWId(a.Unit) : -1;
     for (int r = 0; r < dm.JhRecCount; ++r) {

@@ -104,6 +104,8 @@ private slots:
         QCOMPARE(firstCells(RunGrid(f, {u"--unit"_s, u"002"_s})), QStringList{u"G2"_s});
         QCOMPARE(firstCells(RunGrid(f, {u"--major"_s, u"01"_s})), QStringList{u"G1"_s});
         QCOMPARE(firstCells(RunGrid(f, {u"--unit"_s, u"001"_s, u"--major"_s, u"03"_s})), QStringList());
+        // Two spaces choose the returned candidates, as the menu entry "预退档考生" does.
+        QCOMPARE(firstCells(RunGrid(f, {u"--major"_s, u"  "_s})), QStringList{u"G4"_s});
         const TRun majors = RunGrid(f, {u"--majors"_s});
         QCOMPARE(majors.ExitCode, 0);
         QCOMPARE(majors.Lines,

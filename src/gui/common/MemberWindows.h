@@ -8,7 +8,10 @@ class IMemberWindows
 public:
     virtual ~IMemberWindows() = default;
 
-    // The candidate detail window for the focused candidate ("考生信息", grid double click).
+    // The candidate detail window for the focused grid row's candidate ("考生详细信息",
+    // Ctrl+I, a grid double click outside the status columns): the window fills its record
+    // from TMainDM's focused candidate and navigates the shown candidates. Called only
+    // while a set is open and a row is focused.
     virtual bool HasDetailWindow() const { return false; }
     virtual void ShowDetailWindow() {}
 
@@ -20,7 +23,8 @@ public:
     virtual bool HasPrinting() const { return false; }
     virtual void PrintDossierList() {}
 
-    // "导出投档单(&S)..." and "导出屏幕显示的投档单信息..."
+    // "导出投档单(&S)..." (the main window runs it as a foreground long task of the task
+    // thread) and "导出屏幕显示的投档单信息..."
     virtual bool HasExport() const { return false; }
     virtual void ExportDossiers() {}
     virtual void ExportScreen() {}
@@ -29,7 +33,9 @@ public:
     virtual bool HasOptions() const { return false; }
     virtual void ShowOptions() {}
 
-    // The reconnect dialog of the login; true when the link is connected afterwards.
+    // The reconnect dialog of the login ("连接网络(&C)...", only while not connected and the
+    // link is idle); it reports its own failures. True when the link is connected
+    // afterwards; the main window then starts the dossier query itself.
     virtual bool HasReconnect() const { return false; }
     virtual bool Reconnect() { return false; }
 };
