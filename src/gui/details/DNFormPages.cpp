@@ -210,6 +210,7 @@ void TDNForm::ShowDocument()
         FPictureFile = file;
         FLocation = file;
         ShowPicture();
+        FBrowser->verticalScrollBar()->setValue(0);
         return;
     }
     ShowFile(file);
@@ -222,10 +223,12 @@ void TDNForm::ShowPicture()
     const int margin = int(FBrowser->document()->documentMargin());
     int width = FBrowser->viewport()->width() - 2 * margin - FBrowser->verticalScrollBar()->sizeHint().width();
     width = qMax(64, width);
+    const int scrolled = FBrowser->verticalScrollBar()->value();
     FBrowser->document()->clear();
     FBrowser->setHtml(u"<html><body><p align=\"center\"><img src=\""_s +
                       HtmlEscaped(QUrl::fromLocalFile(FPictureFile).toString()) + u"\" width=\""_s +
                       QString::number(width) + u"\"></p></body></html>"_s);
+    FBrowser->verticalScrollBar()->setValue(scrolled);
 }
 
 void TDNForm::ShowFile(const QString &fileName)
