@@ -101,7 +101,7 @@ private:
     {
         // An index comes first when the number is followed by ':'.
         qsizetype probe = i;
-        const int first = Number(probe);
+        const int first = (i < FFormat.size() && FFormat[i] == u'*') ? -1 : Number(probe);
         if (first >= 0 && probe < FFormat.size() && FFormat[probe] == u':') {
             FNext = first;
             i = probe + 1;

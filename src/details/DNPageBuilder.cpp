@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
@@ -283,9 +282,15 @@ void TDNPageBuilder::WritePage(int pageIndex, const QString &fileName)
     LoadRows(pageIndex);
     CurHtmlFileName = fileName;
     const QByteArray bytes = Utf16LeBytes(PageText(pageIndex));
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EZKError(u"%1: %2"_s.arg(QDir::toNativeSeparators(fileName), file.errorString()));
+    // A page file is a view, not data: no flush to the disk, but no half page either.
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
+        !file.flush()) {
+        const QString error = file.errorString();
+        file.close();
+        file.remove();
+        throw EZKError(u"%1: %2"_s.arg(QDir::toNativeSeparators(fileName), error));
+    }
 }
 
 QString TDNPageBuilder::BuildDNPage(int pageIndex)
