@@ -7,7 +7,6 @@
 
 #include "PageRig.h"
 #include "TestSupport.h"
-
 #include "store/SqlQuery.h"
 #include "store/ZKMainDef.h"
 
@@ -26,8 +25,8 @@ void FillCandidate(TPageRig &r)
     TFixtureCandidate c{u"B0000000000001"_s, u"测试考生"_s, u"001"_s};
     c.ZYDH = {u"01"_s, u"02"_s, u"04"_s, u"01"_s, u"02"_s, u"04"_s};
     c.ZYSXDM = {u"01"_s};
-    c.Extra = {{u"CJ"_s, 612.0}, {u"GKCJX01"_s, 120.0}, {u"GKCJX02"_s, 131.0}, {u"GKCJX03"_s, 88.0},
-               {u"ZYTZ"_s, u"AB"_s}, {u"KSTZ"_s, u"应届"_s}};
+    c.Extra = {{u"CJ"_s, 612.0},     {u"GKCJX01"_s, 120.0}, {u"GKCJX02"_s, 131.0},
+               {u"GKCJX03"_s, 88.0}, {u"ZYTZ"_s, u"AB"_s},  {u"KSTZ"_s, u"应届"_s}};
     r.F.AddCandidate(c);
     r.AddTjxx(c.KSH, {{u"TJJLDM"_s, u"2"_s}, {u"ZYSXDM1"_s, u"01"_s}, {u"NK_FYQK"_s, u"1"_s}});
     for (int n = 1; n <= 10; ++n)

@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The literal items put back together with the placeholders are the whole text.
     if (file.Items.isEmpty())
         __builtin_trap();
-    const QVariantList args{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d"),
-                            QStringLiteral("e")};
+    const QVariantList args{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                            QStringLiteral("d"), QStringLiteral("e")};
     for (const TDNHtmlItem &item : file.Items) {
         try {
             (void)DNFormat(item.FStrParam, args);

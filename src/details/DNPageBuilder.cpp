@@ -76,7 +76,8 @@ QString TDNPageBuilder::ReadTemplateFile(const QString &fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw EZKError(u"无法读取页面模板 %1: %2"_s.arg(QDir::toNativeSeparators(fileName), file.errorString()));
+        throw EZKError(
+            u"无法读取页面模板 %1: %2"_s.arg(QDir::toNativeSeparators(fileName), file.errorString()));
     const QByteArray bytes = file.readAll();
     QString text(bytes.size() / 2, Qt::Uninitialized);
     for (qsizetype i = 0; i < text.size(); ++i)
@@ -104,8 +105,9 @@ void TDNPageBuilder::ReadFieldTypes()
     table.OpenTable(ZKTable::T_TDDZDSX);
     for (; !table.Eof(); table.Next()) {
         const QString zdlx = table.AsString(u"ZDLX"_s);
-        FFieldTypes.insert(table.AsString(u"ZDDH"_s).trimmed().toUpper(),
-                           {zdlx.isEmpty() ? QChar() : zdlx[0].toUpper(), table.AsString(u"DMK"_s).trimmed()});
+        FFieldTypes.insert(
+            table.AsString(u"ZDDH"_s).trimmed().toUpper(),
+            {zdlx.isEmpty() ? QChar() : zdlx[0].toUpper(), table.AsString(u"DMK"_s).trimmed()});
     }
 }
 
@@ -168,12 +170,17 @@ void TDNPageBuilder::ParsePlaceholder(const QString &text, qsizetype &pos, TDNHt
         add(&TDNPageBuilder::DossierFieldStr, param);
     } else if (kind == u'0') {
         switch (letter.unicode()) {
-        case u'B': add(&TDNPageBuilder::RemarkBoxStr, param); break;
-        case u'C': add(&TDNPageBuilder::ScoreTableStr, EscapedFormat(param)); break;
+        case u'B':
+            add(&TDNPageBuilder::RemarkBoxStr, param);
+            break;
+        case u'C':
+            add(&TDNPageBuilder::ScoreTableStr, EscapedFormat(param));
+            break;
         case u'D': {
             const qsizetype hash = param.indexOf(u'#');
             const QString table = hash < 0 ? QString() : param.mid(hash + 1);
-            add(&TDNPageBuilder::CodeFieldStr, hash < 0 ? param : param.left(hash), FDm.GetDMTableIndex(table));
+            add(&TDNPageBuilder::CodeFieldStr, hash < 0 ? param : param.left(hash),
+                FDm.GetDMTableIndex(table));
             break;
         }
         case u'S': {
@@ -182,25 +189,55 @@ void TDNPageBuilder::ParsePlaceholder(const QString &text, qsizetype &pos, TDNHt
             add(&TDNPageBuilder::StatusStr, param, ok ? row : -1);
             break;
         }
-        case u'T': add(&TDNPageBuilder::KstzStr, param); break;
-        case u'X': add(&TDNPageBuilder::AdjustedScoreStr, param); break;
-        case u'Y': add(&TDNPageBuilder::DecisionStr, param); break;
-        case u'Z': add(&TDNPageBuilder::WishesStr, EscapedFormat(param)); break;
-        default: add(&TDNPageBuilder::ParamStr, param); break;
+        case u'T':
+            add(&TDNPageBuilder::KstzStr, param);
+            break;
+        case u'X':
+            add(&TDNPageBuilder::AdjustedScoreStr, param);
+            break;
+        case u'Y':
+            add(&TDNPageBuilder::DecisionStr, param);
+            break;
+        case u'Z':
+            add(&TDNPageBuilder::WishesStr, EscapedFormat(param));
+            break;
+        default:
+            add(&TDNPageBuilder::ParamStr, param);
+            break;
         }
     } else if (kind == u'1') {
         file.Flags |= DNHtmlFlags::NeedsTjxx;
         switch (letter.unicode()) {
-        case u'S': add(&TDNPageBuilder::TjxxStr, param); break;
-        case u'R': add(&TDNPageBuilder::TjxxValueStr, param, vgResult); break;
-        case u'Y': add(&TDNPageBuilder::TjxxValueStr, param, vgNormal); break;
-        case u'F': add(&TDNPageBuilder::TjxxValueStr, u"NK_FYQK"_s, vgNK_FYQK); break;
-        case u'J': add(&TDNPageBuilder::TjxxValueStr, u"JWBSBZ"_s, vgJWBSBZ); break;
-        case u'K': add(&TDNPageBuilder::TjxxValueStr, u"KQ_SFKC"_s, vgKQ_SFKC); break;
-        case u'P': add(&TDNPageBuilder::TjxxValueStr, u"YK_SJJCT"_s, vgYK_SJJCT); break;
-        case u'X': add(&TDNPageBuilder::TjxxValueStr, u"EB_XJ"_s, vgEB_XJ); break;
-        case u'Z': add(&TDNPageBuilder::RestrictedMajorsStr, EscapedFormat(param)); break;
-        default: add(&TDNPageBuilder::ParamStr, param); break;
+        case u'S':
+            add(&TDNPageBuilder::TjxxStr, param);
+            break;
+        case u'R':
+            add(&TDNPageBuilder::TjxxValueStr, param, vgResult);
+            break;
+        case u'Y':
+            add(&TDNPageBuilder::TjxxValueStr, param, vgNormal);
+            break;
+        case u'F':
+            add(&TDNPageBuilder::TjxxValueStr, u"NK_FYQK"_s, vgNK_FYQK);
+            break;
+        case u'J':
+            add(&TDNPageBuilder::TjxxValueStr, u"JWBSBZ"_s, vgJWBSBZ);
+            break;
+        case u'K':
+            add(&TDNPageBuilder::TjxxValueStr, u"KQ_SFKC"_s, vgKQ_SFKC);
+            break;
+        case u'P':
+            add(&TDNPageBuilder::TjxxValueStr, u"YK_SJJCT"_s, vgYK_SJJCT);
+            break;
+        case u'X':
+            add(&TDNPageBuilder::TjxxValueStr, u"EB_XJ"_s, vgEB_XJ);
+            break;
+        case u'Z':
+            add(&TDNPageBuilder::RestrictedMajorsStr, EscapedFormat(param));
+            break;
+        default:
+            add(&TDNPageBuilder::ParamStr, param);
+            break;
         }
     } else if (kind == u'2') {
         file.Flags |= DNHtmlFlags::NeedsHkcj;
@@ -209,10 +246,18 @@ void TDNPageBuilder::ParsePlaceholder(const QString &text, qsizetype &pos, TDNHt
         add(&TDNPageBuilder::ProficiencyStr, param, ok ? n : 1);
     } else {
         switch (letter.unicode()) {
-        case u'T': add(&TDNPageBuilder::YearProvinceStr, param); break;
-        case u'I': add(&TDNPageBuilder::PhotoCellStr, param); break;
-        case u'J': add(&TDNPageBuilder::ResumeStr, EscapedFormat(param)); break;
-        default: add(&TDNPageBuilder::ParamStr, param); break;
+        case u'T':
+            add(&TDNPageBuilder::YearProvinceStr, param);
+            break;
+        case u'I':
+            add(&TDNPageBuilder::PhotoCellStr, param);
+            break;
+        case u'J':
+            add(&TDNPageBuilder::ResumeStr, EscapedFormat(param));
+            break;
+        default:
+            add(&TDNPageBuilder::ParamStr, param);
+            break;
         }
     }
 }
@@ -298,8 +343,8 @@ QString TDNPageBuilder::BuildDNPage(int pageIndex)
     const QString oldFile = CurHtmlFileName;
     HtmlTempPath = ZKMainDef().LoginInfo.DownloadFolder + u"HtmlTemp/"_s;
     QDir().mkpath(HtmlTempPath);
-    const QString fileName = HtmlTempPath + Ksh + u'_' + DNTemplateNames().at(pageIndex) + u'_' +
-                             TimeStampText() + u".htm"_s;
+    const QString fileName =
+        HtmlTempPath + Ksh + u'_' + DNTemplateNames().at(pageIndex) + u'_' + TimeStampText() + u".htm"_s;
     WritePage(pageIndex, fileName);
     if (!oldFile.isEmpty() && oldFile != fileName)
         QFile::remove(oldFile);

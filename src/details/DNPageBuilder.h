@@ -33,8 +33,8 @@ public:
 };
 
 namespace DNHtmlFlags {
-inline constexpr int NeedsTjxx = 1;  // has "<#1" placeholders: the t_tjxx row must exist
-inline constexpr int NeedsHkcj = 2;  // has "<#2" placeholders: T_KSHKCJ is read first
+inline constexpr int NeedsTjxx = 1; // has "<#1" placeholders: the t_tjxx row must exist
+inline constexpr int NeedsHkcj = 2; // has "<#2" placeholders: T_KSHKCJ is read first
 } // namespace DNHtmlFlags
 
 // A parsed template: its flags and items.
@@ -91,6 +91,8 @@ public:
 
     // Loads the candidate's row of T_TDD; false when there is none.
     bool OpenDossierRow();
+    // A field of the loaded dossier row as the page shows it ("" when absent).
+    QString DossierText(const QString &field) const { return Dossier(field); }
     // Writes the page file of page 0..2 for the candidate under HtmlTempPath with a new
     // time-stamped name, which becomes CurHtmlFileName; deletes the previous page file.
     // Returns the new file name. Throws on a missing dossier or health row, or any error.

@@ -1,8 +1,7 @@
 // The placeholders of the candidate pages: fields, status, remark box, health check,
 // proficiency scores, photo cell and résumé.
-#include "details/DNPageBuilder.h"
-
 #include "details/DNFormat.h"
+#include "details/DNPageBuilder.h"
 #include "store/SqlQuery.h"
 #include "store/ZKMainDef.h"
 #include "workspace/MainDM.h"
@@ -44,7 +43,7 @@ QString DateText(const QVariant &value)
     if (value.typeId() == QMetaType::QDateTime) {
         const QDateTime dt = value.toDateTime();
         return dt.time() == QTime(0, 0) ? dt.date().toString(u"yyyy-MM-dd"_s)
-                                         : dt.toString(u"yyyy-MM-dd HH:mm:ss"_s);
+                                        : dt.toString(u"yyyy-MM-dd HH:mm:ss"_s);
     }
     return SqlValueText(value);
 }
@@ -233,8 +232,8 @@ QString TDNPageBuilder::ResumeStr(const QString &StrParam, int)
     query.SetTextParam(u"ksh"_s, Ksh);
     QList<QVariantList> rows;
     for (query.Open(); !query.Eof(); query.Next()) {
-        rows.append({DateText(query.Value(u"QSRQ"_s)), DateText(query.Value(u"ZJRQ"_s)), query.AsString(u"JL"_s),
-                     query.AsString(u"RHZW"_s), query.AsString(u"ZMR"_s)});
+        rows.append({DateText(query.Value(u"QSRQ"_s)), DateText(query.Value(u"ZJRQ"_s)),
+                     query.AsString(u"JL"_s), query.AsString(u"RHZW"_s), query.AsString(u"ZMR"_s)});
     }
     if (rows.isEmpty())
         return DNFormat(StrParam, {QString(), QString(), u"(空)"_s, QString(), QString()});

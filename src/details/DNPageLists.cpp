@@ -1,8 +1,7 @@
 // The list placeholders of the candidate pages: the score table, the wishes and the
 // restricted majors.
-#include "details/DNPageBuilder.h"
-
 #include "details/DNFormat.h"
+#include "details/DNPageBuilder.h"
 #include "store/SqlQuery.h"
 #include "store/ZKMainDef.h"
 #include "workspace/MainDM.h"
@@ -39,8 +38,12 @@ int ZyTzTable(const TMainDM &dm)
 QString TDNPageBuilder::ScoreTableStr(const QString &StrParam, int)
 {
     const bool ranked = ZKMainDef().RankScoreSupported;
-    QStringList pairs{ranked ? u"辅助投档分"_s : u"总分"_s, Dossier(u"CJ"_s), u"特征成绩"_s, Dossier(u"TZCJ"_s),
-                      u"投档成绩"_s,                         Dossier(u"TDCJ"_s)};
+    QStringList pairs{ranked ? u"辅助投档分"_s : u"总分"_s,
+                      Dossier(u"CJ"_s),
+                      u"特征成绩"_s,
+                      Dossier(u"TZCJ"_s),
+                      u"投档成绩"_s,
+                      Dossier(u"TDCJ"_s)};
     const QList<TDMRec> &items = FDm.DMTables[size_t(TD_CJXDM)];
     for (qsizetype row = 0; row < items.size(); ++row) {
         QString value = Dossier(u"GKCJX"_s + items[row].DM);
@@ -91,16 +94,18 @@ void TDNPageBuilder::AppendQBZYKLines(QStringList &lines, bool &found)
         if (key != previousKey) {
             if (previousKey.isEmpty() || pcdm != previousKey.left(1))
                 lines.append(pcdm + u' ' + FDm.GetDMMC(TD_PCDM, pcdm));
-            lines.append(DNFormat(u"　　第 %s 志愿 (%s %s，%s %s) %s %s"_s,
-                                  {zyh, kldm, FDm.GetDMMC(TD_KLDM, kldm), jhxzdm, FDm.GetDMMC(TD_JHXZDM, jhxzdm),
-                                   query.AsString(u"YXDH"_s), query.AsString(u"YXMC"_s)}));
+            lines.append(
+                DNFormat(u"　　第 %s 志愿 (%s %s，%s %s) %s %s"_s,
+                         {zyh, kldm, FDm.GetDMMC(TD_KLDM, kldm), jhxzdm, FDm.GetDMMC(TD_JHXZDM, jhxzdm),
+                          query.AsString(u"YXDH"_s), query.AsString(u"YXMC"_s)}));
         }
         previousKey = key;
         const QString tddw = query.AsString(u"TDDW"_s);
         for (int n = 1; n <= 6; ++n) {
             const QString zydh = query.AsString(Nth(u"ZYDH"_s, n));
             if (zydh != u"  "_s)
-                lines.append(DNFormat(u"　　　　%s-%-6s%s"_s, {tddw, zydh, query.AsString(Nth(u"ZYMC"_s, n))}));
+                lines.append(
+                    DNFormat(u"　　　　%s-%-6s%s"_s, {tddw, zydh, query.AsString(Nth(u"ZYMC"_s, n))}));
         }
         lines.append(FeatureLine(query.AsString(u"ZYTZ"_s)));
         lines.append(AdjustmentLine(query.AsString(u"ZYZYTJ"_s), query.AsString(u"DXTJ"_s)));
@@ -115,8 +120,8 @@ void TDNPageBuilder::AppendDossierWishLines(QStringList &lines)
     const TZKMainDef &def = ZKMainDef();
     lines.append(pcdm + u' ' + FDm.GetDMMC(TD_PCDM, pcdm));
     lines.append(DNFormat(u"　　第 %s 志愿 (%s %s，%s %s) %s %s"_s,
-                          {Dossier(u"TDZY"_s), kldm, FDm.GetDMMC(TD_KLDM, kldm), jhxz, FDm.GetDMMC(TD_JHXZDM, jhxz),
-                           def.InstitutionCode, def.InstitutionName}));
+                          {Dossier(u"TDZY"_s), kldm, FDm.GetDMMC(TD_KLDM, kldm), jhxz,
+                           FDm.GetDMMC(TD_JHXZDM, jhxz), def.InstitutionCode, def.InstitutionName}));
     for (int n = 1; n <= 6; ++n) {
         const QString unit = Dossier(Nth(u"TDDWDM"_s, n));
         const QString major = Dossier(Nth(u"ZYDH"_s, n));
@@ -161,7 +166,9 @@ QString TDNPageBuilder::WishesStr(const QString &StrParam, int)
     for (const QString &line : WishLines())
         out += DNFormat(lineFormat, QVariantList{line});
     if (ZKMainDef().IsConnected)
-        out += DNFormat(linkFormat, QVariantList{QString(u"<a href=\""_s + CurHtmlFileName + u"?z\">下载全部志愿</a>"_s)});
+        out +=
+            DNFormat(linkFormat,
+                     QVariantList{QString(u"<a href=\""_s + CurHtmlFileName + u"?z\">下载全部志愿</a>"_s)});
     return out;
 }
 
@@ -181,8 +188,8 @@ QString TDNPageBuilder::RestrictedMajorsStr(const QString &StrParam, int)
         }
         for (int id = 0; id < FDm.JhRecCount; ++id) {
             const TJHItem *jh = FDm.Jh(id);
-            const bool barred =
-                std::any_of(codes.cbegin(), codes.cend(), [&](const QString &c) { return jh->TjSxDmList.contains(c); });
+            const bool barred = std::any_of(codes.cbegin(), codes.cend(),
+                                            [&](const QString &c) { return jh->TjSxDmList.contains(c); });
             if (barred)
                 items.append(jh->GetTDDW_ZYDH() + u' ' + jh->Zymc);
         }

@@ -17,19 +17,24 @@ TPageRig::TPageRig(bool graded)
     tjxx += u"NK_FYQK text(1) with comp, JWBSBZ text(1) with comp, KQ_SFKC text(1) with comp, "
             "YK_SJJCT text(1) with comp, EB_XJ text(1) with comp, YK_SJ text(1) with comp, TJRQ datetime, "
             "WK_SG double, primary key (KSH))"_s;
-    F.Exec({tjxx, u"create table T_KSHKCJ (KSH text(14) with comp, CJXDM text(2) with comp, CJ text(10) with comp)"_s,
-            u"create table T_KSJL (KSH text(14) with comp, QSRQ datetime, ZJRQ datetime, JL text(100) with comp, "
-            "RHZW text(20) with comp, ZMR text(20) with comp)"_s});
-    QString qbzy = u"create table T_QBZYK (KSH text(14) with comp, PCDM text(1) with comp, KLDM text(1) with comp, "
-                   "JHXZDM text(1) with comp, ZYH text(1) with comp, TDDW text(3) with comp, YXDH text(5) with comp, "
-                   "YXMC text(40) with comp, ZYTZ text(10) with comp, ZYZYTJ text(1) with comp, DXTJ text(1) with comp"_s;
+    F.Exec(
+        {tjxx,
+         u"create table T_KSHKCJ (KSH text(14) with comp, CJXDM text(2) with comp, CJ text(10) with comp)"_s,
+         u"create table T_KSJL (KSH text(14) with comp, QSRQ datetime, ZJRQ datetime, JL text(100) with "
+         u"comp, "
+         "RHZW text(20) with comp, ZMR text(20) with comp)"_s});
+    QString qbzy =
+        u"create table T_QBZYK (KSH text(14) with comp, PCDM text(1) with comp, KLDM text(1) with comp, "
+        "JHXZDM text(1) with comp, ZYH text(1) with comp, TDDW text(3) with comp, YXDH text(5) with comp, "
+        "YXMC text(40) with comp, ZYTZ text(10) with comp, ZYZYTJ text(1) with comp, DXTJ text(1) with comp"_s;
     for (int n = 1; n <= 6; ++n)
         qbzy += u", ZYDH%1 text(2) with comp, ZYMC%1 text(40) with comp"_s.arg(n);
     F.ExecShare({qbzy + u")"_s});
     F.Exec({u"alter table T_TDD add column TZCJ double"_s, u"alter table T_TDD add column TDCJ double"_s,
             u"alter table T_TDD add column ZYTZ text(10) with comp"_s,
             u"alter table T_TDD add column DXTJ text(1) with comp"_s,
-            u"alter table T_TDD add column GKCJX02 double"_s, u"alter table T_TDD add column KSTZ text(40) with comp"_s});
+            u"alter table T_TDD add column GKCJX02 double"_s,
+            u"alter table T_TDD add column KSTZ text(40) with comp"_s});
     ZKMainDef().LoginInfo.DownloadFolder = Download.path() + u'/';
 }
 

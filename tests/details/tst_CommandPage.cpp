@@ -1,7 +1,6 @@
 // Runs the built `zelkinc-cli page` on a user folder built from SQL.
 #include "PageRig.h"
 #include "TestSupport.h"
-
 #include "store/ZKMainDef.h"
 
 #include <QDir>
@@ -29,7 +28,8 @@ TRun RunPage(const TPageRig &r, const QStringList &extra)
     p.start();
     if (!p.waitForFinished(60000))
         qFatal("zelkinc-cli did not finish");
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardError())};
 }
 
 void WriteUtf16(const QString &file, const QString &text)
@@ -76,14 +76,16 @@ void TestCommandPage::writesThePage()
     run = RunPage(r, {u"--ksh"_s, u"C1"_s, u"--template"_s, tmpl, u"--out"_s, out, u"--online"_s});
     QCOMPARE(run.ExitCode, 0);
     const QString online = TDNPageBuilder::ReadTemplateFile(out);
-    QVERIFY2(online.contains(u"|<a href=\""_s + out + u"?i\">下载照片</a>|"_s) || online.contains(u"|照片|"_s),
+    QVERIFY2(online.contains(u"|<a href=\""_s + out + u"?i\">下载照片</a>|"_s) ||
+                 online.contains(u"|照片|"_s),
              qPrintable(online));
     QVERIFY(online.endsWith(u"[<a href=\""_s + out + u"?z\">下载全部志愿</a>]"_s));
 
     run = RunPage(r, {u"--ksh"_s, u"C1"_s, u"--template"_s, tmpl, u"--out"_s, out, u"--online"_s,
                       u"--photo"_s, u"/x/C1.jpg"_s});
     QCOMPARE(run.ExitCode, 0);
-    QVERIFY(TDNPageBuilder::ReadTemplateFile(out).contains(u"|<img width=96 height=128 src=\"/x/C1.jpg\">|"_s));
+    QVERIFY(
+        TDNPageBuilder::ReadTemplateFile(out).contains(u"|<img width=96 height=128 src=\"/x/C1.jpg\">|"_s));
 }
 
 void TestCommandPage::pageErrorsWriteNothing()
@@ -114,10 +116,10 @@ void TestCommandPage::usageErrors_data()
     QTest::newRow("no candidate") << QStringList{u"--template"_s, u"t"_s, u"--out"_s, u"o"_s};
     QTest::newRow("no template") << QStringList{u"--ksh"_s, u"C1"_s, u"--out"_s, u"o"_s};
     QTest::newRow("no output") << QStringList{u"--ksh"_s, u"C1"_s, u"--template"_s, u"t"_s};
-    QTest::newRow("photo without file") << QStringList{u"--ksh"_s, u"C1"_s, u"--template"_s, u"t"_s, u"--out"_s,
-                                                       u"o"_s, u"--photo"_s};
-    QTest::newRow("unknown option") << QStringList{u"--ksh"_s, u"C1"_s, u"--template"_s, u"t"_s, u"--out"_s,
-                                                   u"o"_s, u"--colour"_s};
+    QTest::newRow("photo without file")
+        << QStringList{u"--ksh"_s, u"C1"_s, u"--template"_s, u"t"_s, u"--out"_s, u"o"_s, u"--photo"_s};
+    QTest::newRow("unknown option") << QStringList{u"--ksh"_s, u"C1"_s, u"--template"_s, u"t"_s,
+                                                   u"--out"_s, u"o"_s,  u"--colour"_s};
 }
 
 void TestCommandPage::usageErrors()

@@ -1,8 +1,7 @@
 // Stepping through the workspace's candidate list and reading the templates at start-up.
 #include "PageRig.h"
-
-#include "details/DNNavigator.h"
 #include "TestSupport.h"
+#include "details/DNNavigator.h"
 #include "store/ZKMainDef.h"
 
 #include <QtTest>
@@ -80,7 +79,7 @@ void TestDNNavigator::candidateOutsideTheListGivesTheFirst()
     QVERIFY(NavigateCandidates(dm, TDNNavigatorDirection::dndPrior, rec));
     QCOMPARE(rec.Ksh, u"B1"_s);
     QCOMPARE(rec.PositionStates, TDNPositionStates(dpsFirst | dpsLast)); // a list of one
-    dm.ChangeZyFilter(2); // major 03: nobody
+    dm.ChangeZyFilter(2);                                                // major 03: nobody
     QVERIFY(dm.CurrentKSList.isEmpty());
     QVERIFY(!NavigateCandidates(dm, TDNNavigatorDirection::dndNext, rec));
 }

@@ -1,7 +1,6 @@
 // The template language of the candidate pages on small templates: every placeholder
 // kind with its exact output, the format texts, the page errors and the page files.
 #include "PageRig.h"
-
 #include "store/SqlQuery.h"
 #include "store/ZKMainDef.h"
 
@@ -29,8 +28,9 @@ void AddCandidates(TPageRig &r)
     k1.ZYYTJZCJ = 600.5;
     k1.ZYHG = u"0"_s;
     k1.TJHG = u"0"_s;
-    k1.Extra = {{u"TZDM"_s, u"AB"_s}, {u"BYXX"_s, u"第一中学"_s}, {u"KSTZ"_s, u"应届"_s}, {u"CJ"_s, 612.5},
-                {u"GKCJX01"_s, 120.0}, {u"GKCJX02"_s, 131.0}, {u"ZYTZ"_s, u"AB"_s}, {u"DXTJ"_s, u"0"_s}};
+    k1.Extra = {{u"TZDM"_s, u"AB"_s}, {u"BYXX"_s, u"第一中学"_s}, {u"KSTZ"_s, u"应届"_s},
+                {u"CJ"_s, 612.5},     {u"GKCJX01"_s, 120.0},      {u"GKCJX02"_s, 131.0},
+                {u"ZYTZ"_s, u"AB"_s}, {u"DXTJ"_s, u"0"_s}};
     r.F.AddCandidate(k1);
 
     TFixtureCandidate k2{u"K2"_s, u"李四"_s, u"001"_s};
@@ -143,7 +143,8 @@ void TestDNTemplates::placeholders_data()
     QTest::newRow("pre-admitted major") << u"K1"_s << u"<#0:Y>"_s << u"03 物理学"_s;
     QTest::newRow("return reason") << u"K2"_s << u"<#0:Y>"_s << u"02 体检不合格"_s;
     QTest::newRow("undecided has no value") << u"K3"_s << u"[<#0:Y>]"_s << u"[]"_s;
-    QTest::newRow("other letters give the parameter") << u"K1"_s << u"<#0:Qab><#1Qcd><#3Qef>"_s << u"abcdef"_s;
+    QTest::newRow("other letters give the parameter")
+        << u"K1"_s << u"<#0:Qab><#1Qcd><#3Qef>"_s << u"abcdef"_s;
     QTest::newRow("year and province") << u"K1"_s << u"<#3Tx>"_s << year + u"年测试省"_s;
     QTest::newRow("health field as text") << u"K1"_s << u"<#1STJRQ>|<#1swk_sg>"_s << u"2026-04-03|172"_s;
     QTest::newRow("health fixed fields")
@@ -188,11 +189,12 @@ void TestDNTemplates::valueTexts()
 void TestDNTemplates::remarkBox()
 {
     auto r = MakeRig();
-    const QString head = u"<span style='font-size:11.0pt;font-family:宋体;color:black'><p class=zktabledefault>"_s;
+    const QString head =
+        u"<span style='font-size:11.0pt;font-family:宋体;color:black'><p class=zktabledefault>"_s;
     const QString tail = u"</p></span>"_s;
     const QString brk = u"</p><p class=zktabledefault>"_s;
-    QCOMPARE(r->Page(u"K1"_s, u"<#0:B>"_s),
-             head + u"考生体检结果与该专业有冲突(第 05 项受限)"_s + brk + u"考生的特征与专业该专业录取要求不符"_s + tail);
+    QCOMPARE(r->Page(u"K1"_s, u"<#0:B>"_s), head + u"考生体检结果与该专业有冲突(第 05 项受限)"_s + brk +
+                                                u"考生的特征与专业该专业录取要求不符"_s + tail);
     QCOMPARE(r->Page(u"K2"_s, u"<#0:B>"_s), head + u"第一行"_s + brk + u"第二行"_s + tail);
     QCOMPARE(r->Page(u"K3"_s, u"<#0:B>"_s), head + tail);
 
@@ -243,22 +245,27 @@ void TestDNTemplates::wishesFromTheDossierWhileOffline()
 void TestDNTemplates::wishesFromAllWishesWithLink()
 {
     auto r = MakeRig();
-    r->AddQbzy(u"K1"_s, {u"1"_s, u"1"_s, u"1"_s, u"1"_s, u"002"_s, u"10001"_s, u"测试大学"_s, u"A"_s, u"0"_s, u"1"_s},
+    r->AddQbzy(u"K1"_s,
+               {u"1"_s, u"1"_s, u"1"_s, u"1"_s, u"002"_s, u"10001"_s, u"测试大学"_s, u"A"_s, u"0"_s, u"1"_s},
                {u"03 物理学"_s});
-    r->AddQbzy(u"K1"_s, {u"1"_s, u"1"_s, u"1"_s, u"1"_s, u"001"_s, u"10001"_s, u"测试大学"_s, u""_s, u"1"_s, u"1"_s},
+    r->AddQbzy(u"K1"_s,
+               {u"1"_s, u"1"_s, u"1"_s, u"1"_s, u"001"_s, u"10001"_s, u"测试大学"_s, u""_s, u"1"_s, u"1"_s},
                {u"01 计算机"_s, u"02 数学"_s});
-    r->AddQbzy(u"K1"_s, {u"2"_s, u"1"_s, u"1"_s, u"3"_s, u"009"_s, u"20002"_s, u"他校"_s, u""_s, u"1"_s, u"0"_s},
+    r->AddQbzy(u"K1"_s,
+               {u"2"_s, u"1"_s, u"1"_s, u"3"_s, u"009"_s, u"20002"_s, u"他校"_s, u""_s, u"1"_s, u"0"_s}, {});
+    r->AddQbzy(u"OTHER"_s, {u"1"_s, u"1"_s, u"1"_s, u"1"_s, u"001"_s, u"1"_s, u"x"_s, u""_s, u"1"_s, u"1"_s},
                {});
-    r->AddQbzy(u"OTHER"_s, {u"1"_s, u"1"_s, u"1"_s, u"1"_s, u"001"_s, u"1"_s, u"x"_s, u""_s, u"1"_s, u"1"_s}, {});
     ZKMainDef().IsConnected = true;
     const QString page = r->Page(u"K1"_s, u"<#0:Z%s|##<%s>#>"_s);
     const QString link = u"<<a href=\""_s + r->B.CurHtmlFileName + u"?z\">下载全部志愿</a>>"_s;
-    QCOMPARE(page, u"1 本科一批|　　第 1 志愿 (1 理工，1 非定向) 10001 测试大学|"_s
-                   u"　　　　002-03    物理学|　　　　特征: A优先 |　　　　不允许专业调剂　　允许定向调剂|"_s
-                   u"　　　　001-01    计算机|　　　　001-02    数学|　　　　特征: |　　　　允许专业调剂　　允许定向调剂|"_s
-                   u"2 本科二批|　　第 3 志愿 (1 理工，1 非定向) 20002 他校|　　　　特征: |"_s
-                   u"　　　　允许专业调剂　　不允许定向调剂|"_s +
-                       link);
+    QCOMPARE(
+        page,
+        u"1 本科一批|　　第 1 志愿 (1 理工，1 非定向) 10001 测试大学|"_s
+        u"　　　　002-03    物理学|　　　　特征: A优先 |　　　　不允许专业调剂　　允许定向调剂|"_s
+        u"　　　　001-01    计算机|　　　　001-02    数学|　　　　特征: |　　　　允许专业调剂　　允许定向调剂|"_s
+        u"2 本科二批|　　第 3 志愿 (1 理工，1 非定向) 20002 他校|　　　　特征: |"_s
+        u"　　　　允许专业调剂　　不允许定向调剂|"_s +
+            link);
 }
 
 void TestDNTemplates::restrictedMajors()

@@ -102,7 +102,8 @@ void TDNForm::CreateActions()
     TDYYAction = make(u"退档原因"_s, u"returnreason"_s, u"TDYYAction"_s, &TDNForm::TDYYActionExecute);
     SaveAction = make(u"保存"_s, u"save"_s, u"SaveAction"_s, &TDNForm::SaveActionExecute);
     PrintAction = make(u"打印"_s, u"print"_s, u"PrintAction"_s, &TDNForm::PrintActionExecute);
-    PrintPreviewAction = make(u"打印预览"_s, QString(), u"PrintPreviewAction"_s, &TDNForm::PrintPreviewActionExecute);
+    PrintPreviewAction =
+        make(u"打印预览"_s, QString(), u"PrintPreviewAction"_s, &TDNForm::PrintPreviewActionExecute);
     ExitAction = make(u"关闭"_s, u"close"_s, u"ExitAction"_s, &TDNForm::ExitActionExecute);
     HelpAction = make(u"帮助"_s, u"help"_s, u"HelpAction"_s, &TDNForm::HelpActionExecute);
     HelpAction->setShortcut(QKeySequence(Qt::Key_F1));
@@ -233,7 +234,8 @@ void TDNForm::ShowFocusedCandidate()
     }
     TDNItemRec rec;
     FillDNItemRec(FDm, item, rec);
-    Execute(rec, [this](TDNNavigatorDirection dir, TDNItemRec &r) { return NavigateCandidates(FDm, dir, r); });
+    Execute(rec,
+            [this](TDNNavigatorDirection dir, TDNItemRec &r) { return NavigateCandidates(FDm, dir, r); });
 }
 
 void TDNForm::Execute(TDNItemRec &DNItemRec, TDNNavigatorProc ADNNavigatorProc)
@@ -262,7 +264,7 @@ void TDNForm::RefreshDNView(TDNPositionStates states)
     NextAction->setEnabled(!states.testFlag(dpsLast));
     try {
         if (FBuilder.OpenDossierRow())
-            FKsLabel->setText(FBuilder.Ksh + u" - "_s + FBuilder.KsItem->Xm);
+            FKsLabel->setText(FBuilder.Ksh + u" - "_s + FBuilder.DossierText(u"XM"_s));
     } catch (const EZKError &) {
         // The page shows the error when it is built.
     }
@@ -363,8 +365,8 @@ void TDNForm::SaveActionExecute()
 {
     const bool hasFile = FLocation != u"about:blank"_s && QFileInfo::exists(FLocation);
     const QString suggested = hasFile ? QFileInfo(FLocation).fileName() : FBuilder.Ksh + u".htm"_s;
-    const QString target = QFileDialog::getSaveFileName(this, u"保存"_s, suggested,
-                                                        u"网页 (*.htm *.html);;所有文件 (*)"_s);
+    const QString target =
+        QFileDialog::getSaveFileName(this, u"保存"_s, suggested, u"网页 (*.htm *.html);;所有文件 (*)"_s);
     if (target.isEmpty())
         return;
     bool ok = false;

@@ -1,7 +1,6 @@
 // The detail window's pages: generated pages, documents, and the fetches of missing ones.
-#include "gui/details/DNForm.h"
-
 #include "exchange/MemberNetDM.h"
+#include "gui/details/DNForm.h"
 #include "link/MemberBgTaskThread.h"
 #include "store/Archive.h"
 #include "store/StorageFolder.h"
@@ -97,14 +96,14 @@ void TDNForm::LoadDNPage(int NewPageIndex)
     FAnim.ShowAnim(windowTitle(), u"正在下载考生照片，请稍候..."_s);
     InstallPendingRequests();
     QPointer<TDNForm> self(this);
-    const bool started = thread->ExecBgTask(
-        BgTaskProc<TBgTaskThread>(thread, &TBgTaskThread::DoGetPhoto), {FBuilder.Ksh, CurrentPhotoKind},
-        [self](QVariantList &in, QVariantList &out) {
-            if (self)
-                self->PhotoDone(in, out);
-            else
-                ZKMainDef().IsNetIdle = true;
-        });
+    const bool started =
+        thread->ExecBgTask(BgTaskProc<TBgTaskThread>(thread, &TBgTaskThread::DoGetPhoto),
+                           {FBuilder.Ksh, CurrentPhotoKind}, [self](QVariantList &in, QVariantList &out) {
+                               if (self)
+                                   self->PhotoDone(in, out);
+                               else
+                                   ZKMainDef().IsNetIdle = true;
+                           });
     if (!started) { // the thread is busy after all: try again after its delivery
         FAnim.StopAnim();
         def.IsNetIdle = true;
@@ -147,14 +146,13 @@ void TDNForm::LoadQBZY()
     FAnim.ShowAnim(windowTitle(), u"正在下载考生的全部志愿信息，请稍候..."_s);
     InstallPendingRequests();
     QPointer<TDNForm> self(this);
-    const bool started = thread->ExecBgTask(
-        BgTaskProc<TBgTaskThread>(thread, &TBgTaskThread::DoGetQBZY), {FBuilder.Ksh},
-        [self](QVariantList &in, QVariantList &out) {
-            if (self)
-                self->QBZYDone(in, out);
-            else
-                ZKMainDef().IsNetIdle = true;
-        });
+    const bool started = thread->ExecBgTask(BgTaskProc<TBgTaskThread>(thread, &TBgTaskThread::DoGetQBZY),
+                                            {FBuilder.Ksh}, [self](QVariantList &in, QVariantList &out) {
+                                                if (self)
+                                                    self->QBZYDone(in, out);
+                                                else
+                                                    ZKMainDef().IsNetIdle = true;
+                                            });
     if (!started) {
         FAnim.StopAnim();
         def.IsNetIdle = true;
@@ -166,7 +164,8 @@ void TDNForm::QBZYDone(QVariantList &InParam, QVariantList &OutParam)
 {
     FAnim.StopAnim();
     ZKMainDef().IsNetIdle = true;
-    if (OutParam.value(0).toInt() == 0 && FBuilder.PageIndex == 1 && InParam.value(0).toString() == FBuilder.Ksh)
+    if (OutParam.value(0).toInt() == 0 && FBuilder.PageIndex == 1 &&
+        InParam.value(0).toString() == FBuilder.Ksh)
         BuildDNPage();
 }
 
@@ -181,7 +180,8 @@ void TDNForm::BuildDNPage()
         ShowFile(FBuilder.BuildDNPage(FBuilder.PageIndex));
     } catch (const EZKError &e) {
         ShowNoImage();
-        FMessageSink->ShowMessage(u"生成考生信息页面出错:\r\n"_s + e.Message(), windowTitle(), TMsgIcon::Warning);
+        FMessageSink->ShowMessage(u"生成考生信息页面出错:\r\n"_s + e.Message(), windowTitle(),
+                                  TMsgIcon::Warning);
     }
 }
 
@@ -221,7 +221,8 @@ void TDNForm::ShowDocument()
 void TDNForm::ShowPicture()
 {
     const int margin = int(FBrowser->document()->documentMargin());
-    int width = FBrowser->viewport()->width() - 2 * margin - FBrowser->verticalScrollBar()->sizeHint().width();
+    int width =
+        FBrowser->viewport()->width() - 2 * margin - FBrowser->verticalScrollBar()->sizeHint().width();
     width = qMax(64, width);
     const int scrolled = FBrowser->verticalScrollBar()->value();
     FBrowser->document()->clear();

@@ -51,8 +51,8 @@ QString TDetailRig::BrowserText() const
 
 bool TDetailRig::LeaderHasImage(const QString &ksh, int kind, const QString &suffix) const
 {
-    return QFile::exists(F->LeaderRoot() + F->SSDM + u"/images/"_s + ksh + u'/' + QString::number(kind) + u'.' +
-                         suffix);
+    return QFile::exists(F->LeaderRoot() + F->SSDM + u"/images/"_s + ksh + u'/' + QString::number(kind) +
+                         u'.' + suffix);
 }
 
 void TDetailRig::Shoot(const QString &prefix)

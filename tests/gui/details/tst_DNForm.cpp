@@ -2,7 +2,6 @@
 // modes, stepping, the fixed page, fetches of photos and documents with pending requests,
 // unpacking of archive documents, page errors and the page-file folder.
 #include "DetailRig.h"
-
 #include "gui/common/GuiMetrics.h"
 #include "store/Archive.h"
 #include "store/StorageFolder.h"
