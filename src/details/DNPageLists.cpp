@@ -84,6 +84,7 @@ void TDNPageBuilder::AppendQBZYKLines(QStringList &lines, bool &found)
     query.SetSQL(u"select * from T_QBZYK where KSH = :ksh order by rowid"_s);
     query.SetTextParam(u"ksh"_s, Ksh);
     QString previousKey;
+    bool first = true;
     for (query.Open(); !query.Eof(); query.Next()) {
         found = true;
         const QString pcdm = query.AsString(u"PCDM"_s);
@@ -91,8 +92,8 @@ void TDNPageBuilder::AppendQBZYKLines(QStringList &lines, bool &found)
         const QString jhxzdm = query.AsString(u"JHXZDM"_s);
         const QString zyh = query.AsString(u"ZYH"_s);
         const QString key = pcdm + kldm + jhxzdm + zyh;
-        if (key != previousKey) {
-            if (previousKey.isEmpty() || pcdm != previousKey.left(1))
+        if (first || key != previousKey) {
+            if (first || pcdm != previousKey.left(1))
                 lines.append(pcdm + u' ' + FDm.GetDMMC(TD_PCDM, pcdm));
             lines.append(
                 DNFormat(u"　　第 %s 志愿 (%s %s，%s %s) %s %s"_s,
@@ -100,6 +101,7 @@ void TDNPageBuilder::AppendQBZYKLines(QStringList &lines, bool &found)
                           query.AsString(u"YXDH"_s), query.AsString(u"YXMC"_s)}));
         }
         previousKey = key;
+        first = false;
         const QString tddw = query.AsString(u"TDDW"_s);
         for (int n = 1; n <= 6; ++n) {
             const QString zydh = query.AsString(Nth(u"ZYDH"_s, n));

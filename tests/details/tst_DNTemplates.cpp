@@ -45,6 +45,12 @@ void AddCandidates(TPageRig &r)
     k3.ZYTJFC = u"0101"_s;
     k3.ZYDH = {u"01"_s};
     r.F.AddCandidate(k3);
+
+    TFixtureCandidate k4{u"K4"_s, u"赵六"_s, u"002"_s};
+    k4.DQTDDW = u"001"_s; // moved to another unit: its unit's score does not apply
+    k4.KSZT = u"1"_s;
+    k4.LQZY = k4.YTZY = u"01"_s;
+    r.F.AddCandidate(k4);
 }
 
 std::unique_ptr<TPageRig> MakeRig()
@@ -140,6 +146,8 @@ void TestDNTemplates::placeholders_data()
     QTest::newRow("status of an undecided") << u"K3"_s << u"<#0:S0>|<#0:S1>"_s << u"专业未定|"_s;
     QTest::newRow("features ignore the parameter") << u"K1"_s << u"<#0:Tabc>"_s << u"应届"_s;
     QTest::newRow("adjusted score") << u"K1"_s << u"<#0:X>"_s << u"600.5"_s;
+    QTest::newRow("adjusted score across units") << u"K4"_s << u"<#0:X>"_s << u"(跨投档单位)"_s;
+    QTest::newRow("unit W follows the current unit") << u"K4"_s << u"<#0TDDW>"_s << u"001 一志愿投档"_s;
     QTest::newRow("pre-admitted major") << u"K1"_s << u"<#0:Y>"_s << u"03 物理学"_s;
     QTest::newRow("return reason") << u"K2"_s << u"<#0:Y>"_s << u"02 体检不合格"_s;
     QTest::newRow("undecided has no value") << u"K3"_s << u"[<#0:Y>]"_s << u"[]"_s;
