@@ -79,8 +79,11 @@ TDNForm::~TDNForm()
         thread->PendingRequests.LoadDNPage = nullptr;
         thread->PendingRequests.LoadQBZY = nullptr;
     }
-    // The page files live only as long as the window.
-    DeleteFolderTree(ZKMainDef().LoginInfo.DownloadFolder + u"HtmlTemp/"_s);
+    // The page files live only as long as the window (never a folder relative to the
+    // working directory when no user was logged in).
+    const QString download = ZKMainDef().LoginInfo.DownloadFolder;
+    if (!download.isEmpty())
+        DeleteFolderTree(download + u"HtmlTemp/"_s);
 }
 
 void TDNForm::CreateActions()

@@ -61,6 +61,9 @@ void TDetailRig::Shoot(const QString &prefix)
     if (folder.isEmpty())
         return;
     QDir().mkpath(folder);
+    Form->DNActionExecute(0);
+    Form->LoadDNPage(-1); // the photo, as its link fetches it
+    WaitUntil([] { return ZKMainDef().IsNetIdle.load(); });
     for (int page = 0; page < 6; ++page) {
         Form->DNActionExecute(page);
         WaitForStops(F->Animation.Stops);
