@@ -159,6 +159,8 @@ void TestDNTemplates::placeholders_data()
         << u"K1"_s << u"<#1F>|<#1J>|<#1K>|<#1P>|<#1X>"_s << u"2 中|1 无|0 是|2 其他|0 迟钝"_s;
     QTest::newRow("health R and Y") << u"K1"_s << u"<#1RTJJLDM>|<#1YYK_SJ>"_s << u"2 专业受限|x"_s;
     QTest::newRow("proficiency scores") << u"K1"_s << u"<#21>|<#210>|<#211>|<#2x>"_s << u"A|合格||A"_s;
+    QTest::newRow("lower-case format placeholder ends with #>")
+        << u"K2"_s << u"<#3j[%2:s>]#>"_s << u"[(空)>]"_s;
     QTest::newRow("literal around items") << u"K1"_s << u"a<#0KSH>b<#0KSH>c"_s << u"aK1bK1c"_s;
 }
 
