@@ -97,9 +97,9 @@ public:
     TTddPrintLayout StoredLayout(const TPrintFonts &fonts, const QString &title) const;
 
     QList<TZKColumnRec> ZKColumn;
-    QStringList Captions;  // ZDMC
-    QList<int> Positions;  // DYWZ as stored (-1 hidden)
-    QList<int> Widths;     // DYKD as stored
+    QStringList Captions; // ZDMC
+    QList<int> Positions; // DYWZ as stored (-1 hidden)
+    QList<int> Widths;    // DYKD as stored
 
 private:
     int RowOf(const TKSItem *AKsItem) const;

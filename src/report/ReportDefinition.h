@@ -5,6 +5,7 @@
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -15,21 +16,35 @@
 // JSON; its layout is described in the comment of ReportDefinition.cpp. Lengths are
 // inches, font sizes points.
 
-enum class TReportItemKind { Text, Rect, Line };
+enum class TReportItemKind
+{
+    Text,
+    Rect,
+    Line
+};
 
 // Where a band is placed: once where it stands (title, summary), on top or at the bottom
 // of every page, before a data band and again on every page that band continues on
 // (header), or once per row of a data connection (data).
-enum class TReportBandKind { Title, PageHeader, Header, Data, Summary, PageFooter };
+enum class TReportBandKind
+{
+    Title,
+    PageHeader,
+    Header,
+    Data,
+    Summary,
+    PageFooter
+};
 
 struct TReportItem
 {
     QString Name;
     TReportItemKind Kind = TReportItemKind::Text;
-    double Left = 0, Top = 0, Width = 0, Height = 0; // relative to the band; Width <= 0: up to the right margin
-    QString Text;  // the text as it stands (a client may change it while the report runs)
-    QString Param; // when set: the text is this parameter's value
-    QString Field; // when set: the text is this field of the band's data row
+    double Left = 0, Top = 0, Width = 0,
+           Height = 0; // relative to the band; Width <= 0: up to the right margin
+    QString Text;      // the text as it stands (a client may change it while the report runs)
+    QString Param;     // when set: the text is this parameter's value
+    QString Field;     // when set: the text is this field of the band's data row
     QFont Font;
     Qt::Alignment Align = Qt::AlignLeft | Qt::AlignVCenter;
     double PenWidth = 0.01; // rectangles and lines, inches

@@ -56,4 +56,5 @@ public:
 // order, each data band once per row of its connection (by name in connections). Throws
 // EZKError for a data band whose connection is not given; errors of a connection pass
 // through. progress, when given, is told of each data row laid out.
-TReportDocument LayOutReport(const TReportDef &report, const QHash<QString, IReportConnection *> &connections);
+TReportDocument LayOutReport(const TReportDef &report,
+                             const QHash<QString, IReportConnection *> &connections);

@@ -22,8 +22,7 @@ class TPdfReportOutput : public IReportOutput
 public:
     explicit TPdfReportOutput(QString fileName)
         : FFileName(std::move(fileName))
-    {
-    }
+    {}
     bool Output(const TReportDocument &document) override;
     const QString &FileName() const { return FFileName; }
     int PagesWritten() const { return FPagesWritten; }
