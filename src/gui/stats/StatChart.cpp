@@ -67,7 +67,10 @@ void AddBars(QChart *chart, const TStatChart &source, const QFont &font, bool ho
         const TStatColour colour = s.Colour.value_or(StatBarColour);
         set->setBrush(ColourOf(colour));
         set->setPen(QPen(OutlineOf(colour)));
-        for (const TStatPoint &p : s.Points) {
+        // A horizontal chart draws its first category at the bottom: feed it the rows from
+        // the last, so that the first major stands at the top, as in the list.
+        for (int k = 0; k < s.Points.size(); ++k) {
+            const TStatPoint &p = s.Points[horizontal ? s.Points.size() - 1 - k : k];
             set->append(p.Value);
             if (i == 0)
                 categories.append(p.Label);
@@ -84,8 +87,6 @@ void AddBars(QChart *chart, const TStatChart &source, const QFont &font, bool ho
     values->setLabelsFont(font);
     values->applyNiceNumbers();
     if (horizontal) {
-        // The first major at the top, as in the list.
-        labels->setReverse(true);
         chart->addAxis(labels, Qt::AlignLeft);
         chart->addAxis(values, Qt::AlignBottom);
     } else {
