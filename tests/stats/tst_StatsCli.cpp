@@ -158,6 +158,24 @@ private slots:
         QCOMPARE(run.Lines, WorkTableLines(dm.UnivConn));
     }
 
+    // With --pdf the statistics report follows, with the work tables' texts selectable.
+    void printsTheStatisticsReport()
+    {
+        const QStringList set = FWorld->Sets(u"32"_s).value(0).split(u'_');
+        QTemporaryDir out;
+        const QString pdf = out.filePath(u"统计.pdf"_s);
+        const TRun run = RunStats(*FWorld, u"32"_s, set, {u"--work-tables"_s, u"--pdf"_s, pdf});
+        QCOMPARE(run.ExitCode, 0);
+        QVERIFY2(run.Err.isEmpty(), qPrintable(run.Err));
+        QVERIFY(zktest::readFile(pdf).startsWith("%PDF"));
+        QProcess text;
+        text.start(u"pdftotext"_s, {pdf, u"-"_s});
+        QVERIFY(text.waitForFinished(60000));
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        for (const QString &expected : {u"考生统计信息"_s, u"性别"_s, u"报考专业满足率"_s, u"全部"_s})
+            QVERIFY2(printed.contains(expected), qPrintable(expected));
+    }
+
     void refusesWrongUse_data()
     {
         QTest::addColumn<QStringList>("extra");
