@@ -132,8 +132,8 @@ int PrintItem(TStatistics &stats, const QString &caption)
         out << '\n';
         out << "chart\t" << StatChartKindName(r.Chart.Kind) << '\t' << CliOneLine(r.Chart.Title) << '\n';
         for (const TStatSeries &s : r.Chart.Series)
-            out << "series\t" << CliOneLine(s.Title) << '\t' << (s.Colour ? StatColourText(*s.Colour) : QString())
-                << '\n';
+            out << "series\t" << CliOneLine(s.Title) << '\t'
+                << (s.Colour ? StatColourText(*s.Colour) : QString()) << '\n';
         for (const TStatSeries &s : r.Chart.Series) {
             for (const TStatPoint &p : s.Points)
                 out << "point\t" << CliOneLine(p.Label) << '\t' << QString::number(p.Value) << '\t'

@@ -8,10 +8,20 @@
 class TMainDM;
 
 // The groups of the statistics tree.
-enum TStatGroup { sgRegistration = 0, sgScore = 1, sgMajor = 2 };
+enum TStatGroup
+{
+    sgRegistration = 0,
+    sgScore = 1,
+    sgMajor = 2
+};
 
 // Leaves of the major group.
-enum TStatMajorItem { smFirstChoice = 0, smAdmissions = 1, smSatisfaction = 2 };
+enum TStatMajorItem
+{
+    smFirstChoice = 0,
+    smAdmissions = 1,
+    smSatisfaction = 2
+};
 
 inline const QString StatRootCaption = QStringLiteral("统计信息");
 inline const QString StatAllUnitsText = QStringLiteral("所有投档单位");

@@ -1,7 +1,6 @@
 // The major statistics: plan against first choices or pre-admissions, and how far the
 // candidates were admitted to one of their choices.
 #include "Statistics.h"
-
 #include "workspace/MainDM.h"
 
 using namespace Qt::StringLiterals;

@@ -24,9 +24,10 @@ QString ChoiceExpressions()
     QString expressions;
     QString earlier;
     for (int i = 1; i <= 6; ++i) {
-        expressions += u",sum(iif((kszt in (\"1\", \"4\", \"5\"))%1 and (tddwdm%2=dqtddw) and (zydh%2=lqzy),1,0)) "
-                       "as zy%2_num"_s.arg(earlier)
-                           .arg(i);
+        expressions +=
+            u",sum(iif((kszt in (\"1\", \"4\", \"5\"))%1 and (tddwdm%2=dqtddw) and (zydh%2=lqzy),1,0)) "
+            "as zy%2_num"_s.arg(earlier)
+                .arg(i);
         earlier += u" and ((tddwdm%1<>dqtddw) or (zydh%1<>lqzy))"_s.arg(i);
     }
     return expressions;
@@ -87,8 +88,8 @@ void TStatQueries::OpenWithParams(TSqlQuery &query, const QStringList &lines)
 
 QStringList TStatQueries::CountByCodeSql(const QString &column) const
 {
-    return {u"Select "_s + column + u" as dm, count(*) as ks_num"_s, u"from t_tdd"_s, SetCondition, UnitLine(),
-            u"group by "_s + column};
+    return {u"Select "_s + column + u" as dm, count(*) as ks_num"_s, u"from t_tdd"_s, SetCondition,
+            UnitLine(), u"group by "_s + column};
 }
 
 QStringList TStatQueries::CountByGradeSql(const QString &column) const
@@ -140,10 +141,8 @@ QStringList TStatQueries::MajorRowsSql(int mode) const
 QStringList TStatQueries::SatisfactionSql() const
 {
     return {u"select count(*) as zs_num, sum(iif(kszt = \"0\", 1, 0)) as wd_num,"_s,
-            u"  sum(iif(kszt in (\"2\", \"3\"), 1, 0)) as td_num"_s + ChoiceExpressions(),
-            u"from t_tdd"_s,
-            SetCondition,
-            UnitLine()};
+            u"  sum(iif(kszt in (\"2\", \"3\"), 1, 0)) as td_num"_s + ChoiceExpressions(), u"from t_tdd"_s,
+            SetCondition, UnitLine()};
 }
 
 QList<TStatCount> TStatQueries::CountByCode(const QString &column)
@@ -174,7 +173,8 @@ QList<TStatBand> TStatQueries::CountByBand(const QString &column, int step)
     for (; !q.Eof(); q.Next())
         bands.append({q.Value(0).toLongLong(), IntOf(q.Value(1))});
     // The walk needs ascending bands; the engine's grouping order is not promised.
-    std::sort(bands.begin(), bands.end(), [](const TStatBand &a, const TStatBand &b) { return a.Band < b.Band; });
+    std::sort(bands.begin(), bands.end(),
+              [](const TStatBand &a, const TStatBand &b) { return a.Band < b.Band; });
     return bands;
 }
 

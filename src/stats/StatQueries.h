@@ -40,9 +40,9 @@ struct TStatMajorRow
 
 struct TStatSatisfaction
 {
-    int Total = 0;      // zs_num
-    int Undecided = 0;  // wd_num
-    int Returned = 0;   // td_num
+    int Total = 0;               // zs_num
+    int Undecided = 0;           // wd_num
+    int Returned = 0;            // td_num
     std::array<int, 6> Choice{}; // zy1_num … zy6_num
     // Admitted outside the choices: the total less everything else.
     int Adjusted() const;

@@ -22,7 +22,13 @@ inline constexpr TStatColour StatCountColour = 0xC0C0FF;
 // "#RRGGBB".
 QString StatColourText(TStatColour colour);
 
-enum class TStatChartKind { None, Pie, Bar, HBar };
+enum class TStatChartKind
+{
+    None,
+    Pie,
+    Bar,
+    HBar
+};
 
 // "pie", "bar", "hbar" (empty for None).
 QString StatChartKindName(TStatChartKind kind);

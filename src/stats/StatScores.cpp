@@ -1,6 +1,5 @@
 // The score statistics: grade counts of graded items, score bands of the others.
 #include "Statistics.h"
-
 #include "store/ZKError.h"
 #include "workspace/MainDM.h"
 

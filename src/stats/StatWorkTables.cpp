@@ -21,7 +21,8 @@ public:
         QStringList params;
         for (const QString &c : columns)
             params.append(u':' + c);
-        FQuery.SetSQL(u"insert into %1 (%2) values (%3)"_s.arg(table, columns.join(u", "_s), params.join(u", "_s)));
+        FQuery.SetSQL(
+            u"insert into %1 (%2) values (%3)"_s.arg(table, columns.join(u", "_s), params.join(u", "_s)));
     }
 
     void Append(const QStringList &cells)
@@ -49,8 +50,10 @@ void FillRegistration(TMainDM &dm, TStatQueries &queries, IProgressSink &progres
         bmxx.Append({item.Name});
         bmxx.Append({Null, item.Name, u"人数"_s, u"所占比例(%)"_s});
         for (const TStatCount &c : counts) {
-            const QString name = dm.GetDMMC(item.DMTableIndex, c.Value.isValid() ? c.Value.toString() : QString());
-            bmxx.Append({Null, name, QString::number(c.Count), total > 0 ? StatShareText(c.Count, total) : Null});
+            const QString name =
+                dm.GetDMMC(item.DMTableIndex, c.Value.isValid() ? c.Value.toString() : QString());
+            bmxx.Append(
+                {Null, name, QString::number(c.Count), total > 0 ? StatShareText(c.Count, total) : Null});
         }
         progress.UpdateProgressTrans();
     }
@@ -66,11 +69,13 @@ void FillGraded(TMainDM &dm, TStatQueries &queries, TWorkTableWriter &cjxx, cons
     cjxx.Append({name});
     cjxx.Append({Null, u"等级"_s, u"人数"_s, u"所占比例(%)"_s});
     for (const TStatCount &c : counts)
-        cjxx.Append({Null, StatGradeText(dm, rankId, c.Value), QString::number(c.Count), StatShareText(c.Count, total)});
+        cjxx.Append({Null, StatGradeText(dm, rankId, c.Value), QString::number(c.Count),
+                     StatShareText(c.Count, total)});
     cjxx.Append({StatTotalText(total)});
 }
 
-void FillBands(TStatQueries &queries, TWorkTableWriter &cjxx, const QString &name, const QString &column, int step)
+void FillBands(TStatQueries &queries, TWorkTableWriter &cjxx, const QString &name, const QString &column,
+               int step)
 {
     const QList<TStatBand> bands = queries.CountByBand(column, step);
     const int total = StatTotal(bands);
@@ -166,7 +171,8 @@ void FillStatWorkTables(TMainDM &dm, const QString &tddwdm, IProgressSink &progr
     TStatQueries queries(dm, tddwdm);
     // One transaction: the report sees either the new tables or, after an error, the old.
     TSqlTransaction transaction(dm.UnivConn);
-    progress.ShowProgress(StatWorkTablesCaption, StatWorkTablesText, 0, 20, int(names[sgRegistration].size()));
+    progress.ShowProgress(StatWorkTablesCaption, StatWorkTablesText, 0, 20,
+                          int(names[sgRegistration].size()));
     FillRegistration(dm, queries, progress);
     progress.ShowProgress(QString(), QString(), 20, 60, int(names[sgScore].size()));
     FillScores(dm, queries, names[sgScore], scoreStep, progress);

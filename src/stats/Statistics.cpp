@@ -110,9 +110,11 @@ TStatResult TStatistics::ComputeRegistration(int leaf)
     r.Chart.Title = UnitText() + u"类考生"_s + item.Name + u"比例统计图"_s;
     TStatSeries series;
     for (const TStatCount &c : counts) {
-        const QString name = FDm.GetDMMC(item.DMTableIndex, c.Value.isValid() ? c.Value.toString() : QString());
+        const QString name =
+            FDm.GetDMMC(item.DMTableIndex, c.Value.isValid() ? c.Value.toString() : QString());
         r.Rows.append({name, QString::number(c.Count), StatShareText(c.Count, total)});
-        series.Points.append({name, double(c.Count), PieColor[size_t(series.Points.size() % PieColor.size())]});
+        series.Points.append(
+            {name, double(c.Count), PieColor[size_t(series.Points.size() % PieColor.size())]});
     }
     r.Chart.Series.append(series);
     r.Status = {StatTotalText(total), QString(), QString()};

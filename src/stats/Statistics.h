@@ -55,11 +55,11 @@ private:
 };
 
 // Formats of the list cells.
-QString StatShareText(int count, int total);         // "%6.2f" of count × 100 / total
-QString StatShortShareText(int count, int total);    // "%0.2f"
-QString StatRatioText(int count, int plan);          // "1 : %0.2f" of count / plan
-QString StatBandText(qint64 band, int step);         // "%d - %d"
-QString StatTotalText(int total);                    // "共有考生：%d"
+QString StatShareText(int count, int total);      // "%6.2f" of count × 100 / total
+QString StatShortShareText(int count, int total); // "%0.2f"
+QString StatRatioText(int count, int plan);       // "1 : %0.2f" of count / plan
+QString StatBandText(qint64 band, int step);      // "%d - %d"
+QString StatTotalText(int total);                 // "共有考生：%d"
 // The caption of a major row: ZYDH, a space, ZYMC; with all units the unit code and "-"
 // in front.
 QString StatMajorCaption(const TStatMajorRow &row, bool allUnits);

@@ -7,8 +7,8 @@
 #include "store/SqlQuery.h"
 #include "store/StorageFolder.h"
 #include "store/TableTools.h"
-#include "store/ZKMainDef.h"
 #include "store/ZKError.h"
+#include "store/ZKMainDef.h"
 #include "workspace/DmTables.h"
 #include "workspace/MainDM.h"
 
@@ -120,8 +120,8 @@ void TDemoStatsWorld::LoadProvince(const QString &ssdm, bool graded)
     LoadPackage(conn, member + u"jhk.zip"_s, work, PlanNames());
     const QString screen = graded ? u"1280_rank"_s : u"1280"_s;
     QStringList layout{u"INSERT INTO T_TDDZDXHKD"_s, u"  (PCDM, KLDM, JHXZ, ZDDH, WZSY, KD, DYWZ, DYKD)"_s,
-                       u"SELECT PCDM, KLDM, JHXZ, ZDDH, WZSY%1, "_s.arg(screen), u"  QSKD%1, WZSY%1, DYKD"_s.arg(screen),
-                       u"FROM T_TDDZDSX, T_KLJHXZZT"_s};
+                       u"SELECT PCDM, KLDM, JHXZ, ZDDH, WZSY%1, "_s.arg(screen),
+                       u"  QSKD%1, WZSY%1, DYKD"_s.arg(screen), u"FROM T_TDDZDSX, T_KLJHXZZT"_s};
     if (!graded)
         layout.append(u"WHERE rank_only <> \"1\""_s);
     conn.ExecSQL(layout);
@@ -133,7 +133,8 @@ void TDemoStatsWorld::LoadProvince(const QString &ssdm, bool graded)
     for (const QString &set : tdd.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
         const QDir folder(tdd.filePath(set));
         for (const QString &package : folder.entryList({u"*.zip"_s}, QDir::Files, QDir::Name))
-            LoadPackage(conn, folder.filePath(package), work, {{u"T_TDD.adtg"_s, {u"T_TDD"_s, u"KSH"_s}}}, ctoMerge);
+            LoadPackage(conn, folder.filePath(package), work, {{u"T_TDD.adtg"_s, {u"T_TDD"_s, u"KSH"_s}}},
+                        ctoMerge);
     }
 }
 

@@ -14,7 +14,8 @@ public:
     explicit TStatsFixture(bool graded = false);
 
     // A candidate of set 1/1/1 with further column values.
-    void Add(const QString &ksh, const QMap<QString, QVariant> &extra, const QString &tddw = QStringLiteral("001"));
+    void Add(const QString &ksh, const QMap<QString, QVariant> &extra,
+             const QString &tddw = QStringLiteral("001"));
 };
 
 // Records the progress window's calls: "show caption|text|base|ratio|steps", "step", "hide".

@@ -17,7 +17,8 @@ private slots:
         TStatsFixture f;
         const QList<double> chinese{50, 54, 62, 64};
         for (int i = 0; i < chinese.size(); ++i)
-            f.Add(u"W%1"_s.arg(i + 1), {{u"GKCJX01"_s, chinese[i]}, {u"MZDM"_s, u"01"_s}, {u"ZYYTJZCJ"_s, 600 + i}});
+            f.Add(u"W%1"_s.arg(i + 1),
+                  {{u"GKCJX01"_s, chinese[i]}, {u"MZDM"_s, u"01"_s}, {u"ZYYTJZCJ"_s, 600 + i}});
         TFixtureCandidate admitted{u"W9"_s};
         admitted.KSZT = u"1"_s;
         admitted.LQZY = admitted.YTZY = u"01"_s;
@@ -39,11 +40,12 @@ private slots:
         // Bands from the highest occupied one down, empty ones with a count of 0 and no
         // share; items nobody has add nothing.
         QCOMPARE(TableRows(f.Univ(), u"cjxx"_s),
-                 (QStringList{u"预投基准分|NULL|NULL|NULL"_s, u"NULL|分数段|人数|所占比例(%)"_s,
-                              u"NULL|600 - 609|4|100.00"_s, u"共有考生：4|最高分：603|最低分：600|平均分：601.50"_s,
-                              u"01 语文|NULL|NULL|NULL"_s, u"NULL|分数段|人数|所占比例(%)"_s,
-                              u"NULL|60 - 64|2| 50.00"_s, u"NULL|55 - 59|0|NULL"_s, u"NULL|50 - 54|2| 50.00"_s,
-                              u"共有考生：4|最高分：64|最低分：50|平均分： 57.50"_s}));
+                 (QStringList{
+                     u"预投基准分|NULL|NULL|NULL"_s, u"NULL|分数段|人数|所占比例(%)"_s,
+                     u"NULL|600 - 609|4|100.00"_s, u"共有考生：4|最高分：603|最低分：600|平均分：601.50"_s,
+                     u"01 语文|NULL|NULL|NULL"_s, u"NULL|分数段|人数|所占比例(%)"_s,
+                     u"NULL|60 - 64|2| 50.00"_s, u"NULL|55 - 59|0|NULL"_s, u"NULL|50 - 54|2| 50.00"_s,
+                     u"共有考生：4|最高分：64|最低分：50|平均分： 57.50"_s}));
 
         const QStringList zyxx = TableRows(f.Univ(), u"zyxx"_s);
         QCOMPARE(zyxx.mid(0, 3), (QStringList{u"专业1报考取向|NULL|NULL|NULL|NULL"_s,
@@ -72,19 +74,22 @@ private slots:
     void narrowsToAUnit()
     {
         TStatsFixture f;
-        f.Exec({u"update T_JHK set ZYMC = \"一个名称很长很长很长很长很长很长很长很长很长很长很长很长的专业\" where ZYDH = \"02\""_s});
+        f.Exec(
+            {u"update T_JHK set ZYMC = \"一个名称很长很长很长很长很长很长很长很长很长很长很长很长的专业\" where ZYDH = \"02\""_s});
         f.Add(u"U1"_s, {{u"GKCJX01"_s, 80}}, u"002"_s);
         f.Open();
         TFakeProgress progress;
         FillStatWorkTables(f.Dm(), u"001"_s, progress);
         const QStringList zyxx = TableRows(f.Univ(), u"zyxx"_s);
         QVERIFY(zyxx.contains(u"NULL|01 计算机科学与技术|2|0|1 : 0.00"_s));
-        QVERIFY(zyxx.contains(u"NULL|02 一个名称很长很长很长很长很长很长很长很长很长很长很长很|1|0|1 : 0.00"_s));
+        QVERIFY(
+            zyxx.contains(u"NULL|02 一个名称很长很长很长很长很长很长很长很长很长很长很长很|1|0|1 : 0.00"_s));
         QCOMPARE(zyxx.filter(u"满足率"_s).size(), 0); // nobody in unit 001
         QVERIFY(TableRows(f.Univ(), u"cjxx"_s).isEmpty());
 
         FillStatWorkTables(f.Dm(), QString(), progress);
-        QVERIFY(TableRows(f.Univ(), u"zyxx"_s).contains(u"NULL|001-02 一个名称很长很长很长很长很长很长很长很长很长很|1|0|1 : 0.00"_s));
+        QVERIFY(TableRows(f.Univ(), u"zyxx"_s)
+                    .contains(u"NULL|001-02 一个名称很长很长很长很长很长很长很长很长很长很|1|0|1 : 0.00"_s));
     }
 
     // A failing statement reaches the caller, the progress window is hidden and the

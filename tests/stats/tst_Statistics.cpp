@@ -54,7 +54,8 @@ private slots:
                                                              u"03 物理"_s, u"04 化学"_s, u"05 生物"_s}));
         QCOMPARE(stats.ItemStrArray()[sgMajor],
                  (QStringList{u"专业1报考取向"_s, u"各专业录取进展"_s, u"报考专业满足率"_s}));
-        QCOMPARE(StatUnitEntries(f.Dm()), (QStringList{u"所有投档单位"_s, u"001 一志愿投档"_s, u"002 二志愿投档"_s}));
+        QCOMPARE(StatUnitEntries(f.Dm()),
+                 (QStringList{u"所有投档单位"_s, u"001 一志愿投档"_s, u"002 二志愿投档"_s}));
         QCOMPARE(StatUnitPrintText(f.Dm(), 0), u"全部"_s);
         QCOMPARE(StatUnitPrintText(f.Dm(), 2), u"002 二志愿投档"_s);
     }
@@ -127,12 +128,13 @@ private slots:
         QCOMPARE(chinese.Status[2], std::optional<QString>(u"平均分： 58.40"_s));
 
         stats.SetScoreStepText(u"10"_s);
-        QCOMPARE(JoinedRows(stats.Compute(sgScore, 1)), (QStringList{u"60 - 69|3| 60.00"_s, u"50 - 59|2| 40.00"_s}));
+        QCOMPARE(JoinedRows(stats.Compute(sgScore, 1)),
+                 (QStringList{u"60 - 69|3| 60.00"_s, u"50 - 59|2| 40.00"_s}));
 
         stats.SetScoreStepText(u"5"_s);
         const TStatResult base = stats.Compute(sgScore, 0);
         QCOMPARE(JoinedRows(base), (QStringList{u"610 - 619|1| 16.67"_s, u"600 - 609|3| 50.00"_s,
-                                               u"590 - 599|1| 16.67"_s, u"580 - 589|1| 16.67"_s}));
+                                                u"590 - 599|1| 16.67"_s, u"580 - 589|1| 16.67"_s}));
         QCOMPARE(base.Status[1], std::optional<QString>(u"最高分：619; 最低分：585"_s));
         QCOMPARE(base.Chart.Title, u"所有投档单位类考生预投基准分分数分布直方图"_s);
     }
@@ -189,7 +191,8 @@ private slots:
                  (QStringList{u"7=1 #C0FFC0"_s, u"A=2 #C0FFC0"_s, u"C=1 #C0FFC0"_s}));
         QCOMPARE(physics.Status[0], std::optional<QString>(u"共有考生：4"_s));
 
-        QCOMPARE(JoinedRows(stats.Compute(sgScore, 5)), (QStringList{u"合格|2| 66.67"_s, u"不合格|1| 33.33"_s}));
+        QCOMPARE(JoinedRows(stats.Compute(sgScore, 5)),
+                 (QStringList{u"合格|2| 66.67"_s, u"不合格|1| 33.33"_s}));
         QCOMPARE(stats.Compute(sgScore, 4).Message, u"此投档单位中不包含此科目。"_s);
         QCOMPARE(stats.Compute(sgScore, 0).Columns[0].Caption, u"分数段"_s);
     }
@@ -207,10 +210,11 @@ private slots:
             captions.append(u"%1/%2"_s.arg(c.Caption).arg(c.Width));
         QCOMPARE(captions, (QStringList{u"专业名称/150"_s, u"招生计划数/75"_s, u"专业1报考数/80"_s,
                                         u"计划数:报考数/90"_s}));
-        QCOMPARE(JoinedRows(first), (QStringList{u"001-01 计算机科学与技术|2|2|1 : 1.00"_s,
-                                                u"001-02 数学与应用数学|1|1|1 : 1.00"_s,
-                                                u"001-04 化学|1|0|1 : 0.00"_s, u"002-03 物理学|1|1|1 : 1.00"_s,
-                                                u"009-05 生物科学|-3|0|"_s, u"总  计|2|4|1 : 2.00"_s}));
+        QCOMPARE(
+            JoinedRows(first),
+            (QStringList{u"001-01 计算机科学与技术|2|2|1 : 1.00"_s, u"001-02 数学与应用数学|1|1|1 : 1.00"_s,
+                         u"001-04 化学|1|0|1 : 0.00"_s, u"002-03 物理学|1|1|1 : 1.00"_s,
+                         u"009-05 生物科学|-3|0|"_s, u"总  计|2|4|1 : 2.00"_s}));
         QCOMPARE(first.Chart.Kind, TStatChartKind::HBar);
         QCOMPARE(first.Chart.Title, u"所有投档单位类考生专业1报考取向比例统计图"_s);
         QCOMPARE(first.Chart.Series.size(), 2);
@@ -227,8 +231,9 @@ private slots:
         QCOMPARE(admitted.Columns.size(), 3);
         QCOMPARE(admitted.Columns[2].Caption, u"预录取数"_s);
         QCOMPARE(JoinedRows(admitted),
-                 (QStringList{u"001-01 计算机科学与技术|2|2"_s, u"001-02 数学与应用数学|1|0"_s, u"001-04 化学|1|0"_s,
-                              u"002-03 物理学|1|1"_s, u"009-05 生物科学|-3|0"_s, u"总  计|2|3"_s}));
+                 (QStringList{u"001-01 计算机科学与技术|2|2"_s, u"001-02 数学与应用数学|1|0"_s,
+                              u"001-04 化学|1|0"_s, u"002-03 物理学|1|1"_s, u"009-05 生物科学|-3|0"_s,
+                              u"总  计|2|3"_s}));
         QCOMPARE(admitted.Chart.Series[0].Title, u"预录取数"_s);
 
         stats.SetUnitEntry(UnitEntryOf(f.Dm(), u"001"_s));
@@ -242,7 +247,8 @@ private slots:
     void measuresChoiceSatisfaction()
     {
         TStatsFixture f;
-        auto add = [&f](const QString &ksh, const QString &kszt, const QString &lqzy, const QStringList &wishes) {
+        auto add = [&f](const QString &ksh, const QString &kszt, const QString &lqzy,
+                        const QStringList &wishes) {
             TFixtureCandidate c{ksh};
             c.KSZT = kszt;
             c.LQZY = c.YTZY = lqzy;
@@ -268,8 +274,8 @@ private slots:
         QCOMPARE(r.Columns[0].Caption, u"类  别"_s);
         QCOMPARE(r.Columns[1].Caption, u"人  数"_s);
         QCOMPARE(JoinedRows(r), (QStringList{u"第1专业|8|40.00"_s, u"第2专业|0|0.00"_s, u"第3专业|2|10.00"_s,
-                                            u"第4专业|0|0.00"_s, u"第5专业|0|0.00"_s, u"第6专业|0|0.00"_s,
-                                            u"调剂|3|15.00"_s, u"退档|3|15.00"_s, u"未定|4|20.00"_s}));
+                                             u"第4专业|0|0.00"_s, u"第5专业|0|0.00"_s, u"第6专业|0|0.00"_s,
+                                             u"调剂|3|15.00"_s, u"退档|3|15.00"_s, u"未定|4|20.00"_s}));
         QCOMPARE(r.Chart.Kind, TStatChartKind::Pie);
         QCOMPARE(r.Chart.Title, u"所有投档单位类考生报考专业满足情况统计图"_s);
         QList<TStatColour> colours;

@@ -23,12 +23,13 @@ struct TRun
     QString Err;
 };
 
-TRun RunStats(const TDemoStatsWorld &world, const QString &ssdm, const QStringList &set, const QStringList &extra)
+TRun RunStats(const TDemoStatsWorld &world, const QString &ssdm, const QStringList &set,
+              const QStringList &extra)
 {
     QProcess p;
     p.setProgram(QDir(zktest::programFolder()).filePath(u"zelkinc-cli"_s));
-    p.setArguments(QStringList{u"stats"_s, u"--storage"_s, world.Storage(), u"--province"_s, ssdm, u"--user"_s,
-                               u"zy01"_s, u"--set"_s} +
+    p.setArguments(QStringList{u"stats"_s, u"--storage"_s, world.Storage(), u"--province"_s, ssdm,
+                               u"--user"_s, u"zy01"_s, u"--set"_s} +
                    set + extra);
     p.start();
     if (!p.waitForFinished(120000))
@@ -62,7 +63,7 @@ QStringList Expected(const TStatResult &r)
     for (const QStringList &row : r.Rows)
         lines.append(row.join(u'\t'));
     lines.append(u"status\t%1\t%2\t%3"_s.arg(r.Status[0].value_or(QString()), r.Status[1].value_or(QString()),
-                                           r.Status[2].value_or(QString())));
+                                             r.Status[2].value_or(QString())));
     lines.append(u"chart\t%1\t%2"_s.arg(StatChartKindName(r.Chart.Kind), r.Chart.Title));
     for (const TStatSeries &s : r.Chart.Series)
         lines.append(u"series\t%1\t%2"_s.arg(s.Title, Colour(s.Colour)));
@@ -133,7 +134,8 @@ private slots:
         stats.SetUnitEntry(1);
         stats.SetScoreStepText(u"10"_s);
         const QString caption = stats.ItemStrArray()[sgScore].value(1);
-        const TRun run = RunStats(*FWorld, ssdm, set, {u"--unit"_s, unit, u"--step"_s, u"10"_s, u"--item"_s, caption});
+        const TRun run =
+            RunStats(*FWorld, ssdm, set, {u"--unit"_s, unit, u"--step"_s, u"10"_s, u"--item"_s, caption});
         QCOMPARE(run.ExitCode, 0);
         QCOMPARE(run.Lines, Expected(stats.Compute(sgScore, 1)));
     }

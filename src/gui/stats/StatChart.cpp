@@ -1,6 +1,7 @@
 #include "StatChart.h"
 
 #include <QBarCategoryAxis>
+#include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QColor>
@@ -9,9 +10,7 @@
 #include <QLegend>
 #include <QPieSeries>
 #include <QPieSlice>
-#include <QBarSeries>
 #include <QValueAxis>
-
 #include <algorithm>
 
 namespace {

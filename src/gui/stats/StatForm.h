@@ -27,7 +27,8 @@ public:
     ~TStatForm() override;
 
     // Creates the window, shows it modally and destroys it.
-    static void Execute(TMainDM &dm, IProgressSink &progress, IMessageSink &messages, QWidget *parent = nullptr);
+    static void Execute(TMainDM &dm, IProgressSink &progress, IMessageSink &messages,
+                        QWidget *parent = nullptr);
 
     // Fills the submission-unit list and rebuilds the score leaves (each time it is shown).
     void Prepare();

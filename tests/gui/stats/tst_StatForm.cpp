@@ -129,7 +129,8 @@ private slots:
         QCOMPARE(form.StatusPanels[1]->text(), u"最高分：88; 最低分：50"_s);
         form.ShowChartAction->trigger();
         QCOMPARE(form.ResultChart->chart()->title(), u"所有投档单位类考生01 语文分数分布直方图"_s);
-        auto *labels = qobject_cast<QBarCategoryAxis *>(form.ResultChart->chart()->axes(Qt::Horizontal).value(0));
+        auto *labels =
+            qobject_cast<QBarCategoryAxis *>(form.ResultChart->chart()->axes(Qt::Horizontal).value(0));
         QVERIFY(labels);
         QCOMPARE(labels->categories(), (QStringList{u"50-"_s, u"60-"_s, u"70-"_s, u"80-"_s}));
         Shot(form, u"bar"_s);
