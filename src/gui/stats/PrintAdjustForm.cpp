@@ -98,10 +98,10 @@ void TPrintAdjustForm::BuildControls()
     FieldList->setFlow(QListView::LeftToRight);
     FieldList->setWrapping(true);
     FieldList->setResizeMode(QListView::Adjust);
-    FieldList->setUniformItemSizes(true);
     auto *fieldLabel = new QLabel(u"打印项目(&L):"_s, fieldGroup);
     fieldLabel->setBuddy(FieldList);
     connect(FieldList, &QListWidget::itemChanged, this, &TPrintAdjustForm::FieldItemChanged);
+    FieldList->viewport()->installEventFilter(this);
     auto *fieldBox = new QVBoxLayout(fieldGroup);
     fieldBox->addWidget(fieldLabel);
     fieldBox->addWidget(FieldList, 1);
@@ -359,6 +359,8 @@ void TPrintAdjustForm::ResizeFocusedColumn(int delta)
 
 bool TPrintAdjustForm::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == FieldList->viewport() && event->type() == QEvent::Resize)
+        ArrangeFieldList();
     if (watched == PreviewGrid && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && PreviewKey(key->key()))
@@ -376,11 +378,10 @@ void TPrintAdjustForm::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-void TPrintAdjustForm::resizeEvent(QResizeEvent *event)
+void TPrintAdjustForm::ArrangeFieldList()
 {
-    QDialog::resizeEvent(event);
     // Four columns of names.
-    const int width = std::max(ScaledPixels(60, FDpi), FieldList->viewport()->width() / 4 - 1);
+    const int width = std::max(ScaledPixels(60, FDpi), (FieldList->viewport()->width() - 2) / 4);
     FieldList->setGridSize(QSize(width, FieldList->fontMetrics().height() + ScaledPixels(6, FDpi)));
 }
 

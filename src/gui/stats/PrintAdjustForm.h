@@ -79,11 +79,11 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void BuildControls();
+    void ArrangeFieldList();
     void AddFieldColumns();
     void FillPreviewRow();
     void SetColumnShown(int field, bool shown);
