@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -96,14 +97,17 @@ QToolBar *TStatForm::BuildActions()
     ExitAction->setObjectName(u"ExitAction"_s);
     bar->addSeparator();
 
-    auto *unitLabel = new QLabel(u" 投档单位: "_s, bar);
+    auto *unitLabel = new QLabel(u"投档单位:"_s, bar);
+    auto *stepLabel = new QLabel(u"单科分数段:"_s, bar);
     TDDWComboBox = new QComboBox(bar);
     TDDWComboBox->setObjectName(u"TDDWComboBox"_s);
     TDDWComboBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     unitLabel->setBuddy(TDDWComboBox);
+    // Room around the labels from margins, not spaces: the labels name the lists.
+    for (QLabel *label : {unitLabel, stepLabel})
+        label->setContentsMargins(ScaledPixels(8, this), 0, ScaledPixels(4, this), 0);
     bar->addWidget(unitLabel);
     bar->addWidget(TDDWComboBox);
-    auto *stepLabel = new QLabel(u"  单科分数段: "_s, bar);
     StepComboBox = new QComboBox(bar);
     StepComboBox->setObjectName(u"StepComboBox"_s);
     StepComboBox->addItems({u"5"_s, u"10"_s});
@@ -158,13 +162,18 @@ QWidget *TStatForm::BuildRightPane()
     ResultList->setRootIsDecorated(false);
     ResultList->setUniformRowHeights(true);
     ResultList->header()->setStretchLastSection(false);
-    ResultChart = new QChartView(ResultPages);
+    // Many bars get room of their own: the chart grows and the page scrolls.
+    FChartScroll = new QScrollArea(ResultPages);
+    FChartScroll->setWidgetResizable(true);
+    FChartScroll->setFrameShape(QFrame::NoFrame);
+    ResultChart = new QChartView(FChartScroll);
+    FChartScroll->setWidget(ResultChart);
     ResultChart->setObjectName(u"ResultChart"_s);
     ResultChart->setAccessibleName(u"统计图"_s);
     ResultChart->setRenderHint(QPainter::Antialiasing);
     ResultPages->addWidget(FEmptyPage);
     ResultPages->addWidget(ResultList);
-    ResultPages->addWidget(ResultChart);
+    ResultPages->addWidget(FChartScroll);
     title->setBuddy(ResultList);
     layout->addWidget(title);
     layout->addWidget(ResultPages, 1);
@@ -316,6 +325,11 @@ void TStatForm::SetChart(const TStatChart &chart)
     font.setFamily(WindowFontFamily());
     QChart *old = ResultChart->chart();
     ResultChart->setChart(CreateStatChart(chart, font));
+    const int bars = chart.Series.isEmpty() ? 0 : int(chart.Series.first().Points.size());
+    const int extent =
+        ScaledPixels(chart.Kind == TStatChartKind::HBar ? 36 : 40, this) * bars + ScaledPixels(160, this);
+    ResultChart->setMinimumSize(chart.Kind == TStatChartKind::Bar ? extent : 0,
+                                chart.Kind == TStatChartKind::HBar ? extent : 0);
     delete old;
 }
 
@@ -332,7 +346,7 @@ void TStatForm::UpdatePage()
     if (!FHasResult)
         ResultPages->setCurrentWidget(FEmptyPage);
     else
-        ResultPages->setCurrentWidget(IsShowGrid ? static_cast<QWidget *>(ResultList) : ResultChart);
+        ResultPages->setCurrentWidget(IsShowGrid ? static_cast<QWidget *>(ResultList) : FChartScroll);
     ShowGridAction->setEnabled(FHasResult);
     ShowChartAction->setEnabled(FHasResult);
     ShowGridAction->setChecked(FHasResult && IsShowGrid);

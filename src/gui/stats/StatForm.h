@@ -88,4 +88,5 @@ private:
     bool FHasResult = false;
     bool FPreparing = false;
     QWidget *FEmptyPage = nullptr;
+    class QScrollArea *FChartScroll = nullptr;
 };
