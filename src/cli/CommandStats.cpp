@@ -136,7 +136,7 @@ int PrintItem(TStatistics &stats, const QString &caption)
                 << (s.Colour ? StatColourText(*s.Colour) : QString()) << '\n';
         for (const TStatSeries &s : r.Chart.Series) {
             for (const TStatPoint &p : s.Points)
-                out << "point\t" << CliOneLine(p.Label) << '\t' << QString::number(p.Value) << '\t'
+                out << "point\t" << CliOneLine(p.Label) << '\t' << QString::number(p.Value, 'g', 15) << '\t'
                     << StatColourText(p.Colour) << '\n';
         }
         return 0;

@@ -69,7 +69,8 @@ QStringList Expected(const TStatResult &r)
         lines.append(u"series\t%1\t%2"_s.arg(s.Title, Colour(s.Colour)));
     for (const TStatSeries &s : r.Chart.Series) {
         for (const TStatPoint &p : s.Points)
-            lines.append(u"point\t%1\t%2\t%3"_s.arg(p.Label).arg(p.Value).arg(StatColourText(p.Colour)));
+            lines.append(u"point\t%1\t%2\t%3"_s.arg(p.Label, QString::number(p.Value, 'g', 15),
+                                                    StatColourText(p.Colour)));
     }
     return lines;
 }
