@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -66,7 +67,11 @@ TStatForm::TStatForm(TMainDM &dm, IProgressSink &progress, IMessageSink &message
     layout->addWidget(toolBar);
     layout->addWidget(splitter, 1);
     BuildStatusBar(layout);
-    resize(ScaledPixels(820, this), ScaledPixels(560, this));
+    // The designed size, but never larger than the screen it opens on.
+    QSize size(ScaledPixels(820, this), ScaledPixels(560, this));
+    if (const QScreen *screen = this->screen())
+        size = size.boundedTo(screen->availableSize() * 9 / 10);
+    resize(size);
     RebuildTree();
     UpdatePage();
 }
