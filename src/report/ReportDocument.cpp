@@ -239,12 +239,17 @@ void TReportDocument::PaintPage(QPainter &painter, int pageIndex, double dpiX, d
     for (const TReportDrawOp &op : Pages.at(size_t(pageIndex))) {
         const QRectF rect = toDevice(op.Rect);
         switch (op.Kind) {
-        case TReportItemKind::Text:
-            painter.setFont(op.Font);
+        case TReportItemKind::Text: {
+            if (painter.font() != op.Font)
+                painter.setFont(op.Font);
             painter.setPen(Qt::black);
-            painter.drawText(rect, int(op.Align) | Qt::TextSingleLine,
-                             op.PageNumbers ? WithPageNumbers(op.Text, pageIndex + 1, count) : op.Text);
+            const QString text = op.PageNumbers ? WithPageNumbers(op.Text, pageIndex + 1, count) : op.Text;
+            // Clipping every cell makes large PDFs much slower; only a text wider than its
+            // cell is clipped to it.
+            const bool fits = painter.fontMetrics().horizontalAdvance(text) <= rect.width();
+            painter.drawText(rect, int(op.Align) | Qt::TextSingleLine | (fits ? Qt::TextDontClip : 0), text);
             break;
+        }
         case TReportItemKind::Rect:
             painter.setPen(QPen(Qt::black, op.PenWidth * dpiX));
             painter.setBrush(Qt::NoBrush);
