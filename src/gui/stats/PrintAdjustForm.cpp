@@ -219,6 +219,14 @@ void TPrintAdjustForm::Open()
     AddFieldColumns();
     FillPreviewRow();
     TitleEdit->setText(ProposedPrintTitle());
+    // The keys work on the focused column: the first shown one to begin with.
+    const QHeaderView *header = PreviewGrid->horizontalHeader();
+    for (int v = 0; v < header->count(); ++v) {
+        if (!header->isSectionHidden(header->logicalIndex(v))) {
+            PreviewGrid->setCurrentCell(0, header->logicalIndex(v));
+            break;
+        }
+    }
     FFilling = false;
     SetRowHeight(FRowHeight);
     SettingsChanged = false;
