@@ -29,7 +29,8 @@ TRun RunPrint(const TWorkspaceFixture &f, const QStringList &extra, const QStrin
     p.start();
     if (!p.waitForFinished(120000))
         qFatal("zelkinc-cli did not finish");
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardError())};
 }
 
 void AddCandidates(TWorkspaceFixture &f)
@@ -99,7 +100,8 @@ private slots:
         QTest::newRow("no pdf") << QStringList() << u"1 1 1"_s << 2;
         QTest::newRow("unknown option") << QStringList{u"--pdf"_s, u"x.pdf"_s, u"--x"_s} << u"1 1 1"_s << 2;
         QTest::newRow("unknown set") << QStringList{u"--pdf"_s, u"x.pdf"_s} << u"9 9 9"_s << 1;
-        QTest::newRow("unwritable file") << QStringList{u"--pdf"_s, u"/nonexistent/dir/x.pdf"_s} << u"1 1 1"_s << 1;
+        QTest::newRow("unwritable file")
+            << QStringList{u"--pdf"_s, u"/nonexistent/dir/x.pdf"_s} << u"1 1 1"_s << 1;
     }
     void failures()
     {

@@ -93,11 +93,10 @@ private slots:
         QVERIFY(TPrintDM(f.Dm(), output).ExecuteStat(u"全部"_s));
         QCOMPARE(ReportRows(output.Document),
                  (QStringList{u"性别"_s, u"性别"_s, u"人数"_s, u"所占比例(%)"_s, u"男"_s, u"3"_s, u" 75.00"_s,
-                              u"女"_s, u"1"_s, u" 25.00"_s, u"预投基准分"_s, u"600-609"_s, u"4"_s, u"100.00"_s,
-                              u"各专业录取进展"_s, u"总  计"_s, u"5"_s, u"1"_s}));
+                              u"女"_s, u"1"_s, u" 25.00"_s, u"预投基准分"_s, u"600-609"_s, u"4"_s,
+                              u"100.00"_s, u"各专业录取进展"_s, u"总  计"_s, u"5"_s, u"1"_s}));
         const QStringList first = output.Document.PageTexts(0);
-        QCOMPARE(first.first(),
-                 QDate::currentDate().toString(u"yyyy"_s) + u"年测试大学测试省考生统计信息"_s);
+        QCOMPARE(first.first(), QDate::currentDate().toString(u"yyyy"_s) + u"年测试大学测试省考生统计信息"_s);
         QVERIFY(first.contains(u"全部"_s) && first.contains(u"1 本科一批"_s));
     }
 
@@ -109,7 +108,8 @@ private slots:
                 u"alter table T_TDD add column KSLBDM text(2) with comp"_s,
                 u"alter table T_TDD add column BYLBDM text(2) with comp"_s,
                 u"alter table T_TDD add column ZZMMDM text(2) with comp"_s,
-                u"alter table T_TDD add column GKCJX02 double"_s, u"alter table T_TDD add column GKCJX04 double"_s,
+                u"alter table T_TDD add column GKCJX02 double"_s,
+                u"alter table T_TDD add column GKCJX04 double"_s,
                 u"insert into TD_MZDM values (\"01\", \"汉族\")"_s});
         for (int i = 1; i <= 6; ++i) {
             TFixtureCandidate c{u"S%1"_s.arg(i), u"考生%1"_s.arg(i)};
@@ -136,7 +136,8 @@ private slots:
         QVERIFY(TPrintDM(f.Dm(), pdf).ExecuteStat(u"001 一志愿投档"_s));
         const QString text = PdfText(pdf.FileName());
         QVERIFY2(text.contains(u"考生统计信息"_s) && text.contains(u"001 一志愿投档"_s), qPrintable(text));
-        for (const QString &caption : {u"报名信息统计"_s, u"成绩信息统计"_s, u"专业信息统计"_s, u"所占比例(%)"_s})
+        for (const QString &caption :
+             {u"报名信息统计"_s, u"成绩信息统计"_s, u"专业信息统计"_s, u"所占比例(%)"_s})
             QVERIFY2(text.contains(caption), qPrintable(caption));
     }
 
