@@ -39,14 +39,17 @@ public:
         NewPage();
         const TReportBand *header = nullptr;
         QHash<QString, QString> noFields;
-        for (const auto &owned : FPage.Bands) {
-            const TReportBand &band = *owned;
+        for (size_t i = 0; i < FPage.Bands.size(); ++i) {
+            const TReportBand &band = *FPage.Bands[i];
             switch (band.Kind) {
             case TReportBandKind::PageHeader:
             case TReportBandKind::PageFooter:
                 break;
             case TReportBandKind::Title:
             case TReportBandKind::Summary:
+                // A caption stays with the first row of the table that follows it.
+                if (FY + band.Height + FollowingRowHeight(i) > FBottom + 1e-9 && FY > FPageContentTop + 1e-9)
+                    NewPage();
                 Place(band, band.Items, noFields, band.Height);
                 break;
             case TReportBandKind::Header:
@@ -65,6 +68,21 @@ public:
     }
 
 private:
+    // The height of a header band and the first data row right after band i, 0 when none follow.
+    double FollowingRowHeight(size_t i) const
+    {
+        double height = 0;
+        for (size_t j = i + 1; j < FPage.Bands.size(); ++j) {
+            const TReportBand &next = *FPage.Bands[j];
+            if (next.Kind == TReportBandKind::Header) {
+                height += next.Height;
+                continue;
+            }
+            return next.Kind == TReportBandKind::Data ? height + next.Height : 0;
+        }
+        return 0;
+    }
+
     void RunData(const TReportBand &band, const TReportBand *header,
                  const QHash<QString, IReportConnection *> &connections)
     {
