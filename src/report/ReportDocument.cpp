@@ -3,6 +3,7 @@
 #include "report/ReportConnection.h"
 #include "store/ZKError.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QPen>
 #include <QPrinter>
@@ -237,8 +238,10 @@ bool TReportDocument::Paint(QPrinter &printer, int fromPage, int toPage,
     const double dpiY = printer.logicalDpiY();
     for (int page = first; page <= last; ++page) {
         if (progress && !progress(page, count)) {
-            printer.abort();
             painter.end();
+            // A stopped file is incomplete: it is not left behind.
+            if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+                QFile::remove(printer.outputFileName());
             return false;
         }
         if (page > first)

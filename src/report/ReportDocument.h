@@ -43,7 +43,8 @@ public:
     void PreparePrinter(QPrinter &printer) const;
     // Paints the pages fromPage..toPage (1-based; 0 and 0 for all) onto the printer,
     // starting a new sheet between pages. progress is told each page before it is
-    // painted (page, count) and may answer false to stop. False when stopped.
+    // painted (page, count) and may answer false to stop; a PDF file stopped so is
+    // removed. False when stopped.
     bool Paint(QPrinter &printer, int fromPage = 0, int toPage = 0,
                const std::function<bool(int, int)> &progress = {}) const;
     // Paints one page with the painter already on its device (dpi: device resolution).

@@ -13,6 +13,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QUrl>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -57,6 +58,17 @@ bool TReportDialogOutput::Output(const TReportDocument &document)
     preview.OnPrint = [this, &document] { PrintFromPreview(document); };
     preview.OnSave = [this, &document] { SaveFromPreview(document); };
     preview.OnOpen = [this] { OpenSavedReport(); };
+    // Drawing the pages of a long list takes a while: the status window shows it.
+    std::unique_ptr<TReportStatusForm> status;
+    preview.PaintProgress = [this, &status, &document](int page, int count) {
+        if (page == 1)
+            status = std::make_unique<TReportStatusForm>(document.Name, FParent);
+        status->show();
+        const bool go = status->ShowPage(page, count);
+        if (page == count || !go)
+            status->hide();
+        return go;
+    };
     ExecDialog(preview);
     return true;
 }

@@ -53,7 +53,7 @@ TReportPreviewWindow::TReportPreviewWindow(const TReportDocument &document, QPri
     Preview->setObjectName(u"PreviewArea"_s);
     Preview->setAccessibleName(u"报表页面"_s);
     connect(Preview, &QPrintPreviewWidget::paintRequested, this,
-            [this](QPrinter *target) { FDocument.Paint(*target); });
+            [this](QPrinter *target) { FDocument.Paint(*target, 0, 0, PaintProgress); });
     connect(Preview, &QPrintPreviewWidget::previewChanged, this, &TReportPreviewWindow::UpdatePanels);
 
     BuildActions();

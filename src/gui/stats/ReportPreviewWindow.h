@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 class QAction;
 class QLabel;
@@ -20,6 +21,8 @@ public:
     std::function<void()> OnPrint; // "打印(&P)"
     std::function<void()> OnSave;  // "另存为(&S)"
     std::function<void()> OnOpen;  // "打开(&O)"
+    // Told of each page while the preview draws the pages; false stops drawing.
+    std::function<bool(int page, int count)> PaintProgress;
 
     QPrintPreviewWidget *Preview = nullptr;
     QLabel *Panel1 = nullptr; // "页"

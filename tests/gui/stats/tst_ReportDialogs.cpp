@@ -231,6 +231,8 @@ private slots:
         });
         QVERIFY(!done);
         QCOMPARE(pages, (QList<int>{1, 2}));
+        // The unfinished file is not left behind.
+        QVERIFY(!QFile::exists(dir.filePath(u"x.pdf"_s)));
         QCOMPARE(status.StatusLabel->text(), u"正在打印第 2 页, 共 3 页"_s);
     }
 };
