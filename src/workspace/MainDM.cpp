@@ -235,9 +235,20 @@ int TMainDM::GetKsId(const QString &AKsh) const
 const TDbValue &TMainDM::QueryValue(const TKSItem *k, int column) const
 {
     static const TDbValue null;
+    if (FTextSource) {
+        if (!k || column < 0 || FTextSourceRow < 0 || FTextSourceRow >= FTextSource->StoredRowCount())
+            return null;
+        return FTextSource->StoredRow(FTextSourceRow).Values.at(column);
+    }
     if (!k || column < 0 || k->KsId < 0 || k->KsId >= LQGridQuery.StoredRowCount())
         return null;
     return LQGridQuery.StoredRow(k->KsId).Values.at(column);
+}
+
+void TMainDM::SetTextSource(const TRecordset *source, int storedRow)
+{
+    FTextSource = source;
+    FTextSourceRow = storedRow;
 }
 
 QString TMainDM::QueryText(const TKSItem *k, int column) const

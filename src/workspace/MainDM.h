@@ -144,6 +144,12 @@ public:
     QString AdjustmentText(const TKSItem *AKsItem, const TZKColumnRec &PZKColumn) const;
     // The column whose field code is the name (ignoring case), -1 when none.
     int ColumnIndexOf(const QString &name) const;
+    // The texts read the candidate's row of LQGridQuery; a print reads every field of its
+    // own dossier query instead: while a source is set, they read its stored row (null
+    // restores LQGridQuery).
+    void SetTextSource(const TRecordset *source, int storedRow);
+    // Fills a column record from a field-attribute row (zddh, zdmc, dmk, zdlx).
+    void FillZKColumnRec(TZKColumnRec &column, const TSqlQuery &ColumnDataSet) const;
 
     // --- decisions ---
     // Writes the decision for the candidates in candidate-number order (those without a
@@ -260,7 +266,6 @@ private:
     void ReadMajorCourses(TJHItem &jh, const QString &yxxckm, const QString &jzxckm) const;
     void ReadColumnsAndQuery();
     QStringList ColumnRows(QList<TZKColumnRec> &columns, QStringList fields);
-    void FillZKColumnRec(TZKColumnRec &column, const TSqlQuery &ColumnDataSet) const;
     void SetZKColumnMainField();
     void ReadCandidates();
     void RankCandidateNumbers();
@@ -287,4 +292,6 @@ private:
     QHash<QString, int> FCurrentTDDWLookup;                  // unit code → index
     QList<QHash<QString, int>> FJhLookups;                   // per unit: ZYDH → JhId
     QHash<QString, int> FKshLookup;                          // case-folded KSH → KsId
+    const TRecordset *FTextSource = nullptr;
+    int FTextSourceRow = -1;
 };

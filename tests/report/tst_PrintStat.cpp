@@ -1,0 +1,174 @@
+// The printed statistics: the work tables' rows in their stored order under the
+// report's title and set texts.
+#include "ReportTestKit.h"
+#include "WorkspaceFixture.h"
+#include "report/PrintDM.h"
+#include "stats/StatWorkTables.h"
+#include "store/ZKMainDef.h"
+
+#include <QDate>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace reporttest;
+
+namespace {
+
+class TQuietProgress : public IProgressSink
+{
+public:
+    void ShowProgress(const QString &, const QString &, int, int, int) override {}
+    void UpdateProgressTrans() override {}
+    void HideProgress() override {}
+};
+
+// The texts a work table's rows print, in order: the item name of a row that has one,
+// otherwise its other columns that are not empty.
+QStringList PrintedRows(TWorkspaceFixture &f, const QString &sql)
+{
+    QStringList texts;
+    for (const QString &row : f.Rows(sql)) {
+        QStringList cells = row.split(u'|');
+        if (cells[0] != u"NULL"_s && !cells[0].isEmpty()) {
+            texts.append(cells[0]);
+            continue;
+        }
+        for (const QString &cell : cells.mid(1)) {
+            if (cell != u"NULL"_s && !cell.isEmpty())
+                texts.append(cell);
+        }
+    }
+    return texts;
+}
+
+QStringList AllPrintedRows(TWorkspaceFixture &f)
+{
+    return PrintedRows(f, u"select xm, xmmc, rs, szbl from bmxx"_s) +
+           PrintedRows(f, u"select xm, fsd, rs, szbl from cjxx"_s) +
+           PrintedRows(f, u"select xm, zymc, jhrs, bk_lqrs, bl from zyxx"_s);
+}
+
+// The document's texts without the title band and the footers: the rows and the
+// captions of the three sections.
+QStringList ReportRows(const TReportDocument &doc)
+{
+    QStringList rows;
+    for (int p = 0; p < doc.PageCount(); ++p) {
+        QStringList texts = doc.PageTexts(p);
+        if (p == 0)
+            texts = texts.mid(texts.indexOf(u"报名信息统计"_s));
+        texts.resize(texts.size() - 2);
+        rows += texts;
+    }
+    rows.removeAll(u"报名信息统计"_s);
+    rows.removeAll(u"成绩信息统计"_s);
+    rows.removeAll(u"专业信息统计"_s);
+    return rows;
+}
+
+} // namespace
+
+class TestPrintStat : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { ZKMainDef().Reset(); }
+
+    void printsTheRowsInTheirStoredOrder()
+    {
+        TWorkspaceFixture f;
+        f.Open();
+        UseBuiltProgramFolder();
+        f.Exec({u"insert into bmxx (xm) values (\"性别\")"_s,
+                u"insert into bmxx (xmmc, rs, szbl) values (\"性别\", \"人数\", \"所占比例(%)\")"_s,
+                u"insert into bmxx (xmmc, rs, szbl) values (\"男\", \"3\", \" 75.00\")"_s,
+                u"insert into bmxx (xmmc, rs, szbl) values (\"女\", \"1\", \" 25.00\")"_s,
+                u"insert into cjxx (xm) values (\"预投基准分\")"_s,
+                u"insert into cjxx (fsd, rs, szbl) values (\"600-609\", \"4\", \"100.00\")"_s,
+                u"insert into zyxx (xm) values (\"各专业录取进展\")"_s,
+                u"insert into zyxx (zymc, jhrs, bk_lqrs) values (\"总  计\", \"5\", \"1\")"_s});
+        TKeptReportOutput output;
+        QVERIFY(TPrintDM(f.Dm(), output).ExecuteStat(u"全部"_s));
+        QCOMPARE(ReportRows(output.Document),
+                 (QStringList{u"性别"_s, u"性别"_s, u"人数"_s, u"所占比例(%)"_s, u"男"_s, u"3"_s, u" 75.00"_s,
+                              u"女"_s, u"1"_s, u" 25.00"_s, u"预投基准分"_s, u"600-609"_s, u"4"_s,
+                              u"100.00"_s, u"各专业录取进展"_s, u"总  计"_s, u"5"_s, u"1"_s}));
+        const QStringList first = output.Document.PageTexts(0);
+        QCOMPARE(first.first(), QDate::currentDate().toString(u"yyyy"_s) + u"年测试大学测试省考生统计信息"_s);
+        QVERIFY(first.contains(u"全部"_s) && first.contains(u"1 本科一批"_s));
+    }
+
+    void printsTheFilledWorkTablesIntoAPdf()
+    {
+        TWorkspaceFixture f;
+        // The registration items the statistics count.
+        f.Exec({u"alter table T_TDD add column MZDM text(2) with comp"_s,
+                u"alter table T_TDD add column KSLBDM text(2) with comp"_s,
+                u"alter table T_TDD add column BYLBDM text(2) with comp"_s,
+                u"alter table T_TDD add column ZZMMDM text(2) with comp"_s,
+                u"alter table T_TDD add column GKCJX02 double"_s,
+                u"alter table T_TDD add column GKCJX04 double"_s,
+                u"insert into TD_MZDM values (\"01\", \"汉族\")"_s});
+        for (int i = 1; i <= 6; ++i) {
+            TFixtureCandidate c{u"S%1"_s.arg(i), u"考生%1"_s.arg(i)};
+            c.XBDM = i % 2 ? u"1"_s : u"2"_s;
+            c.ZYYTJZCJ = 600.0 + 9 * i;
+            c.ZYDH = {u"01"_s};
+            c.Extra.insert(u"MZDM"_s, u"01"_s);
+            c.Extra.insert(u"GKCJX01"_s, 100.0 + i);
+            f.AddCandidate(c);
+        }
+        f.Open();
+        UseBuiltProgramFolder();
+        TQuietProgress progress;
+        FillStatWorkTables(f.Dm(), QString(), progress);
+        const QStringList expected = AllPrintedRows(f);
+        QVERIFY(expected.size() > 10);
+
+        TKeptReportOutput kept;
+        QVERIFY(TPrintDM(f.Dm(), kept).ExecuteStat(u"001 一志愿投档"_s));
+        QCOMPARE(ReportRows(kept.Document), expected);
+
+        QTemporaryDir dir;
+        TPdfReportOutput pdf(dir.filePath(u"stat.pdf"_s));
+        QVERIFY(TPrintDM(f.Dm(), pdf).ExecuteStat(u"001 一志愿投档"_s));
+        const QString text = PdfText(pdf.FileName());
+        QVERIFY2(text.contains(u"考生统计信息"_s) && text.contains(u"001 一志愿投档"_s), qPrintable(text));
+        for (const QString &caption :
+             {u"报名信息统计"_s, u"成绩信息统计"_s, u"专业信息统计"_s, u"所占比例(%)"_s})
+            QVERIFY2(text.contains(caption), qPrintable(caption));
+    }
+
+    void projectErrorsNameTheFile()
+    {
+        TWorkspaceFixture f;
+        f.Open();
+        QTemporaryDir dir;
+        ZKMainDef().SetProgramFolder(dir.path());
+        TKeptReportOutput output;
+        try {
+            TPrintDM dm(f.Dm(), output);
+            QFAIL("a missing project opened");
+        } catch (const EZKError &e) {
+            QVERIFY2(e.Message().contains(u"ZelkinC.rav"_s), qPrintable(e.Message()));
+        }
+        QFile file(dir.filePath(u"ZelkinC.rav"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(R"({"reports": [{"name": "StatReport", "parameters": [], "pages": []}]})");
+        file.close();
+        TPrintDM dm(f.Dm(), output);
+        // A report without the parameters the client sets, and a missing report.
+        QVERIFY_THROWS_EXCEPTION(EZKError, dm.ExecuteStat(u"全部"_s));
+        TReportProject project;
+        QVERIFY_THROWS_EXCEPTION(EZKError, project.Load("{\"reports\": [{\"pages\": [{\"bands\": "
+                                                        "[{\"kind\": \"data\"}]}]}]}"));
+        QVERIFY_THROWS_EXCEPTION(EZKError, project.Load("not json"));
+        QVERIFY_THROWS_EXCEPTION(EZKError, dm.Project().SelectReport(u"TDDReport"_s));
+        QCOMPARE(output.Runs, 0);
+    }
+};
+
+QTEST_MAIN(TestPrintStat)
+#include "tst_PrintStat.moc"
