@@ -227,16 +227,23 @@ void TLoginForm::CreateServerGroup()
     IPEdit->setReadOnly(true);
     Place(IPEdit, 120, 60, 155, 24);
     IPLabel = AddLabel(u"组长服务器地址:"_s, group, 12, 64, IPEdit);
-    PortEdit = new QLineEdit(group);
-    PortEdit->setObjectName(u"PortEdit"_s);
-    PortEdit->setReadOnly(true);
-    Place(PortEdit, 120, 94, 50, 24);
-    AddLabel(u"端口:"_s, group, 12, 98, PortEdit);
     ModifyIPBtn = new QPushButton(u"修改服务器地址..."_s, group);
     ModifyIPBtn->setObjectName(u"ModifyIPBtn"_s);
     ModifyIPBtn->setEnabled(false);
     ModifyIPBtn->setAutoDefault(false);
-    Place(ModifyIPBtn, 176, 93, 99, 26);
+    Place(ModifyIPBtn, 168, 93, 107, 26);
+    // The button keeps its whole caption, whatever the font: it grows to the left,
+    // and the port box gives way.
+    const int right = ModifyIPBtn->geometry().right();
+    ModifyIPBtn->setGeometry(ModifyIPBtn->geometry().adjusted(
+        std::min(0, ModifyIPBtn->width() - ModifyIPBtn->sizeHint().width()), 0, 0, 0));
+    ModifyIPBtn->move(right - ModifyIPBtn->width() + 1, ModifyIPBtn->y());
+    PortEdit = new QLineEdit(group);
+    PortEdit->setObjectName(u"PortEdit"_s);
+    PortEdit->setReadOnly(true);
+    Place(PortEdit, 120, 94, 44, 24);
+    PortEdit->setFixedWidth(std::max(ScaledPixels(36, this), ModifyIPBtn->x() - ScaledPixels(6, this) - PortEdit->x()));
+    AddLabel(u"端口:"_s, group, 12, 98, PortEdit);
     connect(ModifyIPBtn, &QPushButton::clicked, this, &TLoginForm::ModifyIPBtnClick);
 }
 
