@@ -242,7 +242,8 @@ void TLoginForm::CreateServerGroup()
     PortEdit->setObjectName(u"PortEdit"_s);
     PortEdit->setReadOnly(true);
     Place(PortEdit, 120, 94, 44, 24);
-    PortEdit->setFixedWidth(std::max(ScaledPixels(36, this), ModifyIPBtn->x() - ScaledPixels(6, this) - PortEdit->x()));
+    PortEdit->setFixedWidth(
+        std::max(ScaledPixels(36, this), ModifyIPBtn->x() - ScaledPixels(6, this) - PortEdit->x()));
     AddLabel(u"端口:"_s, group, 12, 98, PortEdit);
     connect(ModifyIPBtn, &QPushButton::clicked, this, &TLoginForm::ModifyIPBtnClick);
 }

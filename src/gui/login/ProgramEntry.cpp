@@ -60,8 +60,9 @@ int RunMemberProgram(int &argc, char **argv, const TMainWindowFactory &createMai
     auto netDM = std::make_unique<TMemberNetDM>(*mainDM);
     std::unique_ptr<IMemberMainWindow> mainWindow = createMainWindow(*mainDM, *netDM);
     QMainWindow *window = mainWindow->Window();
-    TProgressForm progressForm(window);
-    TAnimateForm animateForm(window);
+    // Top-level windows of their own: the main window is freed before them.
+    TProgressForm progressForm;
+    TAnimateForm animateForm;
     TMessageBoxSink messages;
     TChangeLQZTDialog changeLQZTDialog(window);
     TChangeLQZTForm changeLQZTForm(*mainDM, changeLQZTDialog);

@@ -73,7 +73,8 @@ void TestProvinceMap::badPictureRefused_data()
     QTest::addColumn<QByteArray>("svg");
     QTest::newRow("not XML") << QByteArray("<svg viewBox=\"0 0 4 4\"><path id=\"11\" d=\"M0 0 L1");
     QTest::newRow("no size") << QByteArray("<svg><path id=\"11\" d=\"M0 0 L1 1 L0 1 Z\"/></svg>");
-    QTest::newRow("odd number") << QByteArray("<svg viewBox=\"0 0 4 4\"><path id=\"11\" d=\"M0 0 L1 Z\"/></svg>");
+    QTest::newRow("odd number") << QByteArray(
+        "<svg viewBox=\"0 0 4 4\"><path id=\"11\" d=\"M0 0 L1 Z\"/></svg>");
 }
 
 void TestProvinceMap::badPictureRefused()
