@@ -22,6 +22,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 
 WIDTH, HEIGHT = 400, 328
 
@@ -69,7 +70,10 @@ def ensure_gmt():
 
 def read_unit(unit):
     """The polygons of a unit as lists of (lon, lat)."""
-    out = subprocess.run(["gmt", "coast", "-ECN." + unit, "-M"], check=True, capture_output=True, text=True).stdout
+    # gmt leaves its history file in the working folder: let it be a scratch one.
+    with tempfile.TemporaryDirectory() as scratch:
+        out = subprocess.run(["gmt", "coast", "-ECN." + unit, "-M"], check=True, capture_output=True, text=True,
+                             cwd=scratch).stdout
     polys, cur = [], []
     for line in out.splitlines():
         if line.startswith(">"):
