@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -286,6 +287,8 @@ void TLoginForm::CreateButtons()
     connect(NotOnLineBtn, &QPushButton::clicked, this, &TLoginForm::NotOnLineBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &TLoginForm::reject);
     connect(HelpBtn, &QPushButton::clicked, this, &TLoginForm::HelpBtnClick);
+    auto *f1 = new QShortcut(QKeySequence::HelpContents, this);
+    connect(f1, &QShortcut::activated, this, &TLoginForm::HelpBtnClick);
 }
 
 // --- closing ---
