@@ -132,8 +132,8 @@ bool PrepareUserData(const QString &root, int setCandidates)
     for (const TSetState &set : session.ReadSetStates())
         if (set.Dossiers > biggest.Dossiers)
             biggest = set;
-    std::printf("set %s_%s_%s: %d candidates\n", qPrintable(biggest.PCDM.trimmed()), qPrintable(biggest.KLDM.trimmed()),
-                qPrintable(biggest.JHXZ.trimmed()), biggest.Dossiers);
+    std::printf("set %s_%s_%s: %d candidates\n", qPrintable(biggest.PCDM.trimmed()),
+                qPrintable(biggest.KLDM.trimmed()), qPrintable(biggest.JHXZ.trimmed()), biggest.Dossiers);
     const bool opened = session.OpenSet(biggest.PCDM, biggest.KLDM, biggest.JHXZ);
     dm.CloseTDD();
     session.End();
@@ -149,6 +149,10 @@ qint64 OpenWorkspaceAlone()
     TMainDM dm;
     dm.SetMessageSink(&sink);
     TZKMainDef &def = ZKMainDef();
+    const TLoginInfo &login = def.LoginInfo; // the user the data was prepared for
+    dm.UnivConn.SetConnectionString(JetConnectionPrefix + login.UserFolder + UnivDatabaseFileName);
+    dm.UnivShareConn.SetConnectionString(JetConnectionPrefix + login.UserFolder + UnivShareDatabaseFileName);
+    dm.CommonConn.SetConnectionString(JetConnectionPrefix + login.StorageFolder + CommonDatabaseFileName);
     def.IsTDDOpen = false;
     QElapsedTimer timer;
     timer.start();
@@ -205,7 +209,8 @@ int main(int argc, char **argv)
         const qint64 startMs = timer.elapsed();
         client.waitForFinished(600000);
         if (!line.startsWith("shown")) {
-            std::fprintf(stderr, "bench_gui_login_startup: the client did not show the set: %s\n", line.constData());
+            std::fprintf(stderr, "bench_gui_login_startup: the client did not show the set: %s\n",
+                         line.constData());
             return 1;
         }
         const qint64 aloneMs = OpenWorkspaceAlone();
@@ -219,6 +224,7 @@ int main(int argc, char **argv)
         bestAlone = bestAlone < 0 ? aloneMs : std::min(bestAlone, aloneMs);
     }
     std::printf("start-up with offline login: %lld ms; workspace open alone: %lld ms; ratio %.2f\n",
-                qint64(bestStart), qint64(bestAlone), double(bestStart) / double(std::max<qint64>(1, bestAlone)));
+                qint64(bestStart), qint64(bestAlone),
+                double(bestStart) / double(std::max<qint64>(1, bestAlone)));
     return 0;
 }

@@ -77,6 +77,9 @@ TMemberStartDM::TMemberStartDM(const TMemberModules &modules, QObject *parent)
 TMemberStartDM::~TMemberStartDM()
 {
     FModules.NetDM.SetPasswordCheck(nullptr);
+    // The slots lead into modules that end with this run.
+    LoginErrorMsgSlot = nullptr;
+    MemberEditionSlots() = TMemberEditionSlots();
     FSession.reset();
     TZKMainDef &def = ZKMainDef();
     if (def.EndBgTaskThreadHook)
