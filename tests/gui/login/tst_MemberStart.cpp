@@ -124,6 +124,7 @@ private slots:
     void initTestCase();
     void init();
     void firstSetUpThenStraightIn();
+    void failedFirstSetUpEndsAndRunsAgain();
     void anotherInstanceEndsAtOnce();
     void restartedInstanceWaitsForTheLock();
     void secondProcessEndsAtOnce();
@@ -215,6 +216,49 @@ void TestMemberStart::firstSetUpThenStraightIn()
         QCOMPARE(run.Messages.Messages.value(0).Caption, u"登录系统"_s);
         QCOMPARE(run.Messages.Messages.value(0).Icon, TMsgIcon::Error);
         QVERIFY(!ZKMainDef().IsSystemReady);
+    }
+}
+
+// An import that fails during the first set-up ends the program and leaves the set-up
+// unmarked: the next start runs it again from an emptied folder.
+void TestMemberStart::failedFirstSetUpEndsAndRunsAgain()
+{
+    TExchangeFixture leader;
+    InitMemberBgTaskThreadUnit();
+    const QString storage = EstablishStorageFolder();
+    TRecordset provinces = LoadAdtgFile(storage + ProvinceListFileName);
+    QVERIFY(provinces.Locate(u"ssdm"_s, leader.SSDM));
+    provinces.Edit();
+    provinces.FieldByName(u"FWQDKH").SetAsString(QString::number(leader.Server().Port()));
+    provinces.Post();
+    SaveAdtgFile(provinces, storage + ProvinceListFileName);
+    const QString library = leader.LeaderUser() + u"dmk.zip"_s;
+    QVERIFY(QFile::rename(library, library + u".kept"_s));
+    QFile broken(library);
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("not a package");
+    broken.close();
+    {
+        TClientRun run(leader.SSDM, TExchangeFixture::User, TExchangeFixture::Password);
+        run.Start->DataModuleCreate();
+        QCOMPARE(run.Terminations, 1);
+        QVERIFY(!run.Messages.Messages.isEmpty()); // the import reported its failure
+        QVERIFY(run.Window.isVisible());
+        QVERIFY(!ZKMainDef().IsSystemReady);
+        QCOMPARE(run.Window.PanelDocks, 0);
+    }
+    QVERIFY(QFile::remove(library));
+    QVERIFY(QFile::rename(library + u".kept"_s, library));
+    ZKMainDef().Reset();
+    ZKMainDef().SetProgramFolder(zktest::programFolder());
+    InitMemberBgTaskThreadUnit();
+    {
+        TClientRun run(leader.SSDM, TExchangeFixture::User, TExchangeFixture::Password);
+        run.Start->DataModuleCreate();
+        QCOMPARE(run.Terminations, 0);
+        QVERIFY(run.Animation.Shown.size() >= 2);
+        QCOMPARE(run.Animation.Shown[1].first, u"接收院校信息"_s);
+        QVERIFY(ZKMainDef().IsSystemReady && ZKMainDef().IsTDDOpen);
     }
 }
 
