@@ -138,6 +138,11 @@ void TestMemberStart::initTestCase()
     // The storage folder lies in the documents folder: a home of the tests' own.
     qputenv("HOME", QFile::encodeName(FHome.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(FHome.path() + u"/.config"_s));
+    // Locks of the tests' own: a client running on this machine keeps its lock.
+    QDir().mkpath(FHome.path() + u"/runtime"_s);
+    QFile::setPermissions(FHome.path() + u"/runtime"_s,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(FHome.path() + u"/runtime"_s));
 }
 
 void TestMemberStart::init()
