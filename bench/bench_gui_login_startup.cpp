@@ -23,6 +23,7 @@
 #include "workspace/MainDM.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -181,6 +182,11 @@ int main(int argc, char **argv)
     // The client's storage folder lies in the documents folder: a home of the benchmark's own.
     qputenv("HOME", QFile::encodeName(home.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + u"/.config"_s));
+    // Locks of its own, so that a client running on this machine does not count as ours.
+    QDir().mkpath(home.path() + u"/runtime"_s);
+    QFile::setPermissions(home.path() + u"/runtime"_s,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path() + u"/runtime"_s));
     ZKMainDef().SetProgramFolder(RunningProgramFolder() + u"../bin/"_s);
     InitMemberBgTaskThreadUnit();
     EstablishStorageFolder();
