@@ -1,9 +1,17 @@
 #!/bin/sh
 # Installs what is missing, builds, writes the demo data once, starts the leader's
-# server stand-in on it in the background and runs what exists of the client. The
-# stand-in is stopped when this script ends.
+# server stand-in on it in the background and runs the client, which opens with its
+# login dialog. The stand-in is stopped when the client ends.
 set -eu
 cd "$(dirname "$0")/.."
+
+# The client is a desktop program: without a screen it cannot show its login dialog.
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "run-demo: no display (DISPLAY and WAYLAND_DISPLAY are not set)." >&2
+  echo "run-demo: run it on a desktop, or in a virtual screen: xvfb-run -a ./scripts/run-demo.sh" >&2
+  exit 1
+fi
+
 ./scripts/install-deps.sh
 ./scripts/build.sh
 BUILD="${ZK_BUILD_DIR:-build}"
@@ -42,21 +50,8 @@ until grep -q "listening on port" "$LOG" 2>/dev/null; do
 done
 echo "run-demo: leader's server stand-in on 127.0.0.1:$PORT serving $DATA (log: $BUILD/demo-leader.log)"
 
-# The member's exchange without windows: first set-up and the dossier query of member
-# zy01 of province 11 into a storage folder under the build folder, then the major list
-# of the first set with dossiers.
-STORAGE="$BUILD/demo-storage"
-"$BIN/zelkinc-cli" sync --storage "$STORAGE" --province 11 --user zy01 --password pw01 || true
-"$BIN/zelkinc-cli" grid --storage "$STORAGE" --province 11 --user zy01 --set 2 1 1 --majors || true
-
-# The client. It logs in through the province list beside it; pick 北京 or 江苏 and
-# log in as zy01 / pw01.
+# The client. Its storage folder is ~/Documents/.ZelkinCUStorage2012/ (made on the first
+# start); on the map pick 北京 (or 江苏), then user zy01 and password pw01, and press
+# 联机登录. The first login downloads and imports the demo data.
+echo "run-demo: log in on 北京 (or 江苏) as zy01 with the password pw01 (联机登录)."
 "$BIN/zelkinc"
-
-# Until the client is interactive, the stand-in stays up for zelkinc-cli link when
-# this runs in a terminal, e.g.:
-#   build/bin/zelkinc-cli link --host 127.0.0.1 --port 8612 --user zy01 --password pw01 --ssdm 11 state + dqpc
-if [ -t 0 ]; then
-  echo "run-demo: press Enter to stop the leader's server stand-in."
-  read -r _
-fi

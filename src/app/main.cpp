@@ -1,9 +1,9 @@
-#include <QCoreApplication>
-#include <QTextStream>
+#include "MainWindowStandIn.h"
+#include "gui/login/ProgramEntry.h"
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    QTextStream(stdout) << "zelkinc: the member client is being built\n";
-    return 0;
+    return RunMemberProgram(argc, argv, [](TMainDM &, TMemberNetDM &) -> std::unique_ptr<IMemberMainWindow> {
+        return std::make_unique<TMainWindowStandIn>();
+    });
 }
