@@ -35,5 +35,7 @@ public:
     QProgressBar *ProgressBar = nullptr;
 
 private:
+    void CenterOnScreen();
+
     std::function<bool()> FForegroundIdle;
 };
