@@ -49,10 +49,11 @@ TAboutForm::TAboutForm(QWidget *parent)
 void TAboutForm::SetProduct(const QString &productName, const QString &yearVer, const QString &digitalVer)
 {
     ProductNameLabel->setText(u"Velkaro\r\n%1 %2 %3"_s.arg(productName, yearVer, digitalVer));
-    CopyrightLabel->setText(u"版权所有 (C) %1 Velkaro 网上录取系统项目组。\n保留所有权利。"_s.arg(yearVer));
+    CopyrightLabel->setText(u"版权所有 (C) %1 Velkaro 网上录取系统\n保留所有权利。"_s.arg(yearVer));
 }
 
-void ExecuteAbout(const QString &productName, const QString &yearVer, const QString &digitalVer, QWidget *parent)
+void ExecuteAbout(const QString &productName, const QString &yearVer, const QString &digitalVer,
+                  QWidget *parent)
 {
     TAboutForm form(parent);
     form.SetProduct(productName, yearVer, digitalVer);

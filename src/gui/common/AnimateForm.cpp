@@ -8,7 +8,6 @@
 #include <QPainterPath>
 #include <QScreen>
 #include <QTimer>
-
 #include <algorithm>
 
 namespace {

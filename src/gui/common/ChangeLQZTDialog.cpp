@@ -143,8 +143,8 @@ void TChangeLQZTWindow::Fill(const TChangeLQZTValues &values)
     TDYYList->clear();
     TDYYList->addItems(values.TDYYLines);
     if (!values.TDYYLines.isEmpty())
-        TDYYList->setCurrentRow(values.TDYYIndex >= 0 && values.TDYYIndex < values.TDYYLines.size() ? values.TDYYIndex
-                                                                                                     : 0);
+        TDYYList->setCurrentRow(
+            values.TDYYIndex >= 0 && values.TDYYIndex < values.TDYYLines.size() ? values.TDYYIndex : 0);
     TDYYBZMemo->setPlainText(values.Remark.left(RemarkMaxLength));
 
     if (values.TDRadioChecked) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gui/common/HelpTopicList.h"
 #include "workspace/ChangeLQZT.h"
 
 #include <QDialog>
@@ -31,7 +32,7 @@ public:
     void HelpBtnClick();
 
     static constexpr int RemarkMaxLength = 254;
-    static constexpr int HelpTopic = 14210;
+    static constexpr int HelpTopic = ZKHelp::ChangeLQZT;
 
     QLabel *Label4 = nullptr;
     QLabel *KSHLabel = nullptr;

@@ -8,7 +8,6 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <QWidget>
-
 #include <exception>
 
 using namespace Qt::StringLiterals;
@@ -42,6 +41,7 @@ bool TZKApplication::notify(QObject *receiver, QEvent *event)
 void TZKApplication::ShowException(const QString &message)
 {
     QWidget *window = activeWindow();
-    const QString caption = window && !window->windowTitle().isEmpty() ? window->windowTitle() : u"院校子系统"_s;
+    const QString caption =
+        window && !window->windowTitle().isEmpty() ? window->windowTitle() : u"院校子系统"_s;
     TMessageBoxSink(window).ShowMessage(message, caption, TMsgIcon::Error);
 }

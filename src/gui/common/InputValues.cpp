@@ -12,7 +12,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
-
 #include <algorithm>
 #include <memory>
 
@@ -160,8 +159,9 @@ void TZKInputValuesForm::closeEvent(QCloseEvent *event)
     QDialog::closeEvent(event);
 }
 
-QDialog *CreateInputValuesForm(const QString &caption, const QString &message, const QList<TZKInputValueRec> &values,
-                               const QIcon *icon, int helpTopic, QWidget *parent)
+QDialog *CreateInputValuesForm(const QString &caption, const QString &message,
+                               const QList<TZKInputValueRec> &values, const QIcon *icon, int helpTopic,
+                               QWidget *parent)
 {
     auto *form = new TZKInputValuesForm(parent);
     const auto s = [form](int px) { return ScaledPixels(px, form); };

@@ -11,7 +11,12 @@ class QLabel;
 class QPushButton;
 class QWidget;
 
-enum class TZKInputValueType { nivtEdit, nivtMemo, nivtSpinEdit };
+enum class TZKInputValueType
+{
+    nivtEdit,
+    nivtMemo,
+    nivtSpinEdit
+};
 
 // One value of the value-input dialog. MaxLength/MinValue and IsPassword/Height/MaxValue
 // are separate fields here; each control reads only those of its type.
@@ -58,8 +63,9 @@ protected:
 
 // Builds the dialog without showing it (callers with their own button handling); the
 // caller owns it. The returned dialog is a TZKInputValuesForm.
-QDialog *CreateInputValuesForm(const QString &caption, const QString &message, const QList<TZKInputValueRec> &values,
-                               const QIcon *icon, int helpTopic, QWidget *parent = nullptr);
+QDialog *CreateInputValuesForm(const QString &caption, const QString &message,
+                               const QList<TZKInputValueRec> &values, const QIcon *icon, int helpTopic,
+                               QWidget *parent = nullptr);
 // Shows the dialog modally; on OK copies every control's value back into its record.
 bool ExecuteInputValues(const QString &caption, const QString &message, QList<TZKInputValueRec> &values,
                         const QIcon *icon, int helpTopic, QWidget *parent = nullptr);

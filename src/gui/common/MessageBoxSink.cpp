@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-
 #include <memory>
 
 namespace {
@@ -50,7 +49,7 @@ TMsgResult Answer(int button, TMsgButtons buttons)
         return TMsgResult::No;
     default:
         // Esc or the close button: the box's way out.
-        return buttons == TMsgButtons::Ok ? TMsgResult::Ok
+        return buttons == TMsgButtons::Ok      ? TMsgResult::Ok
                : buttons == TMsgButtons::YesNo ? TMsgResult::No
                                                : TMsgResult::Cancel;
     }

@@ -7,7 +7,6 @@
 #include "workspace/WorkspaceTables.h"
 
 #include <QVariant>
-
 #include <cstdlib>
 #include <optional>
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gui/common/HelpTopicList.h"
 #include "gui/options/MemberOptions.h"
 
 #include <QDialog>
@@ -54,7 +55,7 @@ public:
     QPushButton *CancelBtn = nullptr;
     QPushButton *HelpBtn = nullptr;
 
-    static constexpr int HelpTopic = 14310;
+    static constexpr int HelpTopic = ZKHelp::Options;
 
 private:
     QWidget *CreateFieldPage();

@@ -8,10 +8,10 @@ class TMainDM;
 // A dossier field of the shown-field selection.
 struct TShownFieldItem
 {
-    QString ZDMC; // caption
-    QString ZDDH; // field code
-    QString XH;   // order of the hidden list
-    QString BX;   // must-show mark
+    QString ZDMC;  // caption
+    QString ZDDH;  // field code
+    QString XH;    // order of the hidden list
+    QString BX;    // must-show mark
     int WZSY = -1; // stored place in the grid, -1 when hidden
 
     // The item's picture: BX read as a number, 0 when it is not one.
@@ -26,7 +26,11 @@ struct TShownFieldItem
 class TShownFieldLists
 {
 public:
-    enum class TSide { Exc, Inc };
+    enum class TSide
+    {
+        Exc,
+        Inc
+    };
 
     // Fills both lists for the open set (CurPCDM, CurKLDM, CurJHXZ) and clears
     // ApplyToAll. Errors of the database pass on (EZKError).

@@ -10,7 +10,6 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
-
 #include <functional>
 
 using namespace Qt::StringLiterals;
@@ -119,7 +118,8 @@ private slots:
             QVERIFY(!ReasonPartEnabled(w));
 
             // The tab order runs from the choices through the reasons to the buttons.
-            QWidget *expected[] = {w->TDRadio, w->TDYYList, w->TDYYBZMemo, w->OKBtn, w->CancelBtn, w->HelpBtn};
+            QWidget *expected[] = {w->TDRadio, w->TDYYList,  w->TDYYBZMemo,
+                                   w->OKBtn,   w->CancelBtn, w->HelpBtn};
             QWidget *at = w->LQRadio;
             for (QWidget *next : expected) {
                 at = at->nextInFocusChain();

@@ -1,9 +1,9 @@
 // Every help topic the program names has its section on a help page, and the help window
 // shows it.
+#include "TestSupport.h"
 #include "gui/common/HelpTopicList.h"
 #include "gui/common/HelpTopics.h"
 #include "store/ZKMainDef.h"
-#include "TestSupport.h"
 
 #include <QDialog>
 #include <QDirIterator>
@@ -88,7 +88,8 @@ private slots:
             const QString from = pages.next();
             for (auto it = link.globalMatch(QString::fromUtf8(zktest::readFile(from))); it.hasNext();) {
                 const QRegularExpressionMatch m = it.next();
-                QVERIFY2(QFileInfo::exists(HelpFolder() + m.captured(1)), qPrintable(from + u" → "_s + m.captured(1)));
+                QVERIFY2(QFileInfo::exists(HelpFolder() + m.captured(1)),
+                         qPrintable(from + u" → "_s + m.captured(1)));
                 if (!m.captured(2).isEmpty())
                     QVERIFY2(Page(m.captured(1)).contains(u"<a name=\"%1\">"_s.arg(m.captured(2))),
                              qPrintable(from + u" → "_s + m.captured(0)));

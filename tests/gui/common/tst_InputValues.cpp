@@ -10,7 +10,6 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QtTest>
-
 #include <functional>
 #include <memory>
 
@@ -118,8 +117,9 @@ private slots:
     void layoutWithIcon()
     {
         const QIcon icon = SquareIcon(48);
-        std::unique_ptr<QDialog> dialog(CreateInputValuesForm(u"连接到服务器"_s, u"请输入密码，以便连接到服务器。"_s,
-                                                              {Edit(u"密码:"_s, {}, 32, true)}, &icon, 14010));
+        std::unique_ptr<QDialog> dialog(
+            CreateInputValuesForm(u"连接到服务器"_s, u"请输入密码，以便连接到服务器。"_s,
+                                  {Edit(u"密码:"_s, {}, 32, true)}, &icon, 14010));
         auto *form = static_cast<TZKInputValuesForm *>(dialog.get());
         QVERIFY(form->IconImage->isVisibleTo(form));
         QCOMPARE(form->IconImage->size(), QSize(48, 48));
@@ -137,7 +137,8 @@ private slots:
     void longMessageGrowsTheBand()
     {
         const QString message = QString(u"很长的提示文字，"_s).repeated(12);
-        std::unique_ptr<QDialog> dialog(CreateInputValuesForm(u"提示"_s, message, {Edit(u"值:"_s, {})}, nullptr, 0));
+        std::unique_ptr<QDialog> dialog(
+            CreateInputValuesForm(u"提示"_s, message, {Edit(u"值:"_s, {})}, nullptr, 0));
         auto *form = static_cast<TZKInputValuesForm *>(dialog.get());
         QVERIFY(form->MsgLabel->height() > 32);
         QCOMPARE(form->BgImage->height(), form->MsgLabel->height() + 7);
@@ -182,8 +183,8 @@ private slots:
             qobject_cast<QLineEdit *>(form->EditArray[0])->setText(u"20120001"_s);
             form->reject();
         });
-        QVERIFY(!InputValue(u"查找考生"_s, u"请输入要查询的考生的考生号。"_s, u"考生号:"_s, nullptr, false, 0, 11210,
-                            value));
+        QVERIFY(!InputValue(u"查找考生"_s, u"请输入要查询的考生的考生号。"_s, u"考生号:"_s, nullptr, false, 0,
+                            11210, value));
         QCOMPARE(value, u"2012"_s);
     }
 
@@ -200,14 +201,15 @@ private slots:
             QTest::keyClicks(edit, u"0001"_s);
             QTest::keyClick(edit, Qt::Key_Return); // "确定" is the default button
         });
-        QVERIFY(InputValue(u"查找考生"_s, u"请输入要查询的考生的考生号。"_s, u"考生号:"_s, nullptr, false, 0, 11210,
-                           value));
+        QVERIFY(InputValue(u"查找考生"_s, u"请输入要查询的考生的考生号。"_s, u"考生号:"_s, nullptr, false, 0,
+                           11210, value));
         QCOMPARE(value, u"20120001"_s);
     }
 
     void setAndGetValuesInOrder()
     {
-        QList<TZKInputValueRec> values{Edit(u"一:"_s, u"a"_s), Memo(u"二:"_s, u"b"_s, 30), Spin(u"三:"_s, 1, 0, 9, 1)};
+        QList<TZKInputValueRec> values{Edit(u"一:"_s, u"a"_s), Memo(u"二:"_s, u"b"_s, 30),
+                                       Spin(u"三:"_s, 1, 0, 9, 1)};
         std::unique_ptr<QDialog> dialog(CreateInputValuesForm(u"值"_s, {}, values, nullptr, 0));
         SetValues(dialog.get(), {Edit({}, u"x"_s), Memo({}, u"y\nz"_s, 30), Spin({}, 8, 0, 9, 1)});
         GetValues(dialog.get(), values);
@@ -222,7 +224,8 @@ private slots:
 
     void closingCanBeRefused()
     {
-        std::unique_ptr<QDialog> dialog(CreateInputValuesForm(u"连接到服务器"_s, {}, {Edit(u"密码:"_s, {})}, nullptr, 0));
+        std::unique_ptr<QDialog> dialog(
+            CreateInputValuesForm(u"连接到服务器"_s, {}, {Edit(u"密码:"_s, {})}, nullptr, 0));
         auto *form = static_cast<TZKInputValuesForm *>(dialog.get());
         bool idle = false;
         form->CanClose = [&] { return idle; };

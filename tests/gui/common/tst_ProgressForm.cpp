@@ -25,8 +25,8 @@ private slots:
         QTest::newRow("0 steps is one step") << 10 << 30 << 0 << 3 << QList<int>{40, 40, 40};
         QTest::newRow("1 step") << 10 << 30 << 1 << 2 << QList<int>{40, 40};
         QTest::newRow("negative steps") << 0 << 50 << -3 << 1 << QList<int>{50};
-        QTest::newRow("whole-number division") << 20 << 60 << 7 << 7
-                                                << QList<int>{28, 37, 45, 54, 62, 71, 80};
+        QTest::newRow("whole-number division")
+            << 20 << 60 << 7 << 7 << QList<int>{28, 37, 45, 54, 62, 71, 80};
         QTest::newRow("more steps than percent") << 80 << 20 << 50 << 5 << QList<int>{80, 80, 81, 81, 82};
     }
 
@@ -82,7 +82,10 @@ private slots:
         bool foregroundIdle = true;
         form.SetForegroundIdleQuery([&] { return foregroundIdle; });
         int delivered = 0;
-        const auto post = [&] { QMetaObject::invokeMethod(&form, [&] { ++delivered; }, Qt::QueuedConnection); };
+        const auto post = [&] {
+            QMetaObject::invokeMethod(
+                &form, [&] { ++delivered; }, Qt::QueuedConnection);
+        };
 
         form.ShowProgress(u"导出"_s, u"正在导出"_s, 0, 100, 4);
         QCoreApplication::processEvents();

@@ -92,12 +92,12 @@ private slots:
                                         << QMessageBox::Information << TMsgResult::Ok;
         QTest::newRow("warning esc") << TMsgIcon::Warning << TMsgButtons::Ok << 0 << QMessageBox::Warning
                                      << TMsgResult::Ok;
-        QTest::newRow("error") << TMsgIcon::Error << TMsgButtons::Ok << int(QMessageBox::Ok) << QMessageBox::Critical
-                               << TMsgResult::Ok;
+        QTest::newRow("error") << TMsgIcon::Error << TMsgButtons::Ok << int(QMessageBox::Ok)
+                               << QMessageBox::Critical << TMsgResult::Ok;
         QTest::newRow("question yes") << TMsgIcon::Question << TMsgButtons::YesNo << int(QMessageBox::Yes)
                                       << QMessageBox::Question << TMsgResult::Yes;
-        QTest::newRow("question esc is no") << TMsgIcon::Question << TMsgButtons::YesNo << 0 << QMessageBox::Question
-                                            << TMsgResult::No;
+        QTest::newRow("question esc is no")
+            << TMsgIcon::Question << TMsgButtons::YesNo << 0 << QMessageBox::Question << TMsgResult::No;
         QTest::newRow("cancel") << TMsgIcon::Warning << TMsgButtons::OkCancel << int(QMessageBox::Cancel)
                                 << QMessageBox::Warning << TMsgResult::Cancel;
         QTest::newRow("three buttons esc") << TMsgIcon::Question << TMsgButtons::YesNoCancel << 0
@@ -126,7 +126,8 @@ private slots:
                 box->button(QMessageBox::StandardButton(press))->click();
         });
         TMessageBoxSink sink;
-        QCOMPARE(sink.ShowMessage(u"打开投档单第 3 步出错:\r\n磁盘已满"_s, u"打开投档单"_s, icon, buttons), result);
+        QCOMPARE(sink.ShowMessage(u"打开投档单第 3 步出错:\r\n磁盘已满"_s, u"打开投档单"_s, icon, buttons),
+                 result);
         QVERIFY(seen);
     }
 };

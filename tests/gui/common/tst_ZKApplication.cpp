@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
-
 #include <stdexcept>
 
 using namespace Qt::StringLiterals;
@@ -74,7 +73,8 @@ private slots:
         auto *app = qobject_cast<TZKApplication *>(qApp);
         QVERIFY(app);
         QVERIFY(app->QtTranslationLoaded());
-        QMessageBox box(QMessageBox::Information, u"标题"_s, u"文字"_s, QMessageBox::Ok | QMessageBox::Cancel);
+        QMessageBox box(QMessageBox::Information, u"标题"_s, u"文字"_s,
+                        QMessageBox::Ok | QMessageBox::Cancel);
         QCOMPARE(box.button(QMessageBox::Ok)->text(), u"确定"_s);
         QCOMPARE(box.button(QMessageBox::Cancel)->text(), u"取消"_s);
     }

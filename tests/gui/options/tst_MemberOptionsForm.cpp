@@ -14,7 +14,6 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
-
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -292,7 +291,8 @@ private slots:
 
         // A drop of a hidden field lands before the item under the cursor.
         Drop(exc, inc, 2);
-        QCOMPARE(Texts(inc), (QStringList{u"考生号"_s, u"姓名"_s, u"身份证号"_s, u"基准成绩"_s, u"录取专业"_s}));
+        QCOMPARE(Texts(inc),
+                 (QStringList{u"考生号"_s, u"姓名"_s, u"身份证号"_s, u"基准成绩"_s, u"录取专业"_s}));
         // Another frame's drag is not ours.
         QMimeData mime;
         mime.setData(TFieldListWidget::MimeType(), QByteArrayLiteral("1234:exc"));

@@ -97,8 +97,8 @@ private slots:
         QTest::newRow("a must-show hidden field by button")
             << QStringList{u"!m"_s} << 0 << 0 << true << QStringList{} << -1
             << QStringList{u"!m"_s, u"x"_s, u"y"_s} << 0;
-        QTest::newRow("nothing selected") << abc << -1 << 0 << false << abc << -1
-                                          << QStringList{u"x"_s, u"y"_s} << 0;
+        QTest::newRow("nothing selected")
+            << abc << -1 << 0 << false << abc << -1 << QStringList{u"x"_s, u"y"_s} << 0;
     }
     void add()
     {
@@ -176,10 +176,12 @@ private slots:
         QTest::newRow("shown to hidden") << plain << 0 << plain << 0 << TSide::Inc << TSide::Exc << true;
         QTest::newRow("within shown") << plain << 0 << must << 0 << TSide::Inc << TSide::Inc << true;
         QTest::newRow("within hidden") << plain << 0 << plain << 0 << TSide::Exc << TSide::Exc << false;
-        QTest::newRow("nothing selected in the source") << plain << -1 << plain << 0 << TSide::Exc << TSide::Inc
-                                                         << false;
-        QTest::newRow("must-show hidden to shown") << must << 0 << plain << 0 << TSide::Exc << TSide::Inc << false;
-        QTest::newRow("must-show shown to hidden") << plain << 0 << must << 0 << TSide::Inc << TSide::Exc << false;
+        QTest::newRow("nothing selected in the source")
+            << plain << -1 << plain << 0 << TSide::Exc << TSide::Inc << false;
+        QTest::newRow("must-show hidden to shown")
+            << must << 0 << plain << 0 << TSide::Exc << TSide::Inc << false;
+        QTest::newRow("must-show shown to hidden")
+            << plain << 0 << must << 0 << TSide::Inc << TSide::Exc << false;
     }
     void dragAcceptance()
     {
@@ -225,7 +227,7 @@ private slots:
         lists.Load(f.Dm());
         QVERIFY(!lists.Done(f.Dm())); // nothing moved
         QCOMPARE(f.Layout(u"1"_s), (QStringList{u"BYXX:-"_s, u"SFZH:-"_s, u"ZYDH1:-"_s, u"KSH:0"_s, u"XM:1"_s,
-                                                 u"ZYYTJZCJ:2"_s, u"LQZY:3"_s}));
+                                                u"ZYYTJZCJ:2"_s, u"LQZY:3"_s}));
 
         lists.IncIndex = 1; // XM goes, BYXX comes at the end
         QVERIFY(lists.Remove());
@@ -235,7 +237,7 @@ private slots:
         QVERIFY(lists.Add(-1));
         QVERIFY(lists.Done(f.Dm()));
         QCOMPARE(f.Layout(u"1"_s), (QStringList{u"SFZH:-"_s, u"XM:-"_s, u"ZYDH1:-"_s, u"KSH:0"_s,
-                                                 u"ZYYTJZCJ:1"_s, u"LQZY:2"_s, u"BYXX:3"_s}));
+                                                u"ZYYTJZCJ:1"_s, u"LQZY:2"_s, u"BYXX:3"_s}));
         QCOMPARE(f.Layout(u"2"_s), second);
     }
 
@@ -253,8 +255,8 @@ private slots:
         lists.ApplyToAll = true;
         QVERIFY(!lists.Done(f.Dm())); // the open set's layout did not change
         QCOMPARE(f.Layout(u"2"_s), f.Layout(u"1"_s));
-        const QStringList expected{u"BYXX:33"_s, u"KSH:100"_s, u"LQZY:75"_s, u"SFZH:33"_s, u"XM:90"_s,
-                                   u"ZYDH1:33"_s, u"ZYYTJZCJ:60"_s};
+        const QStringList expected{u"BYXX:33"_s, u"KSH:100"_s,  u"LQZY:75"_s,    u"SFZH:33"_s,
+                                   u"XM:90"_s,   u"ZYDH1:33"_s, u"ZYYTJZCJ:60"_s};
         QCOMPARE(f.Widths(u"2"_s), expected);
         QCOMPARE(f.Widths(u"1"_s).at(1), u"KSH:100"_s);
     }
