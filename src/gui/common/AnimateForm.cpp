@@ -2,6 +2,7 @@
 
 #include "gui/common/GuiMetrics.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -138,6 +139,11 @@ void TAnimateForm::ShowAnim(const QString &title, const QString &msgText)
     show();
     raise();
     repaint();
+}
+
+void TAnimateForm::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
 }
 
 void TAnimateForm::StopAnim()

@@ -45,6 +45,10 @@ public:
     TBusyIndicator *Animate = nullptr;
     QLabel *MsgLabel = nullptr;
 
+protected:
+    // Only StopAnim ends it.
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void PlaceAtTopRight();
 };

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 
 using namespace Qt::StringLiterals;
 
@@ -101,6 +102,8 @@ TChangeLQZTWindow::TChangeLQZTWindow(QWidget *parent)
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(HelpBtn, &QPushButton::clicked, this, &TChangeLQZTWindow::HelpBtnClick);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            &TChangeLQZTWindow::HelpBtnClick);
     connect(LQRadio, &QRadioButton::clicked, this, &TChangeLQZTWindow::LQRadioClick);
     connect(TDRadio, &QRadioButton::clicked, this, &TChangeLQZTWindow::TDRadioClick);
 

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <algorithm>
 #include <memory>
@@ -141,6 +142,8 @@ TZKInputValuesForm::TZKInputValuesForm(QWidget *parent)
     HelpBtn->setObjectName(u"HelpBtn"_s);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(HelpBtn, &QPushButton::clicked, this, [this] { ShowHelpTopic(HelpTopic, this); });
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, HelpBtn,
+            &QPushButton::click);
 }
 
 void TZKInputValuesForm::reject()

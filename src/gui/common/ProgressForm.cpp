@@ -2,6 +2,7 @@
 
 #include "gui/common/GuiMetrics.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -77,6 +78,11 @@ void TProgressForm::UpdateProgressTrans()
         ProgressBar->repaint();
     else
         QCoreApplication::processEvents();
+}
+
+void TProgressForm::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
 }
 
 void TProgressForm::HideProgress()

@@ -25,6 +25,7 @@ TSplashForm::TSplashForm(QWidget *parent)
     Timer = new QTimer(this);
     Timer->setInterval(3000);
     Timer->setSingleShot(true);
+    Timer->setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5 % early
     connect(Timer, &QTimer::timeout, this, &TSplashForm::TimerTimer);
     show();
     repaint();

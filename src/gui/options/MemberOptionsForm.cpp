@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -42,6 +43,8 @@ TMemberOptionsForm::TMemberOptionsForm(TMainDM &dm, TMemberNetDM &net, QWidget *
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(HelpBtn, &QPushButton::clicked, this, [this] { ShowHelpTopic(HelpTopic, this); });
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, HelpBtn,
+            &QPushButton::click);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();

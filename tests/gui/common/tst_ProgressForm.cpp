@@ -72,6 +72,10 @@ private slots:
         QCOMPARE(form.MsgLabel->text(), u"第三步"_s);
         form.UpdateProgressTrans();
         QCOMPARE(form.ProgressBar->value(), 100);
+        // The user cannot dismiss it; only its caller hides it.
+        QTest::keyClick(&form, Qt::Key_Escape);
+        QVERIFY(!form.close());
+        QVERIFY(form.IsProgressShowing());
         form.HideProgress();
         QVERIFY(!form.IsProgressShowing());
     }
