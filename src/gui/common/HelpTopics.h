@@ -9,5 +9,8 @@ class QWidget;
 // dialog: it belongs to the window that asked for it.
 void ShowHelpTopic(int topic, QWidget *parent = nullptr);
 
+// Makes F1 in a window (and its children) show the window's help topic.
+void SetWindowHelpTopic(QWidget *window, int topic);
+
 // The help window's page view while the window exists (tests look at it), else null.
 QTextBrowser *HelpBrowser();

@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -89,6 +90,13 @@ void ShowHelpTopic(int topic, QWidget *parent)
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+void SetWindowHelpTopic(QWidget *window, int topic)
+{
+    auto *f1 = new QShortcut(QKeySequence::HelpContents, window);
+    f1->setContext(Qt::WindowShortcut);
+    QObject::connect(f1, &QShortcut::activated, window, [window, topic] { ShowHelpTopic(topic, window); });
 }
 
 QTextBrowser *HelpBrowser()

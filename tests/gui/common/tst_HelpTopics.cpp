@@ -120,7 +120,10 @@ private slots:
         QDialog dialog;
         dialog.setModal(true);
         dialog.show();
-        ShowHelpTopic(ZKHelp::ChangeLQZT, &dialog);
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        SetWindowHelpTopic(&dialog, ZKHelp::ChangeLQZT);
+        QTest::keyClick(&dialog, Qt::Key_F1); // F1 shows the window's topic
         QTextBrowser *browser = HelpBrowser();
         QVERIFY(browser);
         QCOMPARE(browser->window()->parentWidget(), &dialog);
