@@ -1,7 +1,16 @@
 #pragma once
 
+class QTextBrowser;
 class QWidget;
 
-// Shows a numbered help topic (login 4020, reconnect 14010 …) in the help window; 0
-// shows the contents page. Every window's help button, F1 and the help commands call it.
+// Shows a numbered help topic (login 4020, reconnect 14010 …; ZKHelp in HelpTopicList.h)
+// in the help window; 0 and 10 show the contents page "目录和索引". Every window's help
+// button, F1 and the help commands call it. The help window is usable beside a modal
+// dialog: it belongs to the window that asked for it.
 void ShowHelpTopic(int topic, QWidget *parent = nullptr);
+
+// Makes F1 in a window (and its children) show the window's help topic.
+void SetWindowHelpTopic(QWidget *window, int topic);
+
+// The help window's page view while the window exists (tests look at it), else null.
+QTextBrowser *HelpBrowser();

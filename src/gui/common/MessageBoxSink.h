@@ -2,6 +2,7 @@
 
 #include "store/UiSinks.h"
 
+class QMessageBox;
 class QWidget;
 
 // Message boxes of the core layers: text, caption and icon as given, the chosen buttons,
@@ -14,6 +15,10 @@ public:
     {}
     TMsgResult ShowMessage(const QString &text, const QString &caption, TMsgIcon icon,
                            TMsgButtons buttons = TMsgButtons::Ok) override;
+
+    // The box ShowMessage runs, for callers that show it themselves. The caller owns it.
+    static QMessageBox *CreateMessageBox(const QString &text, const QString &caption, TMsgIcon icon,
+                                         TMsgButtons buttons, QWidget *parent);
 
 private:
     QWidget *FParent;

@@ -21,6 +21,8 @@ public:
     void UpdateProgressTrans() override;
     void HideProgress() override;
     bool IsProgressShowing() const override;
+    // Esc and the window manager's close do not end it: only its caller hides it.
+    void reject() override {}
 
     // Whether no foreground long task runs (the task thread's FFgLongTaskIdle); while one
     // runs, each step processes the pending events so the screen stays alive.
@@ -34,6 +36,11 @@ public:
     QLabel *MsgLabel = nullptr;
     QProgressBar *ProgressBar = nullptr;
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    void CenterOnScreen();
+
     std::function<bool()> FForegroundIdle;
 };
