@@ -9,7 +9,7 @@
 #include "exchange/MemberNetDM.h"
 #include "exchange/MemberSession.h"
 #include "gui/login/LoginForm.h"
-#include "gui/login/MemberMainWindow.h"
+#include "gui/login/MemberMainForm.h"
 #include "gui/login/MemberStartDM.h"
 #include "gui/login/ProgramEntry.h"
 #include "leader/DemoGenerator.h"
@@ -55,14 +55,6 @@ public:
     void StopAnim() override {}
 };
 
-class TBenchMainWindow : public QMainWindow, public IMemberMainWindow
-{
-public:
-    QMainWindow *Window() override { return this; }
-    void InstallMemberCommandSet(IMemberWindows &) override {}
-    void DockZyStatePanel() override {}
-};
-
 // The client: the program entry's steps with an offline login typed into the dialog.
 int RunClient(int &argc, char **argv)
 {
@@ -72,7 +64,7 @@ int RunClient(int &argc, char **argv)
     TQuietSink sink;
     TMainDM dm;
     TMemberNetDM net(dm);
-    TBenchMainWindow window;
+    TMemberMainForm window(dm, net, false); // the program's main window, without the splash
     dm.SetMessageSink(&sink);
     TMemberStartDM start(TMemberModules{dm, net, window, sink, sink, [] {}});
     start.TerminateProc = [] {};

@@ -216,8 +216,6 @@ bool TMemberStartDM::Reconnect()
     TLoginForm form(FModules.MainDM, FModules.MainWindow.Window());
     form.SetMessageSink(&FModules.Messages);
     form.SetAnimationSink(&FModules.Animation);
-    const bool connected = form.ReConnectToHost();
-    if (connected && MemberEditionSlots().AfterReconnect)
-        MemberEditionSlots().AfterReconnect();
-    return connected;
+    // The main window's connect command queries the dossiers after a reconnect.
+    return form.ReConnectToHost();
 }

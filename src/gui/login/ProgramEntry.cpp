@@ -6,8 +6,12 @@
 #include "gui/common/GuiApplication.h"
 #include "gui/common/MessageBoxSink.h"
 #include "gui/common/ProgressForm.h"
+#include "gui/details/DNForm.h"
 #include "gui/login/MemberMainWindow.h"
 #include "gui/login/MemberStartDM.h"
+#include "gui/options/MemberOptionsForm.h"
+#include "gui/stats/PrintAdjustForm.h"
+#include "gui/stats/StatForm.h"
 #include "link/MemberBgTaskThread.h"
 #include "store/ZKMainDef.h"
 #include "workspace/ChangeLQZT.h"
@@ -43,6 +47,29 @@ bool StartRestartedInstance()
     return process.startDetached();
 }
 
+namespace {
+
+// The windows of the other subsystems that the member commands open.
+struct TProgramWindows
+{
+    TMainDM &MainDM;
+    TMemberNetDM &NetDM;
+    QMainWindow *MainWindow;
+    TDNForm *DetailWindow;
+    IProgressSink &Progress;
+    IMessageSink &Messages;
+};
+
+void FillMemberWindows(TMemberWindows &windows, const TProgramWindows &w)
+{
+    windows.DetailWindowProc = [w] { w.DetailWindow->ShowFocusedCandidate(); };
+    windows.StatisticsProc = [w] { TStatForm::Execute(w.MainDM, w.Progress, w.Messages, w.MainWindow); };
+    windows.PrintingProc = [w] { TPrintAdjustForm::Execute(w.MainDM, w.Messages, w.MainWindow); };
+    windows.OptionsProc = [w] { TMemberOptionsForm::Execute(w.MainDM, w.NetDM, w.MainWindow); };
+}
+
+} // namespace
+
 int RunMemberProgram(int &argc, char **argv, const TMainWindowFactory &createMainWindow)
 {
     // Archive names are UTF-8; reading them needs a UTF-8 character type.
@@ -68,11 +95,19 @@ int RunMemberProgram(int &argc, char **argv, const TMainWindowFactory &createMai
     TChangeLQZTForm changeLQZTForm(*mainDM, changeLQZTDialog);
     netDM->SetProgressSink(&progressForm);
     progressForm.SetForegroundIdleQuery([] { return !BgTaskThread || BgTaskThread->IsFgLongTaskIdle(); });
+    // The candidate detail window is made once and hidden and shown again for each
+    // candidate; the main window owns it.
+    auto *detailWindow = new TDNForm(*mainDM, *netDM, animateForm, window);
+    detailWindow->SetChangeLQZTDialog(&changeLQZTDialog);
+    detailWindow->SetMessageSink(&messages);
+    mainDM->SetDetailWindow(detailWindow);
 
     int exitCode = 0;
     {
         TMemberStartDM startDM(TMemberModules{*mainDM, *netDM, *mainWindow, messages, animateForm,
                                               [&changeLQZTForm] { changeLQZTForm.Execute(); }});
+        FillMemberWindows(startDM.Windows,
+                          TProgramWindows{*mainDM, *netDM, window, detailWindow, progressForm, messages});
         startDM.DataModuleCreate(restarted ? RestartLockWaitMs : 0);
         if (!startDM.Terminated())
             exitCode = app.exec();
@@ -80,6 +115,7 @@ int RunMemberProgram(int &argc, char **argv, const TMainWindowFactory &createMai
         netDM->SetProgressSink(nullptr);
         netDM->SetAnimationSink(nullptr);
         netDM->SetMessageSink(nullptr);
+        mainDM->SetDetailWindow(nullptr);
         mainWindow.reset();
         if (restart)
             StartRestartedInstance();
