@@ -94,6 +94,9 @@ public:
     const TSqlPlan &Plan(const QString &jetSql);
     sqlite3_stmt *AcquireStatement(const QString &sql, const QString &jetSql);
     void ReleaseStatement(sqlite3_stmt *stmt);
+    // After a statement that changed the schema: a kept statement would still describe
+    // the old columns of a table made again under the same name until it runs.
+    void ForgetIdleStatements() { ClearCaches(); }
     void PrepareAttachments(const TSqlPlan &plan, const QString &jetSql);
     void Register(TSqlQuery *query) { FQueries.insert(query); }
     void Unregister(TSqlQuery *query) { FQueries.remove(query); }

@@ -120,6 +120,12 @@ int BindValue(sqlite3_stmt *stmt, int index, const QVariant &value)
 }
 
 // Whether the statement reports changed rows.
+bool IsSchemaChange(const QString &sql)
+{
+    const QString head = sql.trimmed().left(6).toLower();
+    return head.startsWith("create"_L1) || head.startsWith("drop"_L1) || head.startsWith("alter"_L1);
+}
+
 bool IsDataChange(const QString &sql)
 {
     const QString head = sql.trimmed().left(7).toLower();
@@ -337,6 +343,8 @@ int TSqlQuery::ExecSQL()
         return ExecInsertSelect(plan);
     sqlite3_stmt *stmt = Statement(plan.Sql);
     const int changed = RunToEnd(stmt, FBindMap, IsDataChange(plan.Sql));
+    if (IsSchemaChange(plan.Sql))
+        conn.ForgetIdleStatements();
     for (const QString &followUp : plan.FollowUps)
         ExecStatement(followUp);
     return changed;
@@ -374,6 +382,8 @@ int TSqlQuery::ExecStatement(const QString &sql)
     try {
         const int changed = RunToEnd(stmt, BindMapOf(stmt), IsDataChange(sql));
         conn.ReleaseStatement(stmt);
+        if (IsSchemaChange(sql))
+            conn.ForgetIdleStatements();
         return changed;
     } catch (...) {
         conn.ReleaseStatement(stmt);
