@@ -334,6 +334,9 @@ void TExportConn::OpenTable(const QString &name)
         params.append(u":p%1"_s.arg(c));
     FAppendQuery = std::make_unique<TSqlQuery>(FScratch.get());
     FAppendQuery->SetSQL(u"insert into [%1] values (%2)"_s.arg(FAppendTable, params.join(u", "_s)));
+    FAppendParams.clear();
+    for (int c = 0; c < FAppendColumns; ++c)
+        FAppendParams.append(FAppendQuery->ParamIndex(u"p%1"_s.arg(c)));
 }
 
 void TExportConn::AppendRecord(const QVariantList &values)
@@ -345,7 +348,7 @@ void TExportConn::AppendRecord(const QVariantList &values)
         FAppending = true;
     }
     for (int c = 0; c < FAppendColumns; ++c)
-        FAppendQuery->SetParamAt(c, c < values.size() ? values[c] : QVariant());
+        FAppendQuery->SetParamAt(FAppendParams[c], c < values.size() ? values[c] : QVariant());
     FAppendQuery->ExecSQL();
 }
 

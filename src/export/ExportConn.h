@@ -99,6 +99,7 @@ private:
     QHash<QString, qint64> FSyncedRows; // dBase: last scratch row id written to the file
     QString FAppendTable;               // the table OpenTable opened
     int FAppendColumns = 0;
+    QList<int> FAppendParams; // parameter position of each column
     bool FAppending = false; // a transaction of appended records is open
     std::unique_ptr<TSqlQuery> FAppendQuery;
 };

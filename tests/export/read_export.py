@@ -31,7 +31,16 @@ def norm(value):
 def read_dbf(files):
     import dbf
     tables = {}
+    import shutil
+    import tempfile
+    scratch = tempfile.mkdtemp()
     for path in files:
+        name = os.path.splitext(os.path.basename(path))[0]
+        if not path.lower().endswith(".dbf"):
+            # The reader insists on the extension; the content decides.
+            copy = os.path.join(scratch, name + ".dbf")
+            shutil.copyfile(path, copy)
+            path = copy
         table = dbf.Table(path)
         table.open(dbf.READ_ONLY)
         names = list(table.field_names)
@@ -46,7 +55,8 @@ def read_dbf(files):
                 row.append(norm(v))
             rows.append(row)
         table.close()
-        tables[os.path.splitext(os.path.basename(path))[0]] = rows
+        tables[name] = rows
+    shutil.rmtree(scratch)
     return tables
 
 
