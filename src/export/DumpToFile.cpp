@@ -1,6 +1,7 @@
 #include "export/DumpToFile.h"
 
 #include "export/DbfFile.h"
+#include "export/GridTexts.h"
 #include "store/SqlQuery.h"
 #include "store/StorageFolder.h"
 #include "store/ZKError.h"
@@ -278,8 +279,8 @@ void TDumpToFile::WriteScreenRows()
     QVariantList values;
     for (const TKSItem *ks : std::as_const(FDm.CurrentKSList)) {
         values.clear();
-        for (const TZKColumnRec &column : std::as_const(FDm.ZKColumn))
-            values.append(FDm.GetTddFieldStr(ks, column));
+        for (const QString &text : GridRowTexts(FDm, ks))
+            values.append(text);
         FExportConn.AppendRecord(values);
         FProgress.UpdateProgressTrans();
     }
