@@ -69,6 +69,7 @@ void TDumpToFileForm::BuildLayout()
     KLJHXZList->setAccessibleName(u"导出考生范围"_s);
     KLJHXZList->setRootIsDecorated(false);
     KLJHXZList->setHeaderLabels({u"批次"_s, u"科类"_s, u"计划性质"_s});
+    KLJHXZList->header()->setStretchLastSection(false);
     KLJHXZList->setColumnWidth(0, ScaledPixels(90, this));
     KLJHXZList->setColumnWidth(1, ScaledPixels(80, this));
     KLJHXZList->setColumnWidth(2, ScaledPixels(111, this));
