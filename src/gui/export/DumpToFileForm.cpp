@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -70,10 +71,13 @@ void TDumpToFileForm::BuildLayout()
     KLJHXZList->setRootIsDecorated(false);
     KLJHXZList->setHeaderLabels({u"批次"_s, u"科类"_s, u"计划性质"_s});
     KLJHXZList->header()->setStretchLastSection(false);
-    KLJHXZList->setColumnWidth(0, ScaledPixels(90, this));
+    // The check box sits in the first column: it gets its room on top of the text's 90.
+    const int checkRoom = style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, KLJHXZList) +
+                          2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, KLJHXZList);
+    KLJHXZList->setColumnWidth(0, ScaledPixels(90, this) + checkRoom);
     KLJHXZList->setColumnWidth(1, ScaledPixels(80, this));
     KLJHXZList->setColumnWidth(2, ScaledPixels(111, this));
-    KLJHXZList->setMinimumWidth(ScaledPixels(90 + 80 + 111 + 24, this));
+    KLJHXZList->setMinimumWidth(ScaledPixels(90 + 80 + 111 + 24, this) + checkRoom);
     SelectAllBtn = new QPushButton(u"全部选定"_s, rangeGroup);
     InvertSelectBtn = new QPushButton(u"反向选择"_s, rangeGroup);
     auto *rangeButtons = new QVBoxLayout;
