@@ -106,7 +106,8 @@ QList<TExportSetRow> CheckedRows(TMainDM &dm, const QList<QStringList> &sets)
     }
     QList<TExportSetRow> checked;
     for (const TExportSetRow &r : rows) {
-        if (std::any_of(sets.cbegin(), sets.cend(), [&](const QStringList &codes) { return named(r, codes); }))
+        if (std::any_of(sets.cbegin(), sets.cend(),
+                        [&](const QStringList &codes) { return named(r, codes); }))
             checked.append(r);
     }
     return checked;

@@ -1,11 +1,10 @@
 #include "export/CompoundFile.h"
 
 #include <gsf/gsf-infile.h>
-#include <gsf/gsf-output-stdio.h>
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
+#include <gsf/gsf-output-stdio.h>
 #include <gsf/gsf-utils.h>
-
 #include <mutex>
 
 namespace {

@@ -64,13 +64,13 @@ QByteArray NumberBytes(const QVariant &value, const TDbfField &field)
     if (!ok) {
         if (value.toString().trimmed().isEmpty())
             return QByteArray(field.Length, ' ');
-        throw EZKError(u"Data type mismatch: \"%1\" is no number for the field %2."_s.arg(value.toString(),
-                                                                                          field.Name));
+        throw EZKError(
+            u"Data type mismatch: \"%1\" is no number for the field %2."_s.arg(value.toString(), field.Name));
     }
     const QByteArray text = QByteArray::number(number, 'f', field.Decimals);
     if (text.size() > field.Length)
-        throw EZKError(u"Numeric field overflow: %1 does not fit the field %2."_s.arg(QString::fromLatin1(text),
-                                                                                     field.Name));
+        throw EZKError(u"Numeric field overflow: %1 does not fit the field %2."_s.arg(
+            QString::fromLatin1(text), field.Name));
     return Padded(text, field.Length, true);
 }
 
@@ -116,7 +116,8 @@ QByteArray GbkBytes(const QString &text)
             out.append(char(c.unicode()));
             continue;
         }
-        const qsizetype units = c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+        const qsizetype units =
+            c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
         const QByteArray bytes = encoder.encode(QStringView(text).mid(i, units));
         // ICU puts its substitution byte 0x1A (or nothing) where GBK has no character.
         if (encoder.hasError() || bytes.isEmpty() || bytes.contains('\x1a') || bytes == "?")
@@ -257,7 +258,8 @@ void TDbfFile::Close()
     QByteArray head(8, '\0');
     PutDate(head, 1, QDate::currentDate());
     PutLe32(head, 4, quint32(FRecordCount));
-    bool ok = file->seek(end - FPending.size()) && file->write(FPending + ZKDbf::EndOfFile) == FPending.size() + 1;
+    bool ok =
+        file->seek(end - FPending.size()) && file->write(FPending + ZKDbf::EndOfFile) == FPending.size() + 1;
     ok = ok && file->resize(end + 1) && file->seek(1) && file->write(head.mid(1, 7)) == 7;
     FPending.clear();
     if (!ok)

@@ -99,8 +99,7 @@ TDumpToFile::TDumpToFile(TMainDM &dm, IProgressSink &progress, IMessageSink &mes
     : FDm(dm)
     , FProgress(progress)
     , FMessages(messages)
-{
-}
+{}
 
 QList<TExportSetRow> TDumpToFile::ReadSetRows(TMainDM &dm)
 {
@@ -140,7 +139,8 @@ void TDumpToFile::CopyTable(const QString &source, const QString &target, const 
     QString from = u"from "_s + source + u" in "_s + src;
     if (!condition.isEmpty())
         from += u" where "_s + condition;
-    const QList<TSqlFieldDef> fields = FExportConn.FieldDefs({u"select top 1 *"_s, u"from "_s + source + u" in "_s + src});
+    const QList<TSqlFieldDef> fields =
+        FExportConn.FieldDefs({u"select top 1 *"_s, u"from "_s + source + u" in "_s + src});
     if (FExportConn.Kind() == TExportKind::DBase)
         CopyTableToDbf(fields, target, from, patchDecimals);
     else
@@ -161,8 +161,8 @@ void TDumpToFile::CopyTableToWorksheet(const QList<TSqlFieldDef> &fields, const 
     FExportConn.ExecSQL({u"select "_s + columns, u"into ["_s + target + u"]"_s, from});
 }
 
-void TDumpToFile::CopyTableToDbf(const QList<TSqlFieldDef> &fields, const QString &target, const QString &from,
-                                 bool patchDecimals)
+void TDumpToFile::CopyTableToDbf(const QList<TSqlFieldDef> &fields, const QString &target,
+                                 const QString &from, bool patchDecimals)
 {
     QString definitions;
     QString columns;
@@ -196,8 +196,8 @@ void TDumpToFile::ExportDossierTables(const QString &condition)
     FProgress.ShowProgress(QString(), QString(), 10, 60, 4);
     CopyTable(u"T_TDD"_s, u"T_TDD"_s, condition, true);
     FProgress.UpdateProgressTrans();
-    const QString ofDossiers = u"ksh in (select ksh from t_tdd in "_s + SourceClause() + u" where "_s + condition +
-                               u")"_s;
+    const QString ofDossiers =
+        u"ksh in (select ksh from t_tdd in "_s + SourceClause() + u" where "_s + condition + u")"_s;
     for (const QString &table : {u"T_KSJL"_s, u"T_KSHKCJ"_s, u"T_TJXX"_s}) {
         CopyTable(table, table, ofDossiers, false);
         FProgress.UpdateProgressTrans();

@@ -66,7 +66,8 @@ public:
     QString SourceClause() const;
 
 private:
-    void CopyTable(const QString &source, const QString &target, const QString &condition, bool patchDecimals);
+    void CopyTable(const QString &source, const QString &target, const QString &condition,
+                   bool patchDecimals);
     void CopyTableToWorksheet(const QList<TSqlFieldDef> &fields, const QString &target, const QString &from);
     void CopyTableToDbf(const QList<TSqlFieldDef> &fields, const QString &target, const QString &from,
                         bool patchDecimals);

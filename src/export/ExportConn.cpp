@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-
 #include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
@@ -169,8 +168,8 @@ void TExportConn::Open(const QString &fileName, const QString &programFolder)
         QFile::remove(FFileName);
         if (!QFile::copy(empty, FFileName))
             throw EZKError(u"Cannot copy the empty workbook to '%1'."_s.arg(FFileName));
-        QFile::setPermissions(FFileName, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                             QFile::ReadOther);
+        QFile::setPermissions(FFileName,
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     }
     auto dir = std::make_unique<QTemporaryDir>();
     if (!dir->isValid())

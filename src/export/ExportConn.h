@@ -100,6 +100,6 @@ private:
     QString FAppendTable;               // the table OpenTable opened
     int FAppendColumns = 0;
     QList<int> FAppendParams; // parameter position of each column
-    bool FAppending = false; // a transaction of appended records is open
+    bool FAppending = false;  // a transaction of appended records is open
     std::unique_ptr<TSqlQuery> FAppendQuery;
 };

@@ -35,8 +35,9 @@ TSheetCell SheetCellOf(const QVariant &value, TSqlFieldKind kind)
     const int type = value.typeId();
     if (kind == TSqlFieldKind::Boolean || type == QMetaType::Bool) {
         cell.Kind = TCellKind::Boolean;
-        cell.Boolean = value.typeId() == QMetaType::QString ? value.toString().trimmed() == QLatin1StringView("1")
-                                                            : value.toBool();
+        cell.Boolean = value.typeId() == QMetaType::QString
+                           ? value.toString().trimmed() == QLatin1StringView("1")
+                           : value.toBool();
         return cell;
     }
     if (type == QMetaType::QDateTime)

@@ -26,7 +26,14 @@ struct TExportSheet
 
 // What a cell holds: numbers as numbers, texts as texts, dates as dates (with a date
 // format), logicals as logicals; null leaves the cell empty.
-enum class TCellKind { Empty, Number, Text, Date, Boolean };
+enum class TCellKind
+{
+    Empty,
+    Number,
+    Text,
+    Date,
+    Boolean
+};
 
 struct TSheetCell
 {

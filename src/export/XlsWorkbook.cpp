@@ -13,7 +13,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Record types of the BIFF8 format.
-enum : quint16 {
+enum : quint16
+{
     BofRecord = 0x0809,
     EofRecord = 0x000A,
     CodePageRecord = 0x0042,
@@ -139,16 +140,16 @@ QByteArray Xf(quint16 format, bool style)
 {
     TBiffWriter w;
     QByteArray b;
-    w.U16(b, 0);                        // font 0
-    w.U16(b, format);                   // number format
-    w.U16(b, style ? 0xFFF5 : 0x0001);  // locked; a style format has no parent
-    w.U8(b, 0x20);                      // aligned to the bottom
-    w.U8(b, 0);                         // no rotation
-    w.U8(b, 0);                         // no indent
-    w.U8(b, style ? 0x00 : 0xF8);       // attributes this format sets itself
-    w.U32(b, 0);                        // no borders
+    w.U16(b, 0);                       // font 0
+    w.U16(b, format);                  // number format
+    w.U16(b, style ? 0xFFF5 : 0x0001); // locked; a style format has no parent
+    w.U8(b, 0x20);                     // aligned to the bottom
+    w.U8(b, 0);                        // no rotation
+    w.U8(b, 0);                        // no indent
+    w.U8(b, style ? 0x00 : 0xF8);      // attributes this format sets itself
+    w.U32(b, 0);                       // no borders
     w.U32(b, 0);
-    w.U16(b, 0x20C0);                   // default pattern colours
+    w.U16(b, 0x20C0); // default pattern colours
     return b;
 }
 
@@ -276,9 +277,10 @@ void WriteCell(TBiffWriter &w, quint16 row, quint16 col, const TSheetCell &cell,
 QByteArray SheetStream(TExportSheet &sheet, bool first, TSharedStrings &sst)
 {
     if (sheet.Columns.size() > XlsMaxColumns)
-        throw EZKError(u"The table %1 has %2 columns; an Excel 97 worksheet holds at most %3."_s.arg(sheet.Name)
-                           .arg(sheet.Columns.size())
-                           .arg(XlsMaxColumns));
+        throw EZKError(
+            u"The table %1 has %2 columns; an Excel 97 worksheet holds at most %3."_s.arg(sheet.Name)
+                .arg(sheet.Columns.size())
+                .arg(XlsMaxColumns));
     TBiffWriter cells;
     int row = 0;
     for (int c = 0; c < sheet.Columns.size(); ++c)
@@ -321,8 +323,8 @@ QByteArray Globals(const QList<TExportSheet> &sheets, const TSharedStrings &sst,
     w.Record(Window1Record, Window1());
     for (int i = 0; i < 4; ++i)
         w.Record(FontRecord, Font());
-    for (const auto &[id, text] : {std::pair{DateFormat, u"yyyy-mm-dd"_s},
-                                   std::pair{DateTimeFormat, u"yyyy-mm-dd hh:mm:ss"_s}}) {
+    for (const auto &[id, text] :
+         {std::pair{DateFormat, u"yyyy-mm-dd"_s}, std::pair{DateTimeFormat, u"yyyy-mm-dd hh:mm:ss"_s}}) {
         QByteArray f;
         w.U16(f, id);
         w.Record(FormatRecord, f + UnicodeString(text, false));
@@ -377,7 +379,8 @@ void WriteXlsWorkbook(const QString &path, QList<TExportSheet> &sheets)
     if (!WriteSingleStreamCompoundFile(QFile::encodeName(path).constData(), "Workbook",
                                        reinterpret_cast<const unsigned char *>(stream.constData()),
                                        std::size_t(stream.size()), error))
-        throw EZKError(u"Cannot write the workbook '%1': %2"_s.arg(path, QString::fromLocal8Bit(error.c_str())));
+        throw EZKError(
+            u"Cannot write the workbook '%1': %2"_s.arg(path, QString::fromLocal8Bit(error.c_str())));
 }
 
 void WriteEmptyXlsWorkbook(const QString &path)

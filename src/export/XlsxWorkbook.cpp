@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-
 #include <xlsxwriter.h>
 
 using namespace Qt::StringLiterals;
@@ -15,7 +14,8 @@ constexpr int XlsxMaxRows = 1048576;
 
 EZKError WriteError(const QString &path, lxw_error error)
 {
-    return EZKError(u"Cannot write the workbook '%1': %2"_s.arg(path, QString::fromUtf8(lxw_strerror(error))));
+    return EZKError(
+        u"Cannot write the workbook '%1': %2"_s.arg(path, QString::fromUtf8(lxw_strerror(error))));
 }
 
 class TXlsxFile
@@ -52,14 +52,15 @@ public:
         if (!ws)
             throw EZKError(u"Cannot add the worksheet %1 to '%2'."_s.arg(sheet.Name, FPath));
         for (int c = 0; c < sheet.Columns.size(); ++c)
-            Check(worksheet_write_string(ws, 0, lxw_col_t(c), sheet.Columns[c].Name.toUtf8().constData(), nullptr));
+            Check(worksheet_write_string(ws, 0, lxw_col_t(c), sheet.Columns[c].Name.toUtf8().constData(),
+                                         nullptr));
         QVariantList values;
         int row = 0;
         while (sheet.NextRow && sheet.NextRow(values)) {
             if (++row >= XlsxMaxRows)
-                throw EZKError(u"The table %1 has more than %2 records; a worksheet holds at most %2."_s
-                                   .arg(sheet.Name)
-                                   .arg(XlsxMaxRows - 1));
+                throw EZKError(
+                    u"The table %1 has more than %2 records; a worksheet holds at most %2."_s.arg(sheet.Name)
+                        .arg(XlsxMaxRows - 1));
             for (int c = 0; c < sheet.Columns.size(); ++c) {
                 const QVariant value = c < values.size() ? values[c] : QVariant();
                 WriteCell(ws, lxw_row_t(row), lxw_col_t(c), SheetCellOf(value, sheet.Columns[c].Kind));

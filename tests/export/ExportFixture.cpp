@@ -16,8 +16,7 @@ using namespace Qt::StringLiterals;
 
 TExportWorld::TExportWorld(const TDemoOptions &demo)
     : F(std::make_unique<TExchangeFixture>(demo))
-{
-}
+{}
 
 bool TExportWorld::Prepare()
 {
@@ -97,7 +96,8 @@ TReadBack ReadBack(const QString &kind, const QStringList &files)
         result.Error = QString::fromUtf8(p.readAllStandardError());
         return result;
     }
-    const QJsonObject tables = QJsonDocument::fromJson(p.readAllStandardOutput()).object()["tables"_L1].toObject();
+    const QJsonObject tables =
+        QJsonDocument::fromJson(p.readAllStandardOutput()).object()["tables"_L1].toObject();
     for (auto it = tables.begin(); it != tables.end(); ++it) {
         QList<QVariantList> rows;
         for (const QJsonValue &row : it.value().toArray())
@@ -118,9 +118,9 @@ QString LibreOfficeCsv(const QString &workbook, QString &error)
     QDir().mkpath(out);
     QProcess p;
     // A profile of its own, so that a LibreOffice running elsewhere does not interfere.
-    p.start(soffice, {u"-env:UserInstallation=file://"_s + out + u"profile"_s, u"--headless"_s,
-                      u"--convert-to"_s, u"csv:Text - txt - csv (StarCalc):44,34,76"_s, u"--outdir"_s, out,
-                      workbook});
+    p.start(soffice,
+            {u"-env:UserInstallation=file://"_s + out + u"profile"_s, u"--headless"_s, u"--convert-to"_s,
+             u"csv:Text - txt - csv (StarCalc):44,34,76"_s, u"--outdir"_s, out, workbook});
     if (!p.waitForFinished(300000) || p.exitCode() != 0) {
         error = QString::fromUtf8(p.readAllStandardError());
         return QString();

@@ -22,7 +22,8 @@ namespace {
 // The tables of a dossier export in the order they are written.
 QStringList ExportedTables()
 {
-    QStringList tables{u"t_jhk"_s, u"t_tddw"_s, u"T_TDD"_s, u"T_KSJL"_s, u"T_KSHKCJ"_s, u"T_TJXX"_s, u"T_QBJHK"_s};
+    QStringList tables{u"t_jhk"_s,    u"t_tddw"_s, u"T_TDD"_s,  u"T_KSJL"_s,
+                       u"T_KSHKCJ"_s, u"T_TJXX"_s, u"T_QBJHK"_s};
     for (const TDmDBFRec &code : DmDBFTable())
         tables.append(code.TableName);
     return tables;
@@ -56,7 +57,8 @@ QStringList ColumnTexts(const QList<QVariantList> &rows, const QString &name)
 
 bool IsNumber(const QVariant &v)
 {
-    return v.typeId() == QMetaType::Double || v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int;
+    return v.typeId() == QMetaType::Double || v.typeId() == QMetaType::LongLong ||
+           v.typeId() == QMetaType::Int;
 }
 
 QString KindOf(const QString &ext)
@@ -97,7 +99,8 @@ void TestDossierExport::initTestCase()
     FChosen = {sets[0], sets[2]};
 }
 
-TReadBack TestDossierExport::Export(const QString &folder, const QString &name, const QList<TExportSetRow> &sets)
+TReadBack TestDossierExport::Export(const QString &folder, const QString &name,
+                                    const QList<TExportSetRow> &sets)
 {
     W->ResetWindows();
     TDumpToFile dump(W->Dm(), W->Progress, W->Messages);
@@ -137,10 +140,12 @@ void TestDossierExport::everyKindHoldsTheDatabase()
     QCOMPARE(W->Messages.Messages[0].Icon, TMsgIcon::Information);
     QStringList calls;
     for (const TProgressCall &c : std::as_const(W->Progress.Calls))
-        calls.append(c.Kind == "show"_L1 ? u"show|%1|%2|%3|%4|%5"_s.arg(c.Caption, c.Text).arg(c.Base).arg(c.Ratio).arg(c.Steps)
-                                         : c.Kind);
-    QStringList expected{u"show|导出投档单|正在将所选考生信息数据表导出到数据库文件，请稍候。|0|10|2"_s, u"step"_s,
-                         u"step"_s, u"show|||10|60|4"_s};
+        calls.append(
+            c.Kind == "show"_L1
+                ? u"show|%1|%2|%3|%4|%5"_s.arg(c.Caption, c.Text).arg(c.Base).arg(c.Ratio).arg(c.Steps)
+                : c.Kind);
+    QStringList expected{u"show|导出投档单|正在将所选考生信息数据表导出到数据库文件，请稍候。|0|10|2"_s,
+                         u"step"_s, u"step"_s, u"show|||10|60|4"_s};
     expected += QStringList(4, u"step"_s);
     expected += u"show||正在导出代码表，请稍候。|70|30|19"_s;
     expected += QStringList(19, u"step"_s);
@@ -232,11 +237,14 @@ void TestDossierExport::dbaseBytes()
         }
         QVERIFY(types.contains('N'));
         QCOMPARE(recordLength, sum);
-        QCOMPARE(records, W->Value(table == "T_TDD"_L1
-                                       ? u"select count(*) from T_TDD where instr(1, \"%1\", pcdm + kldm + jhxz, 0) > 0"_s.arg(
-                                             TDumpToFile::SelectionList(FChosen))
-                                       : u"select count(*) from T_JHK"_s)
-                              .toInt());
+        QCOMPARE(
+            records,
+            W->Value(
+                 table == "T_TDD"_L1
+                     ? u"select count(*) from T_TDD where instr(1, \"%1\", pcdm + kldm + jhxz, 0) > 0"_s.arg(
+                           TDumpToFile::SelectionList(FChosen))
+                     : u"select count(*) from T_JHK"_s)
+                .toInt());
         QCOMPARE(file.size(), qsizetype(headerLength) + qsizetype(records) * recordLength + 1);
         QCOMPARE(file.back(), char(0x1A));
     }
@@ -261,8 +269,9 @@ void TestDossierExport::selectionIsASubstringTest()
     const TExportSetRow a = FChosen[0];
     const TExportSetRow b = FChosen[1];
     const QString ksh = u"99990000000001"_s;
-    W->Univ().ExecSQL(u"insert into T_TDD (KSH, XM, PCDM, KLDM, JHXZ) values (%1, \"跨界\", %2, %3, %4)"_s.arg(
-        Q(ksh), Q(a.PCDM), Q(a.KLDM), Q(a.JHXZ + u';' + b.PCDM)));
+    W->Univ().ExecSQL(
+        u"insert into T_TDD (KSH, XM, PCDM, KLDM, JHXZ) values (%1, \"跨界\", %2, %3, %4)"_s.arg(
+            Q(ksh), Q(a.PCDM), Q(a.KLDM), Q(a.JHXZ + u';' + b.PCDM)));
     const QString folder = W->NewFolder();
     const TReadBack back = Export(folder, u"tdd.xlsx"_s, FChosen);
     W->Univ().ExecSQL(u"delete from T_TDD where KSH = "_s + Q(ksh));
@@ -283,7 +292,8 @@ void TestDossierExport::failureInTheMiddleCleansUp()
     QFETCH(QString, name);
     // A score too large for the dBase numeric field fails the insert into "t_temp.dbf"
     // of the dossier table; without the dBase limit, a missing companion table fails.
-    const QString ksh = W->Rows(u"select ksh from T_TDD"_s + SetWhere(FChosen[0])).value(0).value(0).toString();
+    const QString ksh =
+        W->Rows(u"select ksh from T_TDD"_s + SetWhere(FChosen[0])).value(0).value(0).toString();
     const double old = W->Value(u"select zyytjzcj from T_TDD where ksh = "_s + Q(ksh)).toDouble();
     W->Univ().ExecSQL(u"update T_TDD set zyytjzcj = 1e15 where ksh = "_s + Q(ksh));
     W->Univ().ExecSQL(u"alter table T_TJXX rename to T_TJXX_away"_s);

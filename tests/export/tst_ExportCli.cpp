@@ -25,8 +25,8 @@ TRun RunCli(const QStringList &args)
     p.start();
     if (!p.waitForFinished(300000))
         qFatal("zelkinc-cli did not finish");
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
 }
 
 QString Codes(const TExportSetRow &s)
@@ -47,22 +47,25 @@ private slots:
         QVERIFY(W->Prepare());
         Sets = W->Sets();
         QVERIFY(Sets.size() >= 3);
-        User = {u"--storage"_s, W->F->Storage(), u"--province"_s, W->F->SSDM, u"--user"_s, TExchangeFixture::User};
+        User = {u"--storage"_s, W->F->Storage(), u"--province"_s,
+                W->F->SSDM,     u"--user"_s,     TExchangeFixture::User};
     }
 
     void dossierExportOfTheNamedSets()
     {
         const QString out = W->NewFolder() + u"tdd.xlsx"_s;
         // Given in another order than the list's: the export follows the list.
-        const TRun run = RunCli(QStringList{u"export"_s} + User +
-                                QStringList{u"--sets"_s, Codes(Sets[2]) + u";"_s + Codes(Sets[0]), u"--out"_s, out});
+        const TRun run =
+            RunCli(QStringList{u"export"_s} + User +
+                   QStringList{u"--sets"_s, Codes(Sets[2]) + u";"_s + Codes(Sets[0]), u"--out"_s, out});
         QVERIFY2(run.Code == 0, qPrintable(run.Err));
         QCOMPARE(run.Out, u"已完成对所选考生信息数据表的导出。\n"_s);
         const TReadBack back = ReadBack(u"xlsx"_s, {out});
         if (back.Missing)
             QSKIP(qPrintable(back.Error));
         const QList<QVariantList> tdd = back.Tables[u"T_TDD"_s];
-        const int pc = ColumnOf(tdd[0], u"PCDM"_s), kl = ColumnOf(tdd[0], u"KLDM"_s), jh = ColumnOf(tdd[0], u"JHXZ"_s);
+        const int pc = ColumnOf(tdd[0], u"PCDM"_s), kl = ColumnOf(tdd[0], u"KLDM"_s),
+                  jh = ColumnOf(tdd[0], u"JHXZ"_s);
         QSet<QString> seen;
         for (qsizetype r = 1; r < tdd.size(); ++r)
             seen.insert(tdd[r][pc].toString() + u' ' + tdd[r][kl].toString() + u' ' + tdd[r][jh].toString());
@@ -71,12 +74,14 @@ private slots:
 
     void screenExportHoldsWhatGridPrints()
     {
-        const QStringList set{u"--set"_s, Sets[0].PCDM.trimmed(), Sets[0].KLDM.trimmed(), Sets[0].JHXZ.trimmed(),
-                              u"--sort"_s, u"XM"_s};
+        const QStringList set{
+            u"--set"_s, Sets[0].PCDM.trimmed(), Sets[0].KLDM.trimmed(), Sets[0].JHXZ.trimmed(), u"--sort"_s,
+            u"XM"_s};
         const TRun grid = RunCli(QStringList{u"grid"_s} + User + set);
         QVERIFY2(grid.Code == 0, qPrintable(grid.Err));
         const QString out = W->NewFolder() + u"screen.xls"_s;
-        const TRun run = RunCli(QStringList{u"export"_s, u"--screen"_s} + User + set + QStringList{u"--out"_s, out});
+        const TRun run =
+            RunCli(QStringList{u"export"_s, u"--screen"_s} + User + set + QStringList{u"--out"_s, out});
         QVERIFY2(run.Code == 0, qPrintable(run.Err));
         QCOMPARE(run.Out, u"已完成对屏幕显示的投档单信息的导出。\n"_s);
         const TReadBack back = ReadBack(u"xls"_s, {out});
@@ -84,7 +89,7 @@ private slots:
             QSKIP(qPrintable(back.Error));
         const QList<QVariantList> rows = back.Tables[u"t_tddxx"_s];
         QStringList lines = grid.Out.split(u'\n');
-        lines.removeLast(); // after the last line break
+        lines.removeLast();  // after the last line break
         lines.removeFirst(); // the captions; the worksheet has the field codes
         QCOMPARE(rows.size() - 1, lines.size());
         for (int r = 0; r < lines.size(); ++r) {
@@ -100,7 +105,8 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
         QTest::newRow("no --out") << QStringList{u"--sets"_s, u"1 1 1"_s} << 2;
-        QTest::newRow("a set of two codes") << QStringList{u"--sets"_s, u"1 1"_s, u"--out"_s, u"x.dbf"_s} << 2;
+        QTest::newRow("a set of two codes")
+            << QStringList{u"--sets"_s, u"1 1"_s, u"--out"_s, u"x.dbf"_s} << 2;
         QTest::newRow("--set without --screen")
             << QStringList{u"--set"_s, u"1"_s, u"1"_s, u"1"_s, u"--out"_s, u"x.dbf"_s} << 2;
         QTest::newRow("--screen with --sets")

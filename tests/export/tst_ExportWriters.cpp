@@ -157,10 +157,10 @@ private slots:
         QList<QVariantList> many;
         for (int i = 0; i < 3000; ++i)
             many.append({u"考生%1"_s.arg(i), i});
-        QList<TExportSheet> sheets{Sheet(u"T_TDD"_s, MixedColumns(), MixedRows()),
-                                   Sheet(u"代码表"_s, {{u"DM"_s, TSqlFieldKind::Text}, {u"N"_s, TSqlFieldKind::Long}},
-                                         many),
-                                   Sheet(u"EMPTY"_s, {{u"X"_s, TSqlFieldKind::Text}}, {})};
+        QList<TExportSheet> sheets{
+            Sheet(u"T_TDD"_s, MixedColumns(), MixedRows()),
+            Sheet(u"代码表"_s, {{u"DM"_s, TSqlFieldKind::Text}, {u"N"_s, TSqlFieldKind::Long}}, many),
+            Sheet(u"EMPTY"_s, {{u"X"_s, TSqlFieldKind::Text}}, {})};
         if (kind == "xls"_L1)
             WriteXlsWorkbook(path, sheets);
         else
@@ -195,7 +195,8 @@ private slots:
         const QStringList lines = csv.split(u'\n');
         QCOMPARE(lines[0].trimmed(), u"XM,CJ,RQ,BZ"_s);
         QVERIFY2(lines[1].startsWith(u"张三,612.5,2012-07-18,"_s), qPrintable(lines[1]));
-        QVERIFY2(lines[3].startsWith(LongChinese + u",-3,1999-12-31 13:45:10,"_s), qPrintable(lines[3].left(80)));
+        QVERIFY2(lines[3].startsWith(LongChinese + u",-3,1999-12-31 13:45:10,"_s),
+                 qPrintable(lines[3].left(80)));
     }
 
     void excel97Limits()

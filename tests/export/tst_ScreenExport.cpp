@@ -7,8 +7,8 @@
 #include "store/ZKMainDef.h"
 
 #include <QDir>
-#include <QScopeGuard>
 #include <QFile>
+#include <QScopeGuard>
 #include <QtEndian>
 #include <QtTest>
 

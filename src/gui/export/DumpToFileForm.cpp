@@ -237,7 +237,8 @@ void TDumpToFileForm::Execute(TMainDM &dm, bool screenExport, IProgressSink &pro
             form.Execute(progress, messages);
         }
     } catch (const EZKError &e) {
-        messages.ShowMessage(e.Message(), screenExport ? ZKExportText::ScreenCaption : ZKExportText::DialogCaption,
+        messages.ShowMessage(e.Message(),
+                             screenExport ? ZKExportText::ScreenCaption : ZKExportText::DialogCaption,
                              TMsgIcon::Error);
     }
 }

@@ -116,10 +116,12 @@ private slots:
     void saveDialogFilters()
     {
         TZKMainDef &def = ZKMainDef();
-        QCOMPARE(TDumpToFileForm::FileFilters(),
-                 (QStringList{u"dBase IV 文件(*.dbf)"_s, u"Excel 文件(*.xls)"_s, u"Excel 2007 文件(*.xlsx)"_s}));
+        QCOMPARE(
+            TDumpToFileForm::FileFilters(),
+            (QStringList{u"dBase IV 文件(*.dbf)"_s, u"Excel 文件(*.xls)"_s, u"Excel 2007 文件(*.xlsx)"_s}));
         def.AceAvailable = false;
-        QCOMPARE(TDumpToFileForm::FileFilters(), (QStringList{u"dBase IV 文件(*.dbf)"_s, u"Excel 文件(*.xls)"_s}));
+        QCOMPARE(TDumpToFileForm::FileFilters(),
+                 (QStringList{u"dBase IV 文件(*.dbf)"_s, u"Excel 文件(*.xls)"_s}));
         def.AceAvailable = true;
     }
 
@@ -174,7 +176,8 @@ private slots:
             static_cast<QDialog *>(dialog)->accept();
         });
         TDumpToFileForm::Execute(W->Dm(), true, W->Progress, W->Messages);
-        QCOMPARE(seen, (TDumpToFileForm::FileFilters() + QStringList{u"dbf"_s, u"导出屏幕显示的投档单信息"_s}));
+        QCOMPARE(seen,
+                 (TDumpToFileForm::FileFilters() + QStringList{u"dbf"_s, u"导出屏幕显示的投档单信息"_s}));
         QCOMPARE(W->Messages.Messages.size(), 1);
         QCOMPARE(W->Messages.Messages[0].Text, u"已完成对屏幕显示的投档单信息的导出。"_s);
         QVERIFY(QFile::exists(file));
