@@ -3,6 +3,7 @@
 // through the entry point of the main window's commands.
 #include "ExportFixture.h"
 #include "gui/export/DumpToFileForm.h"
+#include "link/BgTaskThread.h"
 #include "store/ZKMainDef.h"
 #include "workspace/DmTables.h"
 
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -38,6 +40,29 @@ QList<Qt::CheckState> Checks(const QTreeWidget *list)
         states.append(list->topLevelItem(i)->checkState(0));
     return states;
 }
+
+// A task thread that is never started: only its foreground long-task marks count.
+class TIdleTaskThread : public TBgTaskThread
+{
+public:
+    ~TIdleTaskThread() override { TerminateAndWait(); }
+    void DoConnectToHost(QVariantList &, QVariantList &) override {}
+    void DoDisconnect(QVariantList &, QVariantList &) override {}
+    void DoGetPhoto(QVariantList &, QVariantList &) override {}
+    void DoGetQBZY(QVariantList &, QVariantList &) override {}
+};
+
+// Notes at each stage whether a foreground long task was marked.
+class TMarkWatchingProgress : public TRecordingProgressSink
+{
+public:
+    void ShowProgress(const QString &caption, const QString &text, int base, int ratio, int steps) override
+    {
+        IdleAtStages.append(BgTaskThread->IsFgLongTaskIdle());
+        TRecordingProgressSink::ShowProgress(caption, text, base, ratio, steps);
+    }
+    QList<bool> IdleAtStages;
+};
 
 } // namespace
 
@@ -161,6 +186,28 @@ private slots:
         if (back.Missing)
             QSKIP(qPrintable(back.Error));
         QCOMPARE(back.Tables[u"T_TDD"_s].size() - 1, W->Value(u"select count(*) from T_TDD"_s).toInt());
+    }
+
+    void dossierExportIsAForegroundLongTask()
+    {
+        TIdleTaskThread thread;
+        BgTaskThread = &thread;
+        const auto unset = qScopeGuard([] { BgTaskThread = nullptr; });
+        const QString file = W->NewFolder() + u"tdd.dbf"_s;
+        TMarkWatchingProgress progress;
+        W->ResetWindows();
+        bool idleInDialog = true;
+        WhenModal<TDumpToFileForm>([&](TDumpToFileForm *form) {
+            idleInDialog = thread.IsFgLongTaskIdle();
+            form->ChooseFile = [&](const QString &, const QString &) { return file; };
+            form->FileBtn->click();
+            form->OKBtn->click();
+        });
+        TDumpToFileForm::Execute(W->Dm(), false, progress, W->Messages);
+        QVERIFY(!idleInDialog);
+        QCOMPARE(progress.IdleAtStages, (QList<bool>{false, false, false}));
+        QVERIFY(thread.IsFgLongTaskIdle());
+        QCOMPARE(W->Messages.Messages.size(), 1);
     }
 
     void screenExportThroughTheCommand()
