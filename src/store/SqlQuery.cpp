@@ -310,7 +310,10 @@ void TSqlQuery::BindParams(sqlite3_stmt *stmt, const QList<int> &map)
 // row with new values.
 sqlite3_stmt *TSqlQuery::Statement(const QString &sql)
 {
+    if (FStmt && FStmtGeneration != Conn().SchemaGeneration())
+        ReleaseStatement(); // prepared before a schema change: it may describe a dropped table
     if (!FStmt) {
+        FStmtGeneration = Conn().SchemaGeneration();
         FStmt = Conn().AcquireStatement(sql, FSQL);
         try {
             FBindMap = BindMapOf(FStmt);
@@ -325,8 +328,11 @@ sqlite3_stmt *TSqlQuery::Statement(const QString &sql)
 void TSqlQuery::ReleaseStatement()
 {
     Close();
-    if (FStmt && FConnection)
+    // A statement prepared before a schema change is not kept for reuse.
+    if (FStmt && FConnection && FStmtGeneration == FConnection->SchemaGeneration())
         FConnection->ReleaseStatement(FStmt);
+    else if (FStmt)
+        sqlite3_finalize(FStmt);
     FStmt = nullptr;
     FBindMap.clear();
 }
