@@ -368,6 +368,9 @@ QByteArray XlsWorkbookStream(QList<TExportSheet> &sheets)
         qToLittleEndian<quint32>(quint32(workbook.size()), workbook.data() + positions[i]);
         workbook += streams[i];
     }
+    // Excel wants the workbook stream outside the compound file's small-stream area.
+    if (workbook.size() < 4096)
+        workbook.append(4096 - workbook.size(), '\0');
     return workbook;
 }
 
