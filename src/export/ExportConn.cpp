@@ -297,12 +297,46 @@ int TExportConn::ExecSQL(const QStringList &lines)
         AddTable(plan.Table);
         if (FKind == TExportKind::DBase)
             SyncTable(plan.Table);
-    } else if (plan.Kind == TSqlPlanKind::InsertSelect && FKind == TExportKind::DBase) {
+        CheckWorksheetLimits(plan.Table);
+    } else if (plan.Kind == TSqlPlanKind::InsertSelect) {
         const qsizetype i = IndexOfName(FTables, plan.Table);
-        if (i >= 0)
+        if (i >= 0 && FKind == TExportKind::DBase)
             SyncTable(FTables[i]);
+        if (i >= 0)
+            CheckWorksheetLimits(FTables[i]);
     }
+    if (definition && verb == "create"_L1)
+        CheckWorksheetLimits(table);
     return changed;
+}
+
+// An Excel 97 worksheet holds 65,536 rows (the column names take the first) and 256
+// columns: a table beyond that fails its statement and is no worksheet of the workbook,
+// as the worksheets made before it are.
+void TExportConn::CheckWorksheetLimits(const QString &table)
+{
+    if (FKind != TExportKind::Excel97)
+        return;
+    const qsizetype i = IndexOfName(FTables, table);
+    if (i < 0)
+        return;
+    const qsizetype columns = FScratch->GetColumns(FTables[i]).size();
+    TSqlQuery count(FScratch.get());
+    count.SetSQL(u"select count(*) from [%1]"_s.arg(FTables[i]));
+    count.Open();
+    const qint64 rows = count.Value(0).toLongLong();
+    count.Close();
+    if (rows < XlsMaxRows && columns <= XlsMaxColumns)
+        return;
+    FScratch->ExecSQL(u"drop table [%1]"_s.arg(FTables[i]));
+    const QString name = FTables.takeAt(i);
+    if (columns > XlsMaxColumns)
+        throw EZKError(u"The table %1 has %2 columns; an Excel 97 worksheet holds at most %3."_s.arg(name)
+                           .arg(columns)
+                           .arg(XlsMaxColumns));
+    throw EZKError(
+        u"The table %1 has %2 records; an Excel 97 worksheet holds at most %3."_s.arg(name).arg(rows).arg(
+            XlsMaxRows - 1));
 }
 
 QList<TSqlFieldDef> TExportConn::FieldDefs(const QStringList &lines)
@@ -328,6 +362,10 @@ void TExportConn::OpenTable(const QString &name)
         throw EZKError(u"The export target has no table %1."_s.arg(name));
     FAppendTable = FTables[i];
     FAppendColumns = int(FScratch->GetColumns(FAppendTable).size());
+    TSqlQuery count(FScratch.get());
+    count.SetSQL(u"select count(*) from [%1]"_s.arg(FAppendTable));
+    count.Open();
+    FAppendRows = count.Value(0).toLongLong();
     QStringList params;
     for (int c = 0; c < FAppendColumns; ++c)
         params.append(u":p%1"_s.arg(c));
@@ -342,6 +380,10 @@ void TExportConn::AppendRecord(const QVariantList &values)
 {
     if (!FAppendQuery)
         throw EZKError(u"No table of the export target is open."_s);
+    if (FKind == TExportKind::Excel97 && FAppendRows + 1 >= XlsMaxRows)
+        throw EZKError(
+            u"The table %1 is full: an Excel 97 worksheet holds at most %2 records."_s.arg(FAppendTable)
+                .arg(XlsMaxRows - 1));
     if (!FAppending) {
         FScratch->BeginTrans();
         FAppending = true;
@@ -349,6 +391,7 @@ void TExportConn::AppendRecord(const QVariantList &values)
     for (int c = 0; c < FAppendColumns; ++c)
         FAppendQuery->SetParamAt(FAppendParams[c], c < values.size() ? values[c] : QVariant());
     FAppendQuery->ExecSQL();
+    ++FAppendRows;
 }
 
 void TExportConn::CommitAppends()

@@ -87,6 +87,7 @@ private:
     void AddTable(const QString &table);
     void SyncTable(const QString &table);
     void SyncTables();
+    void CheckWorksheetLimits(const QString &table);
     void CommitAppends();
     void WriteWorkbook();
 
@@ -99,6 +100,7 @@ private:
     QHash<QString, qint64> FSyncedRows; // dBase: last scratch row id written to the file
     QString FAppendTable;               // the table OpenTable opened
     int FAppendColumns = 0;
+    qint64 FAppendRows = 0;   // records of the open table
     QList<int> FAppendParams; // parameter position of each column
     bool FAppending = false;  // a transaction of appended records is open
     std::unique_ptr<TSqlQuery> FAppendQuery;

@@ -5,8 +5,10 @@
 #include "ExportFixture.h"
 #include "TestSupport.h"
 #include "export/DbfFile.h"
+#include "export/ExportConn.h"
 #include "export/XlsWorkbook.h"
 #include "export/XlsxWorkbook.h"
+#include "store/SqlQuery.h"
 #include "store/ZKError.h"
 
 #include <QDateTime>
@@ -197,6 +199,41 @@ private slots:
         QVERIFY2(lines[1].startsWith(u"张三,612.5,2012-07-18,"_s), qPrintable(lines[1]));
         QVERIFY2(lines[3].startsWith(LongChinese + u",-3,1999-12-31 13:45:10,"_s),
                  qPrintable(lines[3].left(80)));
+    }
+
+    void excel97TableTooLongFailsItsStatement()
+    {
+        QTemporaryDir dir;
+        const QString source = dir.filePath(u"source.mdb"_s);
+        TSqlConnection::CreateDatabase(source);
+        {
+            TSqlConnection conn(source);
+            conn.Open();
+            conn.ExecSQL(u"create table big (n long)"_s);
+            conn.ExecSQL(u"create table small (s text(5) with comp)"_s);
+            conn.ExecSQL(u"insert into small values (\"小\")"_s);
+            TSqlTransaction transaction(conn);
+            TSqlQuery insert(&conn);
+            insert.SetSQL(u"insert into big values (:n)"_s);
+            for (int i = 0; i < XlsMaxRows; ++i) {
+                insert.SetIntParam(u"n"_s, i);
+                insert.ExecSQL();
+            }
+            transaction.Commit();
+        }
+        const QString book = dir.filePath(u"out.xls"_s);
+        const QString src = u"\""_s + source + u"\""_s;
+        TExportConn conn;
+        conn.Open(book, zktest::programFolder());
+        conn.ExecSQL({u"select s"_s, u"into [small]"_s, u"from small in "_s + src});
+        QVERIFY_THROWS_EXCEPTION(EZKError,
+                                 conn.ExecSQL({u"select n"_s, u"into [big]"_s, u"from big in "_s + src}));
+        conn.Close();
+        const TReadBack back = ReadBack(u"xls"_s, {book});
+        if (back.Missing)
+            QSKIP(qPrintable(back.Error));
+        QCOMPARE(back.Tables.keys(), QStringList{u"small"_s});
+        QCOMPARE(back.Tables[u"small"_s].value(1).value(0).toString(), u"小"_s);
     }
 
     void excel97Limits()
