@@ -10,6 +10,7 @@
 #include "workspace/MainDM.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <optional>
 
@@ -37,8 +38,8 @@ void RunCleanup(bool failing, F &&cleanup)
 void MoveTempTable(const QString &folder, const QString &target)
 {
     const QString temp = folder + ExportTempTable;
-    if (!QFile::exists(temp))
-        return;
+    if (!QFile::exists(temp) || QFileInfo(temp) == QFileInfo(target))
+        return; // a screen export into a file named like the work file is done already
     QFile::remove(target);
     const bool copied = QFile::copy(temp, target);
     QFile::remove(temp);

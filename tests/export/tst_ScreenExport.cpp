@@ -64,6 +64,7 @@ private slots:
         QTest::newRow("dBase") << u"t_tddxx.dbf"_s << false;
         QTest::newRow("dBase with codes beside names") << u"t_tddxx.dbf"_s << true;
         QTest::newRow("a .txt name is a dBase file") << u"screen.txt"_s << false;
+        QTest::newRow("a dBase file named like the work file") << u"t_temp.dbf"_s << false;
         QTest::newRow("Excel 97") << u"t_tddxx.xls"_s << false;
         QTest::newRow("Excel 2007 with codes beside names") << u"t_tddxx.xlsx"_s << true;
     }
