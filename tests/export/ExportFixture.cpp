@@ -107,25 +107,33 @@ TReadBack ReadBack(const QString &kind, const QStringList &files)
     return result;
 }
 
-QString LibreOfficeCsv(const QString &workbook, QString &error)
+QString LibreOfficeCsv(const QString &file, QString &error)
 {
     const QString soffice = QStandardPaths::findExecutable(u"soffice"_s);
     if (soffice.isEmpty()) {
         error = u"soffice is not installed"_s;
         return QString();
     }
-    const QString out = QFileInfo(workbook).absolutePath() + u"/csv/"_s;
+    const bool dbase = QFileInfo(file).suffix().compare(u"dbf"_s, Qt::CaseInsensitive) == 0;
+    if (dbase && !QFileInfo::exists(u"/usr/lib/libreoffice/program/libdbaselo.so"_s)) {
+        error = u"LibreOffice's dBase driver (libreoffice-base-drivers) is not installed"_s;
+        return QString();
+    }
+    const QString out = QFileInfo(file).absolutePath() + u"/csv/"_s;
     QDir().mkpath(out);
-    QProcess p;
     // A profile of its own, so that a LibreOffice running elsewhere does not interfere.
-    p.start(soffice,
-            {u"-env:UserInstallation=file://"_s + out + u"profile"_s, u"--headless"_s, u"--convert-to"_s,
-             u"csv:Text - txt - csv (StarCalc):44,34,76"_s, u"--outdir"_s, out, workbook});
+    QStringList args{u"-env:UserInstallation=file://"_s + out + u"profile"_s, u"--headless"_s};
+    // LibreOffice does not take the code page from a dBase file's header; 85 is its GBK.
+    if (dbase)
+        args.append(u"--infilter=dBase:85"_s);
+    args += {u"--convert-to"_s, u"csv:Text - txt - csv (StarCalc):44,34,76"_s, u"--outdir"_s, out, file};
+    QProcess p;
+    p.start(soffice, args);
     if (!p.waitForFinished(300000) || p.exitCode() != 0) {
         error = QString::fromUtf8(p.readAllStandardError());
         return QString();
     }
-    QFile csv(out + QFileInfo(workbook).completeBaseName() + u".csv"_s);
+    QFile csv(out + QFileInfo(file).completeBaseName() + u".csv"_s);
     if (!csv.open(QIODevice::ReadOnly)) {
         error = u"no CSV written"_s;
         return QString();

@@ -63,8 +63,9 @@ TReadBack ReadBack(const QString &kind, const QStringList &files);
 bool HasPythonModule(const QString &module);
 
 // The texts of a CSV file written by LibreOffice ("soffice --headless --convert-to csv")
-// for a workbook's first sheet; empty with error set when soffice is missing or failed.
-QString LibreOfficeCsv(const QString &workbook, QString &error);
+// for a workbook's first sheet or a dBase file (read as GBK); empty with error set when
+// soffice (or its dBase driver) is missing or failed.
+QString LibreOfficeCsv(const QString &file, QString &error);
 
 // The index of a column in a header row, ignoring case; -1 when absent.
 int ColumnOf(const QVariantList &header, const QString &name);

@@ -274,6 +274,22 @@ void TestDossierExport::dbaseBytes()
         QCOMPARE(file.size(), qsizetype(headerLength) + qsizetype(records) * recordLength + 1);
         QCOMPARE(file.back(), char(0x1A));
     }
+    // LibreOffice reads the dossier file: every record, Chinese names in GBK.
+    QString error;
+    const QString csv = LibreOfficeCsv(folder + u"T_TDD.dbf"_s, error);
+    if (csv.isEmpty())
+        QSKIP(qPrintable(error));
+    QStringList lines = csv.split(u'\n', Qt::SkipEmptyParts);
+    lines.removeFirst();
+    QStringList names;
+    for (const QString &line : std::as_const(lines))
+        names.append(line.section(u',', 1, 1));
+    QStringList stored;
+    for (const TExportSetRow &s : std::as_const(FChosen)) {
+        for (const QVariantList &r : W->Rows(u"select xm from T_TDD"_s + SetWhere(s)))
+            stored.append(r[0].toString());
+    }
+    QCOMPARE(Sorted(names), Sorted(stored));
 }
 
 void TestDossierExport::noRowCheckedDoesNothing()

@@ -125,6 +125,19 @@ private slots:
         QCOMPARE(rows[1][3].toBool(), true);
         QVERIFY(rows[2][0].isNull() && rows[2][1].isNull() && rows[2][2].isNull() && rows[2][3].isNull());
         QCOMPARE(rows[3][1].toDouble(), -3.0);
+
+        // LibreOffice reads the same records; its header line names each field's type.
+        QString error;
+        const QString csv = LibreOfficeCsv(path, error);
+        if (csv.isEmpty())
+            QSKIP(qPrintable(error));
+        const QStringList lines = csv.split(u'\n');
+        QCOMPARE(lines[0].trimmed(), u"\"XM,C,5\",\"CJ,N,20,5\",\"RQ,D\",\"BZ,L\",\"A_VERY_LON,C,3\""_s);
+        QVERIFY2(lines[1].startsWith(u"张三,612.50000,"_s) && lines[1].contains(u"TRUE"_s),
+                 qPrintable(lines[1]));
+        QVERIFY2(lines[2].startsWith(u",,,"_s), qPrintable(lines[2]));
+        QVERIFY2(lines[3].startsWith(u"ab?,-3.00000,"_s) && lines[3].contains(u"FALSE"_s),
+                 qPrintable(lines[3]));
     }
 
     void dbfRefusesWhatDoesNotFit()
