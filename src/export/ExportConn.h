@@ -45,7 +45,8 @@ QString EmptyExportWorkbookName(TExportKind kind);
 //   descriptor patched on disk after the create governs the records. A table whose file
 //   was removed no longer exists.
 // - Excel: each created table is a worksheet of that name; Close writes the workbook
-//   with every worksheet made so far, in the order they were made.
+//   with every worksheet made so far, in the order they were made. In Excel 97 a table
+//   of more than 65,535 records or 256 columns fails its statement and is left out.
 // Every failure throws EZKError; files already written stay in place.
 class TExportConn
 {
