@@ -9,7 +9,8 @@ PACKAGES="cmake g++ ninja-build pkg-config
   libxlsxwriter-dev libgsf-1-dev libshp-dev libgtest-dev libgmock-dev
   qt6-svg-dev qt6-translations-l10n libxkbcommon-dev
   xvfb xauth fonts-wqy-microhei zip unzip
-  poppler-utils libreoffice-calc-nogui python3-dbf python3-xlrd python3-openpyxl python3-olefile"
+  poppler-utils libreoffice-calc-nogui libreoffice-base-drivers
+  python3-dbf python3-xlrd python3-openpyxl python3-olefile"
 
 missing=""
 for p in $PACKAGES; do

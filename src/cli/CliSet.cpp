@@ -108,7 +108,7 @@ TMsgResult TCliMessageSink::ShowMessage(const QString &text, const QString &capt
     return TMsgResult::Ok;
 }
 
-bool OpenCliSet(TMainDM &dm, TCliMessageSink &sink, const TCliSetArgs &a)
+bool OpenCliUserData(TMainDM &dm, TCliMessageSink &sink, const TCliSetArgs &a)
 {
     TZKMainDef &def = ZKMainDef();
     TLoginInfo &info = def.LoginInfo;
@@ -124,7 +124,13 @@ bool OpenCliSet(TMainDM &dm, TCliMessageSink &sink, const TCliSetArgs &a)
     dm.CommonConn.SetConnectionString(JetConnectionPrefix + info.StorageFolder + CommonDatabaseFileName);
     dm.UnivShareConn.SetConnectionString(JetConnectionPrefix + info.UserFolder + UnivShareDatabaseFileName);
     dm.UnivConn.Open(JetConnectionPrefix + univ);
-    if (dm.ReadDMTable() != 0)
+    return dm.ReadDMTable() == 0;
+}
+
+bool OpenCliSet(TMainDM &dm, TCliMessageSink &sink, const TCliSetArgs &a)
+{
+    TZKMainDef &def = ZKMainDef();
+    if (!OpenCliUserData(dm, sink, a))
         return false;
     if (!SetExists(dm, a))
         throw EZKError(u"no dossier set %1 %2 %3"_s.arg(a.Pcdm, a.Kldm, a.Jhxz));

@@ -45,6 +45,11 @@ private:
 QString CliOneLine(QString text);
 
 // Opens the user folder DIR/<SSPY>/<NAME>/ as the client does (login values of
+// ZKMainDef, the user database, code tables), without a set. False when the workspace
+// reported a failure through sink; throws EZKError for an unknown province or user folder.
+bool OpenCliUserData(TMainDM &dm, TCliMessageSink &sink, const TCliSetArgs &a);
+
+// Opens the user folder DIR/<SSPY>/<NAME>/ as the client does (login values of
 // ZKMainDef, code tables, templates) and the set, then narrows and sorts as asked. The
 // set is opened without becoming the user's remembered set. False when the workspace
 // reported a failure through sink; throws EZKError for an unknown province, user folder,

@@ -27,6 +27,7 @@
 // 2 usage error.
 #include "CliCommands.h"
 #include "CliSet.h"
+#include "export/GridTexts.h"
 #include "store/ZKError.h"
 #include "workspace/ZyStateText.h"
 
@@ -80,16 +81,14 @@ void PrintGrid(const TMainDM &dm, bool majors)
             out << CliOneLine(ZyStateRowOf(dm, *jh).ListLine) << '\n';
         return;
     }
-    QStringList header;
-    for (const TZKColumnRec &column : dm.ZKColumn)
-        header.append(CliOneLine(column.Desc));
-    out << header.join(u'\t') << '\n';
-    for (const TKSItem *ks : dm.CurrentKSList) {
-        QStringList cells;
-        for (const TZKColumnRec &column : dm.ZKColumn)
-            cells.append(CliOneLine(dm.GetTddFieldStr(ks, column)));
-        out << cells.join(u'\t') << '\n';
-    }
+    const auto line = [](QStringList cells) {
+        for (QString &cell : cells)
+            cell = CliOneLine(cell);
+        return cells.join(u'\t');
+    };
+    out << line(GridHeaderTexts(dm)) << '\n';
+    for (const TKSItem *ks : dm.CurrentKSList)
+        out << line(GridRowTexts(dm, ks)) << '\n';
 }
 
 } // namespace

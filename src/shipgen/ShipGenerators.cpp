@@ -1,5 +1,7 @@
 #include "ShipGenerators.h"
 
+#include "export/XlsWorkbook.h"
+#include "export/XlsxWorkbook.h"
 #include "store/Adtg.h"
 #include "store/DossierColumns.h"
 #include "store/DossierProvinces.h"
@@ -54,7 +56,10 @@ QList<TShipGenerator> ShipGenerators()
         RecordsetGenerator(u"t_sszt.adtg"_s, [] { return ProvinceListRecordset(); }),
         // The empty dossier table of a user's first set-up, with the columns of a
         // province with plain numeric scores.
-        RecordsetGenerator(u"T_TDD.adtg"_s, [] { return TRecordset(TDDFields(TypicalDossierScheme())); })};
+        RecordsetGenerator(u"T_TDD.adtg"_s, [] { return TRecordset(TDDFields(TypicalDossierScheme())); }),
+        // The empty workbooks the Excel exports start from.
+        {u"ZelkinCExport.XLS"_s, [](const QString &path) { WriteEmptyXlsWorkbook(path); }},
+        {u"ZelkinCExport.XLSX"_s, [](const QString &path) { WriteEmptyXlsxWorkbook(path); }}};
 }
 
 QStringList WriteShippedFiles(const QString &folder)

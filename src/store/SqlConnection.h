@@ -94,6 +94,15 @@ public:
     const TSqlPlan &Plan(const QString &jetSql);
     sqlite3_stmt *AcquireStatement(const QString &sql, const QString &jetSql);
     void ReleaseStatement(sqlite3_stmt *stmt);
+    // After a statement that changed the schema: a kept statement would still describe
+    // the old columns of a table made again under the same name until it runs. Queries
+    // compare SchemaGeneration with the one their statement was prepared in.
+    void ForgetIdleStatements()
+    {
+        ClearCaches();
+        ++FSchemaGeneration;
+    }
+    quint64 SchemaGeneration() const { return FSchemaGeneration; }
     void PrepareAttachments(const TSqlPlan &plan, const QString &jetSql);
     void Register(TSqlQuery *query) { FQueries.insert(query); }
     void Unregister(TSqlQuery *query) { FQueries.remove(query); }
@@ -110,6 +119,7 @@ private:
     QHash<QString, TSqlPlan> FPlans;                     // Jet text → translation
     QMultiHash<QString, sqlite3_stmt *> FIdleStatements; // SQLite text → prepared, reset statements
     QSet<QString> FAttached;                             // aliases of attached files
+    quint64 FSchemaGeneration = 0;                       // schema changes run so far
 };
 
 // Runs a transaction unless committed: the destructor rolls back.

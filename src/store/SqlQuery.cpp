@@ -120,6 +120,12 @@ int BindValue(sqlite3_stmt *stmt, int index, const QVariant &value)
 }
 
 // Whether the statement reports changed rows.
+bool IsSchemaChange(const QString &sql)
+{
+    const QString head = sql.trimmed().left(6).toLower();
+    return head.startsWith("create"_L1) || head.startsWith("drop"_L1) || head.startsWith("alter"_L1);
+}
+
 bool IsDataChange(const QString &sql)
 {
     const QString head = sql.trimmed().left(7).toLower();
@@ -304,7 +310,10 @@ void TSqlQuery::BindParams(sqlite3_stmt *stmt, const QList<int> &map)
 // row with new values.
 sqlite3_stmt *TSqlQuery::Statement(const QString &sql)
 {
+    if (FStmt && FStmtGeneration != Conn().SchemaGeneration())
+        ReleaseStatement(); // prepared before a schema change: it may describe a dropped table
     if (!FStmt) {
+        FStmtGeneration = Conn().SchemaGeneration();
         FStmt = Conn().AcquireStatement(sql, FSQL);
         try {
             FBindMap = BindMapOf(FStmt);
@@ -319,8 +328,11 @@ sqlite3_stmt *TSqlQuery::Statement(const QString &sql)
 void TSqlQuery::ReleaseStatement()
 {
     Close();
-    if (FStmt && FConnection)
+    // A statement prepared before a schema change is not kept for reuse.
+    if (FStmt && FConnection && FStmtGeneration == FConnection->SchemaGeneration())
         FConnection->ReleaseStatement(FStmt);
+    else if (FStmt)
+        sqlite3_finalize(FStmt);
     FStmt = nullptr;
     FBindMap.clear();
 }
@@ -337,6 +349,8 @@ int TSqlQuery::ExecSQL()
         return ExecInsertSelect(plan);
     sqlite3_stmt *stmt = Statement(plan.Sql);
     const int changed = RunToEnd(stmt, FBindMap, IsDataChange(plan.Sql));
+    if (IsSchemaChange(plan.Sql))
+        conn.ForgetIdleStatements();
     for (const QString &followUp : plan.FollowUps)
         ExecStatement(followUp);
     return changed;
@@ -374,6 +388,8 @@ int TSqlQuery::ExecStatement(const QString &sql)
     try {
         const int changed = RunToEnd(stmt, BindMapOf(stmt), IsDataChange(sql));
         conn.ReleaseStatement(stmt);
+        if (IsSchemaChange(sql))
+            conn.ForgetIdleStatements();
         return changed;
     } catch (...) {
         conn.ReleaseStatement(stmt);

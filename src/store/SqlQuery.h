@@ -109,6 +109,7 @@ private:
     QList<bool> FParamGiven;
     sqlite3_stmt *FStmt = nullptr; // prepared for the query's statement, kept until it changes
     QList<int> FBindMap;           // FStmt's parameter positions → value positions
+    quint64 FStmtGeneration = 0;   // the connection's schema generation FStmt was prepared in
     bool FActive = false;
     bool FEof = true;
     bool FTableMode = false; // column 0 of the statement is the row id

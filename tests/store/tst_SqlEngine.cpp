@@ -349,6 +349,18 @@ void TstSqlEngine::preparedStatementsAreReused()
     ins.SetIntParam(u"v"_s, 1);
     QCOMPARE(ins.ExecSQL(), 1);
     QCOMPARE(db.Rows(u"select k, v from t"_s), QStringList{u"x|1"_s});
+    // A table opened again after it was made anew describes its new columns from the
+    // start (the export makes its work table again under one name for every table).
+    TSqlQuery table(&db.Conn());
+    table.OpenTable(u"t"_s);
+    table.Close();
+    db.Exec({u"drop table t"_s, u"create table t (d datetime, n double, s text(5))"_s,
+             u"insert into t values (\"2012-07-18 00:00:00\", 2.5, \"x\")"_s});
+    table.OpenTable(u"t"_s);
+    QCOMPARE(table.FieldCount(), 3);
+    QCOMPARE(table.FieldDef(0).Kind, TSqlFieldKind::DateTime);
+    QCOMPARE(table.FieldDef(1).Kind, TSqlFieldKind::Double);
+    QCOMPARE(table.Value(0).typeId(), QMetaType::QDateTime);
 }
 
 void TstSqlEngine::closingTheConnectionClosesItsQueries()

@@ -1,0 +1,158 @@
+// The screen export: the texts the grid shows for the open set, one record per grid row
+// and one field per grid column, into each kind of target, read back independently.
+#include "ExportFixture.h"
+#include "TestSupport.h"
+#include "export/DbfFile.h"
+#include "store/SqlQuery.h"
+#include "store/ZKMainDef.h"
+
+#include <QDir>
+#include <QFile>
+#include <QScopeGuard>
+#include <QtEndian>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The text a dBase field of width bytes keeps of a text: whole GBK characters.
+QString KeptInDbf(const QString &text, int width)
+{
+    const QByteArray bytes = GbkBytes(text);
+    int n = 0;
+    while (n < bytes.size()) {
+        const int w = quint8(bytes[n]) >= 0x81 ? 2 : 1;
+        if (n + w > width)
+            break;
+        n += w;
+    }
+    QStringDecoder gbk("GBK");
+    return QString(gbk.decode(bytes.left(n))).trimmed();
+}
+
+// Field widths of a dBase file by name.
+QMap<QString, int> DbfWidths(const QString &path)
+{
+    const QByteArray file = zktest::readFile(path);
+    QMap<QString, int> widths;
+    const int headerLength = qFromLittleEndian<quint16>(file.constData() + 8);
+    for (int at = 32; at + 32 <= headerLength; at += 32)
+        widths.insert(QString::fromLatin1(file.constData() + at), quint8(file[at + 16]));
+    return widths;
+}
+
+} // namespace
+
+class TestScreenExport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        W = std::make_unique<TExportWorld>();
+        QVERIFY(W->Prepare());
+        QVERIFY(W->OpenSet(W->Sets().value(0)));
+        QVERIFY(W->Dm().CurrentKSList.size() > 3);
+    }
+
+    void gridTextsInEveryKind_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("showCodes");
+        QTest::newRow("dBase") << u"t_tddxx.dbf"_s << false;
+        QTest::newRow("dBase with codes beside names") << u"t_tddxx.dbf"_s << true;
+        QTest::newRow("a .txt name is a dBase file") << u"screen.txt"_s << false;
+        QTest::newRow("a dBase file named like the work file") << u"t_temp.dbf"_s << false;
+        QTest::newRow("Excel 97") << u"t_tddxx.xls"_s << false;
+        QTest::newRow("Excel 2007 with codes beside names") << u"t_tddxx.xlsx"_s << true;
+    }
+
+    void gridTextsInEveryKind()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, showCodes);
+        TZKMainDef &def = ZKMainDef();
+        def.ShowCodes = showCodes;
+        TMainDM &dm = W->Dm();
+        const QString folder = W->NewFolder();
+        W->ResetWindows();
+        const auto showNoCodes = qScopeGuard([&def] { def.ShowCodes = false; });
+        TDumpToFile(dm, W->Progress, W->Messages).ExportScreen(folder + name);
+
+        const QString ext = QFileInfo(name).suffix();
+        const bool dbase = ext != "xls"_L1 && ext != "xlsx"_L1;
+        const TReadBack back = ReadBack(dbase ? u"dbf"_s : ext, {folder + name});
+        if (back.Missing)
+            QSKIP(qPrintable(back.Error));
+        QVERIFY2(back.Error.isEmpty(), qPrintable(back.Error));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{name});
+        QCOMPARE(W->Messages.Messages.size(), 1);
+        QCOMPARE(W->Messages.Messages[0].Text, u"已完成对屏幕显示的投档单信息的导出。"_s);
+        QCOMPARE(W->Messages.Messages[0].Caption, u"导出屏幕显示的投档单信息"_s);
+        QCOMPARE(W->Messages.Messages[0].Icon, TMsgIcon::Information);
+        const int rows = int(dm.CurrentKSList.size());
+        QCOMPARE(W->Progress.Calls.size(), rows + 2);
+        const TProgressCall &show = W->Progress.Calls.first();
+        QCOMPARE(show.Caption, u"导出屏幕显示的投档单信息"_s);
+        QCOMPARE(show.Text, u"正在将屏幕显示的投档单信息导出到DBF文件，请稍候。"_s);
+        QCOMPARE(QList<int>({show.Base, show.Ratio, show.Steps}), QList<int>({0, 100, rows}));
+        QCOMPARE(W->Progress.Calls.last().Kind, u"hide"_s);
+
+        QCOMPARE(back.Tables.size(), 1);
+        const QList<QVariantList> table = back.Tables.first();
+        if (!dbase)
+            QCOMPARE(back.Tables.firstKey(), u"t_tddxx"_s);
+        QStringList names;
+        for (const TZKColumnRec &c : std::as_const(dm.ZKColumn))
+            names.append(c.Name.toUpper());
+        QStringList header;
+        for (const QVariant &v : table[0])
+            header.append(v.toString().toUpper());
+        QCOMPARE(header, names);
+        QCOMPARE(table.size() - 1, rows);
+        const QMap<QString, int> widths = dbase ? DbfWidths(folder + name) : QMap<QString, int>();
+        bool codeBesideName = false;
+        for (int r = 0; r < rows; ++r) {
+            const TKSItem *ks = dm.CurrentKSList[r];
+            for (int c = 0; c < dm.ZKColumn.size(); ++c) {
+                const QString shown = dm.GetTddFieldStr(ks, dm.ZKColumn[c]);
+                const QString exported = table[r + 1][c].toString();
+                const QString expected = dbase ? KeptInDbf(shown, widths.value(dm.ZKColumn[c].Name)) : shown;
+                QCOMPARE(exported, expected);
+                if (showCodes && dm.ZKColumn[c].ColType == u'C' && shown.contains(u' '))
+                    codeBesideName = true;
+            }
+        }
+        QCOMPARE(codeBesideName, showCodes);
+    }
+
+    void dbaseFieldWidthsFollowTheFieldTypes()
+    {
+        TMainDM &dm = W->Dm();
+        const QString folder = W->NewFolder();
+        W->ResetWindows();
+        TDumpToFile(dm, W->Progress, W->Messages).ExportScreen(folder + u"t_tddxx.dbf"_s);
+        const QMap<QString, int> widths = DbfWidths(folder + u"t_tddxx.dbf"_s);
+        TSqlQuery q(&dm.UnivConn);
+        q.SetSQL(u"select ZDDH, ZDLX, XSZFS from T_TDDZDSX"_s);
+        QMap<QString, int> expected;
+        for (q.Open(); !q.Eof(); q.Next()) {
+            const QString type = q.AsString(1);
+            const int width = q.Value(2).toInt();
+            expected.insert(q.AsString(0).toUpper(), type == "J"_L1   ? 18
+                                                     : type == "N"_L1 ? 15
+                                                                      : (width > 253 ? 254 : width));
+        }
+        QVERIFY(!widths.isEmpty());
+        for (auto it = widths.begin(); it != widths.end(); ++it)
+            QCOMPARE(it.value(), expected.value(it.key().toUpper()));
+    }
+
+private:
+    std::unique_ptr<TExportWorld> W;
+};
+
+QTEST_GUILESS_MAIN(TestScreenExport)
+#include "tst_ScreenExport.moc"
