@@ -7,6 +7,7 @@
 #include "gui/common/MessageBoxSink.h"
 #include "gui/common/ProgressForm.h"
 #include "gui/details/DNForm.h"
+#include "gui/export/DumpToFileForm.h"
 #include "gui/login/MemberMainWindow.h"
 #include "gui/login/MemberStartDM.h"
 #include "gui/options/MemberOptionsForm.h"
@@ -66,6 +67,10 @@ void FillMemberWindows(TMemberWindows &windows, const TProgramWindows &w)
     windows.StatisticsProc = [w] { TStatForm::Execute(w.MainDM, w.Progress, w.Messages, w.MainWindow); };
     windows.PrintingProc = [w] { TPrintAdjustForm::Execute(w.MainDM, w.Messages, w.MainWindow); };
     windows.OptionsProc = [w] { TMemberOptionsForm::Execute(w.MainDM, w.NetDM, w.MainWindow); };
+    windows.ExportDossiersProc = [w] {
+        TDumpToFileForm::Execute(w.MainDM, false, w.Progress, w.Messages, w.MainWindow);
+    };
+    windows.ExportScreenProc = [w] { TDumpToFileForm::Execute(w.MainDM, true, w.Progress, w.Messages, w.MainWindow); };
 }
 
 } // namespace

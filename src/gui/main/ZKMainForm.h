@@ -122,7 +122,6 @@ private:
     void FindCandidate();
     void SortByField(const QString &field);
     void ChangeLQZT();
-    void ExportInForegroundTask();
     void ShowHintPanel(const QString &title, const QString &text, const QRect &cell);
     void OnFolderMenuItem(TFolderMenu menu, const QString &caption, int tag);
     void OnPanelDockMoved(Qt::DockWidgetArea area);

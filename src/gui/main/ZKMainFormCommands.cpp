@@ -28,28 +28,6 @@ namespace {
 
 constexpr int HelpContentsTopic = 10;
 
-// Brackets a foreground long task of the task thread, also when the work throws.
-class TForegroundTask
-{
-public:
-    explicit TForegroundTask(TBgTaskThread *thread)
-        : FThread(thread)
-    {
-        if (FThread)
-            FThread->BeginFgLongTask();
-    }
-    ~TForegroundTask()
-    {
-        if (FThread)
-            FThread->EndFgLongTask();
-    }
-    TForegroundTask(const TForegroundTask &) = delete;
-    TForegroundTask &operator=(const TForegroundTask &) = delete;
-
-private:
-    TBgTaskThread *FThread;
-};
-
 } // namespace
 
 TCommandState TZKMainForm::CommandState() const
@@ -179,7 +157,8 @@ void TZKMainForm::ExecuteWindowCommand(TMemberCommand id)
     using C = TMemberCommand;
     switch (id) {
     case C::DumpToFile:
-        ExportInForegroundTask();
+        // The export dialog brackets its work as a foreground long task itself.
+        FWindows->ExportDossiers();
         break;
     case C::DumpTextToFile:
         FWindows->ExportScreen();
@@ -199,13 +178,6 @@ void TZKMainForm::ExecuteWindowCommand(TMemberCommand id)
     default:
         break;
     }
-}
-
-void TZKMainForm::ExportInForegroundTask()
-{
-    // Results of link work that end meanwhile wait until the export is over.
-    TForegroundTask task(FThreadSet ? FThread : BgTaskThread);
-    FWindows->ExportDossiers();
 }
 
 void TZKMainForm::Reconnect()
