@@ -3,7 +3,7 @@
 # Runs apt-get only when something is missing, so a second run costs nothing.
 set -eu
 
-PACKAGES="cmake g++ ninja-build pkg-config
+PACKAGES="cmake g++ ninja-build pkg-config ccache
   qt6-base-dev libqt6opengl6-dev qt6-charts-dev libqt6sql6-sqlite
   libsqlite3-dev libarchive-dev libarchive-tools nettle-dev libssl-dev
   libxlsxwriter-dev libgsf-1-dev libshp-dev libgtest-dev libgmock-dev
