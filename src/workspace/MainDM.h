@@ -266,6 +266,7 @@ private:
     void ReadMajorCourses(TJHItem &jh, const QString &yxxckm, const QString &jzxckm) const;
     void ReadColumnsAndQuery();
     QStringList ColumnRows(QList<TZKColumnRec> &columns, QStringList fields);
+    QStringList FieldsOfTDDTable(const QStringList &requiredFields, const QStringList &fields);
     void SetZKColumnMainField();
     void ReadCandidates();
     void RankCandidateNumbers();

@@ -37,9 +37,12 @@ struct TCandidateColumns
         TDYYDM = need(u"TDYYDM"_s), KSZT = need(u"KSZT"_s), SDBZ = need(u"SDBZ"_s),
         TJJLDM = need(u"TJJLDM"_s);
         BH = need(u"BH"_s), ZYTJFC = need(u"ZYTJFC"_s);
+        // The grade columns may still be missing from a first set-up's table (they read
+        // as empty then).
         if (graded) {
-            ZYYTDJLX = need(u"ZYYTDJLX"_s), ZYYTDJ = need(u"ZYYTDJ"_s), ZYYTDJPX = need(u"ZYYTDJPX"_s);
-            ZYYTFJDJLX = need(u"ZYYTFJDJLX"_s), ZYYTFJDJ = need(u"ZYYTFJDJ"_s);
+            ZYYTDJLX = q.FindField(u"ZYYTDJLX"), ZYYTDJ = q.FindField(u"ZYYTDJ"),
+            ZYYTDJPX = q.FindField(u"ZYYTDJPX");
+            ZYYTFJDJLX = q.FindField(u"ZYYTFJDJLX"), ZYYTFJDJ = q.FindField(u"ZYYTFJDJ");
         }
         for (int i = 1; i <= 6; ++i) {
             ZYDH[size_t(i)] = need(u"ZYDH"_s + QString::number(i));
@@ -138,8 +141,11 @@ void RepairRow(TMainDM &dm, const TCandidateColumns &c, TRepairWriter &repairs, 
 // Step 4.3 and 4.4: the item's fields from its (repaired) row.
 void FillCandidate(const TMainDM &dm, const TCandidateColumns &c, const QList<TDbValue> &values, TKSItem &ks)
 {
-    auto value = [&values](int column) -> const TDbValue & { return values.at(column); };
-    auto field = [&values](int column) { return values.at(column).AsString(); };
+    static const TDbValue absent;
+    auto value = [&values](int column) -> const TDbValue & {
+        return column < 0 ? absent : values.at(column);
+    };
+    auto field = [&value](int column) { return value(column).AsString(); };
     ks.Xm = field(c.XM);
     ks.ZyytJzCj = FloatOrDefault(value(c.ZYYTJZCJ), NoScoreValue);
     ks.FJBJTJ = FloatOrDefault(value(c.ZYYTFJCJ), NoScoreValue);

@@ -16,8 +16,8 @@ namespace {
 QString SetFilter()
 {
     const TZKMainDef &def = ZKMainDef();
-    return u"PCDM="_s + QuotedLocateValue(def.CurPCDM) + u" AND KLDM="_s + QuotedLocateValue(def.CurKLDM) + u" AND JHXZ="_s +
-           QuotedLocateValue(def.CurJHXZ);
+    return u"PCDM="_s + QuotedLocateValue(def.CurPCDM) + u" AND KLDM="_s + QuotedLocateValue(def.CurKLDM) +
+           u" AND JHXZ="_s + QuotedLocateValue(def.CurJHXZ);
 }
 
 void BindSetParams(TSqlQuery &query)
@@ -46,7 +46,8 @@ void TMainDM::ChangeCurrTDDPc(const QString &DefaultPcDm)
             ShareUse share(*this);
             TSqlQuery table(&UnivShareConn);
             table.OpenTable(u"T_YXZT"_s);
-            remembered = {QuotedLocateValue(FieldText(table, u"DQPCDM"_s)), QuotedLocateValue(FieldText(table, u"DQKLDM"_s)),
+            remembered = {QuotedLocateValue(FieldText(table, u"DQPCDM"_s)),
+                          QuotedLocateValue(FieldText(table, u"DQKLDM"_s)),
                           QuotedLocateValue(FieldText(table, u"DQJHXZ"_s))};
         }
         step = 1;
@@ -287,17 +288,18 @@ void TMainDM::ReadColumnsAndQuery()
                          u"tddw"_s, u"dqtddw"_s, u"zyzytj"_s, u"lqzy"_s, u"ytzy"_s, u"tdyydm"_s, u"lqfs"_s,
                          u"kszt"_s, u"sdbz"_s, u"tjjldm"_s, u"bh"_s, u"zytjfc"_s})
             SortedInsert(fields, name);
+        for (const QString &stem : QStringList{u"ZYDH"_s, u"TDDWDM"_s, u"ZYSXDM"_s}) {
+            for (int i = 1; i <= 6; ++i)
+                SortedInsert(fields, stem + QString::number(i));
+        }
+        const QStringList requiredFields = fields;
         if (ZKMainDef().RankScoreSupported) {
             for (const QString &name :
                  QStringList{u"zyytdjlx"_s, u"zyytdj"_s, u"zyytdjpx"_s, u"zyytfjdjlx"_s, u"zyytfjdj"_s})
                 SortedInsert(fields, name);
         }
-        for (const QString &stem : QStringList{u"ZYDH"_s, u"TDDWDM"_s, u"ZYSXDM"_s}) {
-            for (int i = 1; i <= 6; ++i)
-                SortedInsert(fields, stem + QString::number(i));
-        }
         ZKColumn.clear();
-        fields = ColumnRows(ZKColumn, fields);
+        fields = FieldsOfTDDTable(requiredFields, ColumnRows(ZKColumn, fields));
         ColumnNum = int(ZKColumn.size());
 
         TSqlQuery query(&UnivConn);
@@ -322,6 +324,24 @@ void TMainDM::ReadColumnsAndQuery()
         LQGridQuery = TRecordset();
         throw;
     }
+}
+
+QStringList TMainDM::FieldsOfTDDTable(const QStringList &requiredFields, const QStringList &fields)
+{
+    // The dossier table of a first set-up has the columns of a province with numeric
+    // scores; a graded province's grade columns (and those its layout names) come with
+    // its first package. Until then they read as empty instead of keeping the whole set
+    // closed. The fields every province has stay required.
+    TSqlQuery table(&UnivConn);
+    table.SetSQL(u"select * from t_tdd where ksh = \"\""_s);
+    table.Open();
+    QStringList kept;
+    for (const QString &name : fields) {
+        if (requiredFields.contains(name, Qt::CaseInsensitive) || table.FieldIndex(name) >= 0)
+            kept.append(name);
+    }
+    table.Close();
+    return kept;
 }
 
 QStringList TMainDM::ColumnRows(QList<TZKColumnRec> &columns, QStringList fields)

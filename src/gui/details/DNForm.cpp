@@ -228,13 +228,13 @@ void TDNForm::HideDetailWindow()
 
 void TDNForm::ShowFocusedCandidate()
 {
-    TKSItem *item = FDm.FocusedKsItem;
-    if (!item) {
-        const int row = FDm.Grid().FocusedRow();
-        if (row < 0 || row >= FDm.CurrentKSList.size())
-            return;
-        item = FDm.CurrentKSList[row];
-    }
+    // The grid's focused row is the truth: the workspace's FocusedKsItem is only
+    // brought up to date when a selection is remembered (sorting, dragging, decisions)
+    // and may name a candidate the member has since left.
+    const int row = FDm.Grid().FocusedRow();
+    TKSItem *item = row >= 0 && row < FDm.CurrentKSList.size() ? FDm.CurrentKSList[row] : FDm.FocusedKsItem;
+    if (!item)
+        return;
     TDNItemRec rec;
     FillDNItemRec(FDm, item, rec);
     Execute(rec,

@@ -70,7 +70,9 @@ void FillMemberWindows(TMemberWindows &windows, const TProgramWindows &w)
     windows.ExportDossiersProc = [w] {
         TDumpToFileForm::Execute(w.MainDM, false, w.Progress, w.Messages, w.MainWindow);
     };
-    windows.ExportScreenProc = [w] { TDumpToFileForm::Execute(w.MainDM, true, w.Progress, w.Messages, w.MainWindow); };
+    windows.ExportScreenProc = [w] {
+        TDumpToFileForm::Execute(w.MainDM, true, w.Progress, w.Messages, w.MainWindow);
+    };
 }
 
 } // namespace
@@ -98,6 +100,9 @@ int RunMemberProgram(int &argc, char **argv, const TMainWindowFactory &createMai
     TMessageBoxSink messages;
     TChangeLQZTDialog changeLQZTDialog(window);
     TChangeLQZTForm changeLQZTForm(*mainDM, changeLQZTDialog);
+    // The workspace's own messages (a set that cannot be opened, no dossiers yet) are
+    // shown to the member, not only written to the error output.
+    mainDM->SetMessageSink(&messages);
     netDM->SetProgressSink(&progressForm);
     progressForm.SetForegroundIdleQuery([] { return !BgTaskThread || BgTaskThread->IsFgLongTaskIdle(); });
     // The candidate detail window is made once and hidden and shown again for each
@@ -120,6 +125,7 @@ int RunMemberProgram(int &argc, char **argv, const TMainWindowFactory &createMai
         netDM->SetProgressSink(nullptr);
         netDM->SetAnimationSink(nullptr);
         netDM->SetMessageSink(nullptr);
+        mainDM->SetMessageSink(nullptr);
         mainDM->SetDetailWindow(nullptr);
         mainWindow.reset();
         if (restart)

@@ -124,6 +124,14 @@ void TestDNForm::steppingThroughTheList()
     r.Form->PrevActionExecute();
     QCOMPARE(r.Form->PageIndex(), 0);
     QVERIFY(r.Form->DNActions[0]->isChecked());
+
+    // A selection remembered earlier (a sort, a decision) does not outlive the focus:
+    // the window opens on the candidate of the grid's focused row.
+    r.F->DM.SetFocusedKs(list[0]);
+    r.F->DM.SetSelectedKsList(false);
+    r.F->DM.SetFocusedKs(list[2]);
+    r.Form->ShowFocusedCandidate();
+    QCOMPARE(r.Form->Ksh(), list[2]->Ksh);
 }
 
 void TestDNForm::candidateLeavingTheListAndEmptyList()
