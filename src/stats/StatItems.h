@@ -30,8 +30,8 @@ inline const QString StatAllUnitsPrintText = QStringLiteral("全部");
 // The captions of the three groups.
 const QStringList &StatGroupCaptions();
 
-// A registration item: its dossier code column and its code table (number of Part 4.1's
-// 18 tables).
+// A registration item: its dossier code column and its code table (its number among the
+// 18 code tables).
 struct TStatRegistrationItem
 {
     QString Name;
