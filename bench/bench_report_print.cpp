@@ -71,15 +71,8 @@ int main(int argc, char *argv[])
     const QString programFolder = qEnvironmentVariable("ZK_PROGRAM_FOLDER");
     def.SetProgramFolder(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() + u"/../bin"_s
                                                  : programFolder);
-    def.LoginInfo.SSPY = u"BENCH"_s;
+    const QString univ = PrepareUserFolder(dir.path());
     def.LoginInfo.SSMC = u"测试省"_s;
-    def.LoginInfo.UserName = u"bench"_s;
-    def.LoginInfo.StorageFolder = dir.path() + u'/';
-    DeriveUserFolders(def.LoginInfo);
-    QDir().mkpath(def.LoginInfo.UserFolder);
-    const QString univ = def.LoginInfo.UserFolder + UnivDatabaseFileName;
-    CreateShippedDatabase(TShippedDatabase::Univ, univ);
-    CreateShippedDatabase(TShippedDatabase::UnivShare, def.LoginInfo.UserFolder + UnivShareDatabaseFileName);
     {
         TSqlConnection conn(univ);
         conn.Open();
@@ -92,11 +85,8 @@ int main(int argc, char *argv[])
     }
 
     TMainDM dm;
-    dm.UnivConn.Open(univ);
-    dm.UnivShareConn.SetConnectionString(def.LoginInfo.UserFolder + UnivShareDatabaseFileName);
-    if (dm.ReadDMTable() != 0)
+    if (!OpenBenchWorkspace(dm, univ))
         return 1;
-    def.CurPCDM = def.CurKLDM = def.CurJHXZ = u"1"_s;
     if (dm.OpenTDD() != 0)
         return 1;
     TTddPrintFields fields(dm);

@@ -7,6 +7,7 @@
 #include "stats/StatWorkTables.h"
 #include "stats/Statistics.h"
 #include "store/Schema.h"
+#include "support/BenchDossierSet.h"
 #include "store/SqlConnection.h"
 #include "store/SqlQuery.h"
 #include "store/StorageFolder.h"
@@ -24,6 +25,9 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+using BenchSet::OpenBenchWorkspace;
+using BenchSet::PrepareUserFolder;
 
 constexpr int Units = 10;
 constexpr int MajorsPerUnit = 20;
@@ -177,15 +181,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20000;
     QTemporaryDir dir;
-    TZKMainDef &def = ZKMainDef();
-    def.LoginInfo.SSPY = u"BENCH"_s;
-    def.LoginInfo.UserName = u"bench"_s;
-    def.LoginInfo.StorageFolder = dir.path() + u'/';
-    DeriveUserFolders(def.LoginInfo);
-    QDir().mkpath(def.LoginInfo.UserFolder);
-    const QString univ = def.LoginInfo.UserFolder + UnivDatabaseFileName;
-    CreateShippedDatabase(TShippedDatabase::Univ, univ);
-    CreateShippedDatabase(TShippedDatabase::UnivShare, def.LoginInfo.UserFolder + UnivShareDatabaseFileName);
+    const QString univ = PrepareUserFolder(dir.path());
     {
         TSqlConnection conn(univ);
         conn.Open();
@@ -196,11 +192,8 @@ int main(int argc, char *argv[])
     }
 
     TMainDM dm;
-    dm.UnivConn.Open(univ);
-    dm.UnivShareConn.SetConnectionString(def.LoginInfo.UserFolder + UnivShareDatabaseFileName);
-    if (dm.ReadDMTable() != 0)
+    if (!OpenBenchWorkspace(dm, univ))
         return 1;
-    def.CurPCDM = def.CurKLDM = def.CurJHXZ = u"1"_s;
     TStatistics stats(dm);
     const double bare = BestOf([&] { BareGroupBy(univ); });
     std::printf("candidates %d, majors %d, score items %d\n", count, Units * MajorsPerUnit, ScoreItems);

@@ -1,8 +1,14 @@
 #include "BenchDossierSet.h"
 
+#include "store/Schema.h"
 #include "store/SqlConnection.h"
 #include "store/SqlQuery.h"
+#include "store/StorageFolder.h"
+#include "store/ZKMainDef.h"
 #include "workspace/DmTables.h"
+#include "workspace/MainDM.h"
+
+#include <QDir>
 
 #include <random>
 
@@ -212,6 +218,31 @@ void FillCandidates(TSqlConnection &conn, int count)
         }
         insert.ExecSQL();
     }
+}
+
+QString PrepareUserFolder(const QString &storageFolder)
+{
+    TZKMainDef &def = ZKMainDef();
+    def.LoginInfo.SSPY = u"BENCH"_s;
+    def.LoginInfo.UserName = u"bench"_s;
+    def.LoginInfo.StorageFolder = storageFolder + u'/';
+    DeriveUserFolders(def.LoginInfo);
+    QDir().mkpath(def.LoginInfo.UserFolder);
+    const QString univ = def.LoginInfo.UserFolder + UnivDatabaseFileName;
+    CreateShippedDatabase(TShippedDatabase::Univ, univ);
+    CreateShippedDatabase(TShippedDatabase::UnivShare, def.LoginInfo.UserFolder + UnivShareDatabaseFileName);
+    return univ;
+}
+
+bool OpenBenchWorkspace(TMainDM &dm, const QString &univ)
+{
+    TZKMainDef &def = ZKMainDef();
+    dm.UnivConn.Open(univ);
+    dm.UnivShareConn.SetConnectionString(def.LoginInfo.UserFolder + UnivShareDatabaseFileName);
+    if (dm.ReadDMTable() != 0)
+        return false;
+    def.CurPCDM = def.CurKLDM = def.CurJHXZ = u"1"_s;
+    return true;
 }
 
 } // namespace BenchSet

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <algorithm>
 
+class TMainDM;
 class TSqlConnection;
 
 namespace BenchSet {
@@ -28,6 +29,14 @@ QString Code(int n, int width);
 void FillPlanAndLayout(TSqlConnection &conn);
 // count candidates with random scores, wishes and decisions (the same every run).
 void FillCandidates(TSqlConnection &conn, int count);
+
+// The benchmark's user "bench" of province "BENCH" with its folder under storageFolder
+// (login values of ZKMainDef) and the shipped empty user databases; the path of the
+// institution database.
+QString PrepareUserFolder(const QString &storageFolder);
+// Reads the code tables of the user database univ into dm and makes "1" "1" "1" the
+// current set; false when the code tables could not be read.
+bool OpenBenchWorkspace(TMainDM &dm, const QString &univ);
 
 // The best of repeats runs, in milliseconds.
 template<class F>
