@@ -66,7 +66,7 @@ int RunClient(int &argc, char **argv)
     TMemberNetDM net(dm);
     TMemberMainForm window(dm, net, false); // the program's main window, without the splash
     dm.SetMessageSink(&sink);
-    TMemberStartDM start(TMemberModules{dm, net, window, sink, sink, [] {}});
+    TMemberStartDM start(TMemberModules{dm, net, window, sink, sink});
     start.TerminateProc = [] {};
     start.ExecuteLogin = [](TLoginForm &form, TGKLQState &state) {
         if (!form.PrepareExecute())

@@ -57,12 +57,6 @@ TNamedLock TakeUniqueInstanceLock(int waitForLockMs)
 
 } // namespace
 
-TMemberEditionSlots &MemberEditionSlots()
-{
-    static TMemberEditionSlots editionSlots;
-    return editionSlots;
-}
-
 TMemberStartDM::TMemberStartDM(const TMemberModules &modules, QObject *parent)
     : QObject(parent)
     , FModules(modules)
@@ -79,7 +73,6 @@ TMemberStartDM::~TMemberStartDM()
     FModules.NetDM.SetPasswordCheck(nullptr);
     // The slots lead into modules that end with this run.
     LoginErrorMsgSlot = nullptr;
-    MemberEditionSlots() = TMemberEditionSlots();
     FSession.reset();
     TZKMainDef &def = ZKMainDef();
     if (def.EndBgTaskThreadHook)
@@ -128,10 +121,6 @@ void TMemberStartDM::PrepareMemberEdition()
 void TMemberStartDM::InstallEditionHooks()
 {
     TMemberNetDM &net = FModules.NetDM;
-    TMemberEditionSlots &editionSlots = MemberEditionSlots();
-    editionSlots.DetailChangeMajor = FModules.ChangeLQZTExecute;
-    editionSlots.DetailChangeReturnReason = FModules.ChangeLQZTExecute;
-    editionSlots.AfterReconnect = [&net] { net.DownLoadAllTDD(); };
     LoginErrorMsgSlot = [&net](int code) { net.ShowLoginErrorMsg(code); };
     Windows.ReconnectProc = [this] { return Reconnect(); };
     net.SetPasswordCheck(&PasswordCheck());

@@ -24,19 +24,6 @@ class TMainDM;
 class TMemberNetDM;
 class TMemberSession;
 
-// Procedure slots through which windows shared with other editions reach the member
-// edition; the start-up sequence fills them.
-struct TMemberEditionSlots
-{
-    // The detail window's major command and return-reason command: the status dialog
-    // of the selected candidates (TChangeLQZTForm::Execute).
-    std::function<void()> DetailChangeMajor;
-    std::function<void()> DetailChangeReturnReason;
-    // The main window's connect command after a successful reconnect: the dossier query.
-    std::function<void()> AfterReconnect;
-};
-TMemberEditionSlots &MemberEditionSlots();
-
 // The windows the member commands open, each a slot that the program entry fills; an
 // empty slot leaves its command disabled. The reconnect dialog is the login's own.
 class TMemberWindows : public IMemberWindows
@@ -76,7 +63,6 @@ struct TMemberModules
     IMemberMainWindow &MainWindow;
     IMessageSink &Messages;                  // message boxes of the start-up and the login
     IAnimationSink &Animation;               // "接收院校信息" and the login's connect
-    std::function<void()> ChangeLQZTExecute; // TChangeLQZTForm::Execute of the program
 };
 
 class TMemberStartDM : public QObject

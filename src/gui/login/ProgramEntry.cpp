@@ -15,7 +15,6 @@
 #include "gui/stats/StatForm.h"
 #include "link/MemberBgTaskThread.h"
 #include "store/ZKMainDef.h"
-#include "workspace/ChangeLQZT.h"
 #include "workspace/MainDM.h"
 
 #include <QMainWindow>
@@ -99,7 +98,6 @@ int RunMemberProgram(int &argc, char **argv, const TMainWindowFactory &createMai
     TAnimateForm animateForm;
     TMessageBoxSink messages;
     TChangeLQZTDialog changeLQZTDialog(window);
-    TChangeLQZTForm changeLQZTForm(*mainDM, changeLQZTDialog);
     // The workspace's own messages (a set that cannot be opened, no dossiers yet) are
     // shown to the member, not only written to the error output.
     mainDM->SetMessageSink(&messages);
@@ -114,8 +112,7 @@ int RunMemberProgram(int &argc, char **argv, const TMainWindowFactory &createMai
 
     int exitCode = 0;
     {
-        TMemberStartDM startDM(TMemberModules{*mainDM, *netDM, *mainWindow, messages, animateForm,
-                                              [&changeLQZTForm] { changeLQZTForm.Execute(); }});
+        TMemberStartDM startDM(TMemberModules{*mainDM, *netDM, *mainWindow, messages, animateForm});
         FillMemberWindows(startDM.Windows,
                           TProgramWindows{*mainDM, *netDM, window, detailWindow, progressForm, messages});
         startDM.DataModuleCreate(restarted ? RestartLockWaitMs : 0);

@@ -89,7 +89,7 @@ struct TClientRun
     TClientRun(const QString &ssdm, const QString &user, const QString &password, bool online = true)
     {
         DM.SetMessageSink(&Messages);
-        Start = std::make_unique<TMemberStartDM>(TMemberModules{DM, Net, Window, Messages, Animation, [] {}});
+        Start = std::make_unique<TMemberStartDM>(TMemberModules{DM, Net, Window, Messages, Animation});
         Start->TerminateProc = [this] { ++Terminations; };
         Start->ExecuteLogin = [=, this](TLoginForm &form, TGKLQState &state) {
             ++LoginShown;
