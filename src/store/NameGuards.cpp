@@ -24,10 +24,11 @@ bool IsPlainFileName(const QString &name)
 
 bool IsPlainUserName(const QString &name)
 {
-    const QString trimmed = name.trimmed();
-    if (!IsPlainFileName(trimmed))
+    // The untrimmed name is checked too: trimming also drops control characters such as
+    // a trailing line separator, which must refuse the name rather than vanish from it.
+    if (!IsPlainFileName(name.trimmed()) || !IsPlainFileName(name))
         return false;
-    for (const QChar c : trimmed) {
+    for (const QChar c : name) {
         if (c == u';' || c == u'"')
             return false;
     }
