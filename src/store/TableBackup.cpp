@@ -63,8 +63,8 @@ QString RestoredColumns(TSqlConnection &conn, const QString &tableName)
 void BackupTable(TSqlConnection &conn, const QString &tableName)
 {
     WithErrorPrefix(u"BackupTable"_s, tableName, [&] {
-        conn.ExecSQL(u"select * into "_s + QuoteIdentifier(BackupName(tableName)) + u" from "_s +
-                     QuoteIdentifier(tableName));
+        const QString table = QuoteIdentifier(tableName);
+        conn.ExecSQL(u"select * into "_s + QuoteIdentifier(BackupName(tableName)) + u" from "_s + table);
     });
 }
 

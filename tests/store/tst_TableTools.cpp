@@ -669,7 +669,7 @@ void TestTableTools::restoreAndModifyRefuseHostileColumns()
     QCOMPARE(db.Rows(u"select * from T"_s), QStringList{u"a|9"_s});
     QVERIFY(db.Conn().TableExists(u"T_tmp"_s));
     QCOMPARE(ErrorOf([&] { BackupTable(db.Conn(), u"T x"_s); }),
-             u"(BackupTable T x) "_s + IdentifierRefusalText(u"T x_tmp"_s));
+             u"(BackupTable T x) "_s + IdentifierRefusalText(u"T x"_s));
 }
 
 void TestTableTools::varBytesOrMemoText()
