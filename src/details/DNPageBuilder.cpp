@@ -1,6 +1,7 @@
 // Parsing of the page templates and writing of the page files.
 #include "details/DNPageBuilder.h"
 
+#include "store/NameGuards.h"
 #include "store/Schema.h"
 #include "store/SqlQuery.h"
 #include "store/ZKError.h"
@@ -338,8 +339,16 @@ void TDNPageBuilder::WritePage(int pageIndex, const QString &fileName)
     }
 }
 
+QString DNKshRefusalText()
+{
+    return u"考生号含有不能用于文件名的字符，不能生成该考生的页面。"_s;
+}
+
 QString TDNPageBuilder::BuildDNPage(int pageIndex)
 {
+    // The candidate number is the leader's and becomes part of the page file's name.
+    if (!IsPlainCode(Ksh))
+        throw EZKError(DNKshRefusalText());
     const QString oldFile = CurHtmlFileName;
     HtmlTempPath = ZKMainDef().LoginInfo.DownloadFolder + u"HtmlTemp/"_s;
     QDir().mkpath(HtmlTempPath);

@@ -49,6 +49,10 @@ inline constexpr int DNTemplateCount = 3;
 const QStringList &DNTemplateNames(); // "bmxx", "cjzyxx", "tjxx"
 inline const QString NoImagePageName = QStringLiteral("NoImage.htm");
 
+// The error text for a candidate whose number cannot be part of a file name: the window
+// shows it instead of the candidate's pages and fetches nothing for the candidate.
+QString DNKshRefusalText();
+
 // The value-text groups ("a number in the range gets a blank and the text appended").
 enum TDNValueGroup : int
 {
@@ -95,7 +99,8 @@ public:
     QString DossierText(const QString &field) const { return Dossier(field); }
     // Writes the page file of page 0..2 for the candidate under HtmlTempPath with a new
     // time-stamped name, which becomes CurHtmlFileName; deletes the previous page file.
-    // Returns the new file name. Throws on a missing dossier or health row, or any error.
+    // Returns the new file name. Throws on a candidate number that is not a plain code
+    // (DNKshRefusalText; nothing is written), a missing dossier or health row, or any error.
     QString BuildDNPage(int pageIndex);
     // Writes page 0..2 to fileName (which becomes CurHtmlFileName), as BuildDNPage does,
     // without touching any other file.

@@ -1,6 +1,8 @@
 #include "StatItems.h"
 
 #include "StatResult.h"
+#include "store/SqlIdentifiers.h"
+#include "store/ZKError.h"
 #include "store/ZKMainDef.h"
 #include "workspace/MainDM.h"
 
@@ -58,7 +60,11 @@ QString StatScoreColumn(const TMainDM &dm, int leaf)
 {
     if (leaf <= 0)
         return u"ZYYTJZCJ"_s;
-    return u"GKCJX"_s + dm.DMTables[TD_CJXDM].value(leaf - 1).DM;
+    // The item code is the leader's: the column name it makes must be a plain identifier.
+    const QString column = u"GKCJX"_s + dm.DMTables[TD_CJXDM].value(leaf - 1).DM;
+    if (!IsPlainIdentifier(column))
+        throw EZKError(IdentifierRefusalText(column));
+    return column;
 }
 
 int StatScoreRankId(const TMainDM &dm, int leaf)

@@ -47,6 +47,7 @@ using TStatItemNames = std::array<QStringList, 3>;
 TStatItemNames StatItemNames(const TMainDM &dm);
 
 // The score column of a score leaf: ZYYTJZCJ for leaf 0, GKCJX + the item code otherwise.
+// Throws EZKError when the item code does not make a plain identifier (SqlIdentifiers.h).
 QString StatScoreColumn(const TMainDM &dm, int leaf);
 // The grade type (position in RankCodeList) of a graded score leaf; -1 when the leaf is
 // numeric (leaf 0, grades not supported, or an item without a grade type).

@@ -1,5 +1,6 @@
 #include "StatQueries.h"
 
+#include "store/SqlIdentifiers.h"
 #include "store/SqlQuery.h"
 #include "store/ZKMainDef.h"
 #include "workspace/MainDM.h"
@@ -86,14 +87,16 @@ void TStatQueries::OpenWithParams(TSqlQuery &query, const QStringList &lines)
     query.Open();
 }
 
-QStringList TStatQueries::CountByCodeSql(const QString &column) const
+QStringList TStatQueries::CountByCodeSql(const QString &name) const
 {
+    const QString column = QuoteIdentifier(name);
     return {u"Select "_s + column + u" as dm, count(*) as ks_num"_s, u"from t_tdd"_s, SetCondition,
             UnitLine(), u"group by "_s + column};
 }
 
-QStringList TStatQueries::CountByGradeSql(const QString &column) const
+QStringList TStatQueries::CountByGradeSql(const QString &name) const
 {
+    const QString column = QuoteIdentifier(name);
     return {u"select "_s + column + u" as dj, count(*) as ks_num"_s,
             u"from t_tdd"_s,
             SetCondition,
@@ -103,8 +106,9 @@ QStringList TStatQueries::CountByGradeSql(const QString &column) const
             u"order by "_s + column + u" desc"_s};
 }
 
-QStringList TStatQueries::CountByBandSql(const QString &column, int step) const
+QStringList TStatQueries::CountByBandSql(const QString &name, int step) const
 {
+    const QString column = QuoteIdentifier(name);
     const QString band = QString::asprintf("int(%ls / %d)", qUtf16Printable(column), step);
     return {u"select "_s + band + u" as step_cj, count(*) as ks_num"_s,
             u"from t_tdd"_s,
@@ -114,8 +118,9 @@ QStringList TStatQueries::CountByBandSql(const QString &column, int step) const
             u"group by "_s + band};
 }
 
-QStringList TStatQueries::ScoreSummarySql(const QString &column) const
+QStringList TStatQueries::ScoreSummarySql(const QString &name) const
 {
+    const QString column = QuoteIdentifier(name);
     return {u"select max("_s + column + u") as max_cj,"_s,
             u"  min("_s + column + u") as min_cj,"_s,
             u"  avg("_s + column + u") as avg_cj"_s,

@@ -70,7 +70,8 @@ public:
     QList<TStatMajorRow> MajorRows(int mode);
     TStatSatisfaction Satisfaction();
 
-    // The statements, as lines (for the tests and the benchmark).
+    // The statements, as lines (for the tests and the benchmark). A column name is
+    // quoted; one that is not a plain identifier throws EZKError (SqlIdentifiers.h).
     QStringList CountByCodeSql(const QString &column) const;
     QStringList CountByGradeSql(const QString &column) const;
     QStringList CountByBandSql(const QString &column, int step) const;

@@ -408,7 +408,8 @@ void MapColumnDefinition(TSqlToks &toks, qsizetype from, qsizetype end, const QS
     static const QSet<QString> constraints = {u"primary"_s, u"constraint"_s, u"unique"_s,
                                               u"foreign"_s, u"check"_s,      u"index"_s};
     const qsizetype f = NextSolid(toks, from);
-    if (f >= end || constraints.contains(toks[f].Text.toLower()))
+    // A quoted name is a column even when it reads like a constraint keyword.
+    if (f >= end || (toks[f].Is(K::Word) && constraints.contains(toks[f].Text.toLower())))
         return;
     const qsizetype typeIdx = NextSolid(toks, f + 1);
     if (typeIdx >= end || !toks[typeIdx].Is(K::Word))

@@ -4,6 +4,7 @@
 
 #include "store/SqlConnection.h"
 #include "store/SqlError.h"
+#include "store/SqlIdentifiers.h"
 #include "store/TableCopyValues.h"
 #include "store/TableTools.h"
 
@@ -225,6 +226,7 @@ void PrepareTable(const TRecordset &source, TSqlConnection &conn, const QString 
 bool CopyDataSetToTable(TRecordset &source, TSqlConnection &conn, const QString &tableName,
                         const QString &keys, TCopyTableOptions options, const TCopyProgressProc &onProgress)
 {
+    RequirePlainFieldNames(source); // before the table is created, emptied or written
     const bool merge = options.testFlag(ctoMerge);
     const bool deleteSource = options.testFlag(ctoDeleteSource);
     QStringList keyNames = SplitKeyNames(keys);

@@ -1,6 +1,7 @@
 #include "store/TableTools.h"
 
 #include "store/Adtg.h"
+#include "store/SqlIdentifiers.h"
 #include "store/SqlQuery.h"
 #include "store/ZKError.h"
 
@@ -98,14 +99,20 @@ QString ColumnTypeForField(const TRecordField &field)
 QString CreateTableStatement(const TRecordset &source, const QString &tableName, const QStringList &keyNames,
                              bool *withKey)
 {
+    // Field names are the leader's: each is checked and quoted before it becomes a column.
     QString columns;
     for (int i = 0; i < source.FieldCount(); ++i)
-        columns = u"%1%2 %3,"_s.arg(columns, source.Field(i).Name, ColumnTypeForField(source.Field(i)));
+        columns = u"%1%2 %3,"_s.arg(columns, QuoteIdentifier(source.Field(i).Name),
+                                    ColumnTypeForField(source.Field(i)));
     bool allKeysAreFields = !keyNames.isEmpty();
-    for (const QString &key : keyNames)
+    QStringList quotedKeys;
+    for (const QString &key : keyNames) {
         allKeysAreFields = allKeysAreFields && source.FindField(key) >= 0;
+        if (allKeysAreFields)
+            quotedKeys.append(QuoteIdentifier(key));
+    }
     if (allKeysAreFields)
-        columns = u"%1primary key (%2)"_s.arg(columns, keyNames.join(u','));
+        columns = u"%1primary key (%2)"_s.arg(columns, quotedKeys.join(u','));
     else
         columns.chop(1);
     if (withKey)

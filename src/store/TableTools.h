@@ -34,6 +34,8 @@ void OpenRecordsetFile(TRecordset &dataSet, const QString &fileName);
 
 // Copies the shown rows of source (its filter applies) into the table tableName of conn.
 //
+// - A source with a field whose name is not a plain identifier (SqlIdentifiers.h) is
+//   refused with EZKError before the table is touched; names become quoted columns.
 // - A missing table is created from the visible fields of source, one column per field
 //   with the column type of its kind; the key names (keys split at ';', spaces and
 //   control characters) become its primary key when every one is a field of source.
@@ -66,7 +68,8 @@ QStringList SplitKeyNames(const QString &keys);
 QString ColumnTypeForField(const TRecordField &field);
 
 // The create statement of a table for the visible fields of a recordset with a key list,
-// and whether the key became the table's primary key.
+// and whether the key became the table's primary key. Column and key names are quoted;
+// one that is not a plain identifier throws EZKError.
 QString CreateTableStatement(const TRecordset &source, const QString &tableName, const QStringList &keyNames,
                              bool *withKey = nullptr);
 

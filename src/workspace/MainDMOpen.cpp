@@ -1,5 +1,6 @@
 // Choosing, opening and closing a dossier set: state, submission units, plan, columns.
 #include "store/SqlDetached.h"
+#include "store/SqlIdentifiers.h"
 #include "store/SqlQuery.h"
 #include "store/ZKError.h"
 #include "store/ZKMainDef.h"
@@ -335,9 +336,12 @@ QStringList TMainDM::FieldsOfTDDTable(const QStringList &requiredFields, const Q
     TSqlQuery table(&UnivConn);
     table.SetSQL(u"select * from t_tdd where ksh = \"\""_s);
     table.Open();
+    // The layout's field codes are the leader's and go into the select unquoted: only
+    // plain identifiers are taken (the table's own columns are such names).
     QStringList kept;
     for (const QString &name : fields) {
-        if (requiredFields.contains(name, Qt::CaseInsensitive) || table.FieldIndex(name) >= 0)
+        if (IsPlainIdentifier(name) &&
+            (requiredFields.contains(name, Qt::CaseInsensitive) || table.FieldIndex(name) >= 0))
             kept.append(name);
     }
     table.Close();

@@ -99,6 +99,8 @@ private slots:
     void extraColumnRebuildsTheTable();
     void brokenPackageLeavesTheSetAsItWas_data();
     void brokenPackageLeavesTheSetAsItWas();
+    void hostileColumnNameRefusesThePackage_data();
+    void hostileColumnNameRefusesThePackage();
 };
 
 void TestDossierImport::everySetArrives()
@@ -298,6 +300,43 @@ void TestDossierImport::brokenPackageLeavesTheSetAsItWas()
     QVERIFY(f.Messages.Messages.isEmpty());
     QVERIFY(QDir(ZKMainDef().LoginInfo.DownloadFolder).entryList({u"tdd_*"_s}, QDir::Dirs).isEmpty());
     // The next package imports as usual.
+    QCOMPARE(f.Net.ImportTDD(u"2"_s, u"5"_s, u"1"_s, 0, f.Package(u"2_5_1"_s, 6)), 0);
+}
+
+// A column name that is no plain identifier, in the dossiers (a new structure: the table
+// would be rebuilt) or in a companion table (merged into the existing one): the package
+// is refused like a broken one, the set stays as it was and no statement ran with it.
+void TestDossierImport::hostileColumnNameRefusesThePackage_data()
+{
+    QTest::addColumn<QString>("member");
+    QTest::addColumn<QString>("column");
+    QTest::newRow("dossiers, second statement") << u"T_TDD.adtg"_s << u"X text);drop table T_JHK;--"_s;
+    QTest::newRow("dossiers, attached file") << u"T_TDD.adtg"_s << u"X in \"evil.mdb\""_s;
+    QTest::newRow("dossiers, quote") << u"T_TDD.adtg"_s << u"X\"Y"_s;
+    QTest::newRow("health checks, bracket") << u"T_TJXX.adtg"_s << u"X] text, [Y"_s;
+    QTest::newRow("résumés, control character") << u"T_KSJL.adtg"_s << u"X\x1bY"_s;
+}
+
+void TestDossierImport::hostileColumnNameRefusesThePackage()
+{
+    QFETCH(QString, member);
+    QFETCH(QString, column);
+    TExchangeFixture f;
+    QVERIFY(f.SetUp());
+    const QString evil = ZKMainDef().LoginInfo.DownloadFolder + u"evil.mdb"_s;
+    column.replace(u"evil.mdb"_s, evil);
+    QCOMPARE(f.Net.ImportTDD(u"2"_s, u"5"_s, u"1"_s, 0, f.Package(u"2_5_1"_s, 3)), 0);
+    const TSnapshot before = Snapshot(f);
+    const QStringList tables = f.DM.UnivConn.GetTableNames();
+    f.DerivePackage(u"2_5_1"_s, 6, 8, [&](const QString &folder) {
+        ChangeRecordsetFile(folder + member, [&](TRecordset set) {
+            return WithExtraColumn(set, column, [](int) { return u"x"_s; });
+        });
+    });
+    QCOMPARE(f.Net.ImportTDD(u"2"_s, u"5"_s, u"1"_s, 0, f.Package(u"2_5_1"_s, 8)), 2);
+    QVERIFY(Snapshot(f) == before);
+    QCOMPARE(f.DM.UnivConn.GetTableNames(), tables);
+    QVERIFY(!QFile::exists(evil));
     QCOMPARE(f.Net.ImportTDD(u"2"_s, u"5"_s, u"1"_s, 0, f.Package(u"2_5_1"_s, 6)), 0);
 }
 

@@ -1,6 +1,9 @@
 // Every statistic of the tree on small sets: list rows, chart, status texts, messages.
 #include "StatsFixture.h"
+#include "stats/StatWorkTables.h"
 #include "stats/Statistics.h"
+#include "store/SqlIdentifiers.h"
+#include "store/SqlQuery.h"
 #include "store/ZKMainDef.h"
 
 #include <QtTest>
@@ -165,6 +168,42 @@ private slots:
 
         stats.SetUnitEntry(0);
         QCOMPARE(JoinedRows(stats.Compute(sgScore, 2)), (QStringList{u"70 - 74|1|100.00"_s}));
+    }
+
+    // Score item codes are the leader's and become column names: one that is not a plain
+    // identifier is refused with the error message before any statement is built from it
+    // (the attached-file form would create the file).
+    void refusesScoreCodesThatAreNoColumnNames()
+    {
+        QTemporaryDir dir;
+        const QString evil = dir.filePath(u"evil.mdb"_s);
+        const QStringList codes{u"01 is null or 1"_s, u"01]"_s, u"01\"x"_s, u"01;drop table t_tdd"_s,
+                                u"01 in \""_s + evil + u"\""_s, u"0\n1"_s};
+        TStatsFixture f;
+        f.Add(u"S1"_s, {{u"GKCJX01"_s, 80}});
+        TSqlQuery insert(&f.Univ());
+        insert.SetSQL(u"insert into TD_CJXDM values (:code, :name, \"000\")"_s);
+        for (const QString &code : codes) {
+            insert.SetTextParam(u"code"_s, code);
+            insert.SetTextParam(u"name"_s, u"坏"_s);
+            insert.ExecSQL();
+        }
+        f.Open();
+        TStatistics stats(f.Dm());
+        stats.SetScoreStepText(u"5"_s);
+        for (const QString &code : codes) {
+            const int leaf = int(stats.ItemStrArray()[sgScore].indexOf(code + u" 坏"_s));
+            QVERIFY2(leaf > 0, qPrintable(code));
+            const TStatResult r = stats.Compute(sgScore, leaf);
+            QCOMPARE(r.Message, StatErrorPrefix + IdentifierRefusalText(u"GKCJX"_s + code));
+            QCOMPARE(r.MessageIcon, TMsgIcon::Error);
+            QVERIFY(r.KeepPrevious);
+        }
+        QCOMPARE(JoinedRows(stats.Compute(sgScore, 1)), (QStringList{u"80 - 84|1|100.00"_s}));
+        TFakeProgress progress;
+        QVERIFY_THROWS_EXCEPTION(EZKError, FillStatWorkTables(f.Dm(), QString(), progress));
+        QVERIFY(!QFile::exists(evil));
+        QVERIFY(f.Univ().TableExists(u"t_tdd"_s));
     }
 
     // Graded items: one row per grade, highest grade number first, with its text; a grade

@@ -1,6 +1,7 @@
 #include "SqlTestDb.h"
 #include "store/Adtg.h"
 #include "store/SqlError.h"
+#include "store/SqlIdentifiers.h"
 #include "store/SqlQuery.h"
 #include "store/TableTools.h"
 
@@ -115,6 +116,10 @@ private slots:
     void modifyTableWithoutKeysUpdatesEveryRow();
     void tableOperationErrorsNameTheOperation_data();
     void tableOperationErrorsNameTheOperation();
+    void hostileColumnNamesAreRefused_data();
+    void hostileColumnNamesAreRefused();
+    void keywordColumnNamesWorkQuoted();
+    void restoreAndModifyRefuseHostileColumns();
     void varBytesOrMemoText();
 };
 
@@ -163,8 +168,8 @@ void TestTableTools::createsMissingTableWithKey()
                                  {{u"1001"_s, CodeBytes(u"1"_s), u"张三"_s, 601.5, 1},
                                   {u"1002"_s, CodeBytes(u"2"_s), u"李四"_s, TDbValue(), 2}});
     QCOMPARE(CreateTableStatement(set, u"T_X"_s, {u"KSH"_s}),
-             u"create table T_X (KSH text(14) with comp,PCDM binary(2),XM text(20) with comp,CJ double,"
-             "ZT short,primary key (KSH))"_s);
+             u"create table T_X ([KSH] text(14) with comp,[PCDM] binary(2),[XM] text(20) with comp,[CJ] double,"
+             "[ZT] short,primary key ([KSH]))"_s);
 
     QVERIFY(CopyDataSetToTable(set, db.Conn(), u"T_X"_s, u"KSH"_s, {}));
     QCOMPARE(PrimaryKey(db.Conn(), u"T_X"_s), QStringList{u"KSH"_s});
@@ -180,10 +185,10 @@ void TestTableTools::createStatementWithoutKey_data()
 {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("statement");
-    const QString columns = u"create table T (KSH text(14) with comp,CJXDM text(2) with comp"_s;
+    const QString columns = u"create table T ([KSH] text(14) with comp,[CJXDM] text(2) with comp"_s;
     QTest::newRow("no keys") << QString() << columns + u")"_s;
     QTest::newRow("a key that is no field") << u"KSH;NOPE"_s << columns + u")"_s;
-    QTest::newRow("two keys as written") << u" ksh ;cjxdm"_s << columns + u",primary key (ksh,cjxdm))"_s;
+    QTest::newRow("two keys as written") << u" ksh ;cjxdm"_s << columns + u",primary key ([ksh],[cjxdm]))"_s;
 }
 
 void TestTableTools::createStatementWithoutKey()
@@ -421,7 +426,7 @@ void TestTableTools::autoIncrementFieldBecomesCounter()
     id.AutoIncrement = true;
     const TRecordset set = ThroughFile({id, Text(u"A"_s, 5)}, {{7, u"x"_s}});
     QVERIFY(set.Field(0).AutoIncrement);
-    QCOMPARE(CreateTableStatement(set, u"T"_s, {}), u"create table T (ID counter,A text(5) with comp)"_s);
+    QCOMPARE(CreateTableStatement(set, u"T"_s, {}), u"create table T ([ID] counter,[A] text(5) with comp)"_s);
 }
 
 void TestTableTools::connectionStateIsGivenBack()
@@ -579,6 +584,92 @@ void TestTableTools::tableOperationErrorsNameTheOperation()
     // Nothing of the failed operation stays: the table keeps its row.
     QCOMPARE(db.Rows(u"select * from T"_s), QStringList{u"a|9"_s});
     QVERIFY(!conn.InTransaction());
+}
+
+// Column names of a received recordset that could end the name or the statement: the
+// whole recordset is refused before any table is made, emptied or written, and nothing
+// reaches the engine (an attached file would be created).
+void TestTableTools::hostileColumnNamesAreRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("blank") << u"a b"_s;
+    QTest::newRow("double quote") << u"x\"y"_s;
+    QTest::newRow("closing bracket") << u"x]"_s;
+    QTest::newRow("second statement") << u"a;drop table T"_s;
+    QTest::newRow("definition inside") << u"a text, b"_s;
+    QTest::newRow("attached file") << u"a in \"evil.mdb\""_s;
+    QTest::newRow("bracketed attached file") << u"[a] in \"evil.mdb\""_s;
+    QTest::newRow("control character") << u"a\tb"_s;
+    QTest::newRow("line break") << u"a\r\nb"_s;
+    QTest::newRow("leading digit") << u"1a"_s;
+    QTest::newRow("chinese") << u"成绩"_s;
+}
+
+void TestTableTools::hostileColumnNamesAreRefused()
+{
+    QFETCH(QString, name);
+    TSqlTestDb db;
+    db.Exec({u"create table T (KSH text(14), XM text(20))"_s, u"insert into T values (\"1001\", \"张三\")"_s});
+    const QString evil = db.FolderPath() + u"/evil.mdb"_s;
+    name.replace(u"evil.mdb"_s, evil);
+    TRecordset set = ThroughFile({Text(u"KSH"_s, 14), Text(name, 20)}, {{u"1002"_s, u"李四"_s}});
+    QCOMPARE(set.Field(1).Name, name);
+
+    QCOMPARE(ErrorOf([&] { CreateTableStatement(set, u"T_NEW"_s, {u"KSH"_s}); }), IdentifierRefusalText(name));
+    QCOMPARE(ErrorOf([&] { CopyDataSetToTable(set, db.Conn(), u"T_NEW"_s, u"KSH"_s, {}); }),
+             IdentifierRefusalText(name));
+    QVERIFY(!db.Conn().TableExists(u"T_NEW"_s));
+    // An existing table is neither emptied nor merged into; the source stays whole.
+    for (const TCopyTableOptions options : {TCopyTableOptions(), TCopyTableOptions(ctoMerge | ctoDeleteSource)})
+        QCOMPARE(ErrorOf([&] { CopyDataSetToTable(set, db.Conn(), u"T"_s, u"KSH"_s, options); }),
+                 IdentifierRefusalText(name));
+    QCOMPARE(db.Rows(u"select * from T"_s), QStringList{u"1001|张三"_s});
+    QCOMPARE(set.RecordCount(), 1);
+    QCOMPARE(db.Conn().GetTableNames(), QStringList{u"T"_s});
+    QVERIFY(!QFile::exists(evil));
+    QVERIFY(!db.Conn().InTransaction());
+}
+
+// Plain names that are words of the statements stay names: they are quoted everywhere a
+// table tool writes them.
+void TestTableTools::keywordColumnNamesWorkQuoted()
+{
+    TSqlTestDb db;
+    TRecordset set = ThroughFile({Text(u"order"_s, 5), Text(u"primary"_s, 5), Number(u"select"_s, DBTYPE_I4)},
+                                 {{u"a"_s, u"x"_s, 1}, {u"b"_s, u"y"_s, 2}});
+    QVERIFY(CopyDataSetToTable(set, db.Conn(), u"T"_s, u"order"_s, {}));
+    QCOMPARE(PrimaryKey(db.Conn(), u"T"_s), QStringList{u"order"_s});
+    QCOMPARE(db.Rows(u"select [order], [primary], [select] from T order by [order]"_s),
+             QStringList({u"a|x|1"_s, u"b|y|2"_s}));
+
+    BackupTable(db.Conn(), u"T"_s);
+    db.Exec({u"update T set [select] = 0"_s});
+    ModifyTable(db.Conn(), u"T"_s, {u"select"_s}, {u"order"_s});
+    QCOMPARE(db.Rows(u"select [select] from T order by [order]"_s), QStringList({u"1"_s, u"2"_s}));
+    BackupTable(db.Conn(), u"T"_s);
+    db.Exec({u"delete from T"_s});
+    RestoreTable(db.Conn(), u"T"_s);
+    QCOMPARE(db.Rows(u"select [order], [primary], [select] from T order by [order]"_s),
+             QStringList({u"a|x|1"_s, u"b|y|2"_s}));
+}
+
+// A table that holds a column no loader would have made (an older file, a hand edit): the
+// copy back and the column merge refuse it by name and leave table and copy as they were.
+void TestTableTools::restoreAndModifyRefuseHostileColumns()
+{
+    TSqlTestDb db;
+    db.Exec({u"create table T (K text(1), [a b] long)"_s, u"insert into T values (\"a\", 9)"_s});
+    BackupTable(db.Conn(), u"T"_s);
+    const QString refusal = IdentifierRefusalText(u"a b"_s);
+    QCOMPARE(ErrorOf([&] { RestoreTable(db.Conn(), u"T"_s); }), u"(RestoreTable T) "_s + refusal);
+    QCOMPARE(ErrorOf([&] { ModifyTable(db.Conn(), u"T"_s, {u"a b"_s}, {u"K"_s}); }),
+             u"(ModifyTable T) "_s + refusal);
+    QCOMPARE(ErrorOf([&] { ModifyTable(db.Conn(), u"T"_s, {u"K"_s}, {u"a b"_s}); }),
+             u"(ModifyTable T) "_s + refusal);
+    QCOMPARE(db.Rows(u"select * from T"_s), QStringList{u"a|9"_s});
+    QVERIFY(db.Conn().TableExists(u"T_tmp"_s));
+    QCOMPARE(ErrorOf([&] { BackupTable(db.Conn(), u"T x"_s); }),
+             u"(BackupTable T x) "_s + IdentifierRefusalText(u"T x"_s));
 }
 
 void TestTableTools::varBytesOrMemoText()

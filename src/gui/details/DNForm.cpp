@@ -5,6 +5,7 @@
 #include "gui/common/GuiMetrics.h"
 #include "gui/common/HelpTopics.h"
 #include "gui/common/MessageBoxSink.h"
+#include "store/NameGuards.h"
 #include "store/StorageFolder.h"
 #include "store/ZKError.h"
 #include "store/ZKMainDef.h"
@@ -45,6 +46,12 @@ QIcon Icon(const QString &name)
     return QIcon(u":/details/icons/"_s + name + u".svg"_s);
 }
 
+class TDesktopServicesOpener : public IDesktopOpener
+{
+public:
+    void OpenUrl(const QUrl &url) override { QDesktopServices::openUrl(url); }
+};
+
 } // namespace
 
 TDNForm::TDNForm(TMainDM &dm, TMemberNetDM &net, IAnimationSink &anim, QWidget *parent)
@@ -54,9 +61,11 @@ TDNForm::TDNForm(TMainDM &dm, TMemberNetDM &net, IAnimationSink &anim, QWidget *
     , FAnim(anim)
     , FBuilder(dm)
     , FDefaultMessageSink(std::make_unique<TMessageBoxSink>(this))
+    , FDefaultDesktopOpener(std::make_unique<TDesktopServicesOpener>())
 {
     FMessageSink = FDefaultMessageSink.get();
-    OpenFolder = [](const QString &folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); };
+    FDesktopOpener = FDefaultDesktopOpener.get();
+    OpenFolder = [this](const QString &folder) { FDesktopOpener->OpenUrl(QUrl::fromLocalFile(folder)); };
     setObjectName(u"DNForm"_s);
     setWindowTitle(u"考生信息"_s);
     setWindowFlag(Qt::Window);
@@ -182,6 +191,7 @@ void TDNForm::CreateBars()
     pages->setMovable(false);
     FKsLabel = new QLabel(pages);
     FKsLabel->setObjectName(u"KsLabel"_s);
+    FKsLabel->setTextFormat(Qt::PlainText); // the candidate's number and name, never markup
     FKsLabel->setContentsMargins(ScaledPixels(6, this), 0, ScaledPixels(10, this), 0);
     QFont bold = FKsLabel->font();
     bold.setBold(true);
@@ -207,6 +217,11 @@ void TDNForm::ApplySizeRules()
 void TDNForm::SetMessageSink(IMessageSink *sink)
 {
     FMessageSink = sink ? sink : FDefaultMessageSink.get();
+}
+
+void TDNForm::SetDesktopOpener(IDesktopOpener *opener)
+{
+    FDesktopOpener = opener ? opener : FDefaultDesktopOpener.get();
 }
 
 void TDNForm::SetDocumentCaptions(const QString &bmb, const QString &tjb, const QString &fjb)
@@ -367,7 +382,9 @@ void TDNForm::PrintPreviewActionExecute()
 void TDNForm::SaveActionExecute()
 {
     const bool hasFile = FLocation != u"about:blank"_s && QFileInfo::exists(FLocation);
-    const QString suggested = hasFile ? QFileInfo(FLocation).fileName() : FBuilder.Ksh + u".htm"_s;
+    QString suggested = hasFile ? QFileInfo(FLocation).fileName() : FBuilder.Ksh + u".htm"_s;
+    if (!IsPlainFileName(suggested))
+        suggested = u"考生信息.htm"_s;
     const QString target =
         QFileDialog::getSaveFileName(this, u"保存"_s, suggested, u"网页 (*.htm *.html);;所有文件 (*)"_s);
     if (target.isEmpty())

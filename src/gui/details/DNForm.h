@@ -3,6 +3,7 @@
 // The candidate detail window "考生信息": one candidate on six pages (three generated from
 // the page templates, three scanned documents), stepping through the main window's list.
 
+#include "details/DNLinkPolicy.h"
 #include "details/DNNavigator.h"
 #include "details/DNPageBuilder.h"
 #include "workspace/WorkspaceViews.h"
@@ -63,7 +64,11 @@ public:
     void SetChangeLQZTDialog(IChangeLQZTDialog *dialog) { FChangeLQZTDialog = dialog; }
     // Page errors and other messages (default: message boxes owned by this window).
     void SetMessageSink(IMessageSink *sink);
-    // Opens an unpacked document folder in the desktop's file browser (tests replace it).
+    // Hands addresses and files to the desktop (default: the desktop's own opener). Links
+    // of the pages reach it only as DecideDNLink allows.
+    void SetDesktopOpener(IDesktopOpener *opener);
+    // Opens an unpacked document folder in the desktop's file browser (default: through
+    // the desktop opener; tests replace it).
     std::function<void(const QString &folder)> OpenFolder;
 
     // --- state ---
@@ -126,6 +131,7 @@ private:
     void ShowBlank();
     void ShowNoImage();
     void AnchorClicked(const QUrl &url);
+    bool RefuseUnsafeCandidate();
     void PhotoDone(QVariantList &InParam, QVariantList &OutParam);
     void QBZYDone(QVariantList &InParam, QVariantList &OutParam);
     void InstallPendingRequests();
@@ -139,6 +145,8 @@ private:
     IChangeLQZTDialog *FChangeLQZTDialog = nullptr;
     IMessageSink *FMessageSink;
     std::unique_ptr<IMessageSink> FDefaultMessageSink;
+    IDesktopOpener *FDesktopOpener;
+    std::unique_ptr<IDesktopOpener> FDefaultDesktopOpener;
     QTextBrowser *FBrowser = nullptr;
     QLabel *FKsLabel = nullptr;
     QActionGroup *FPageGroup = nullptr;

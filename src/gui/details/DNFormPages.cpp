@@ -3,11 +3,11 @@
 #include "gui/details/DNForm.h"
 #include "link/MemberBgTaskThread.h"
 #include "store/Archive.h"
+#include "store/NameGuards.h"
 #include "store/StorageFolder.h"
 #include "store/ZKError.h"
 #include "store/ZKMainDef.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
@@ -25,12 +25,6 @@ bool IsPicture(const QString &fileName)
 {
     const QByteArray suffix = QFileInfo(fileName).suffix().toLower().toLatin1();
     return !suffix.isEmpty() && QImageReader::supportedImageFormats().contains(suffix);
-}
-
-bool IsPage(const QString &fileName)
-{
-    const QString suffix = QFileInfo(fileName).suffix().toLower();
-    return suffix == u"htm"_s || suffix == u"html"_s || suffix == u"txt"_s;
 }
 
 QString HtmlEscaped(const QString &text)
@@ -61,6 +55,20 @@ void TDNForm::InstallPendingRequests()
     };
 }
 
+// A candidate whose number cannot be part of a file name gets no page, no document and
+// no fetch: the window shows "NoImage.htm" and says why.
+bool TDNForm::RefuseUnsafeCandidate()
+{
+    if (IsPlainCode(FBuilder.Ksh))
+        return false;
+    FBuilder.CurPhotoDownloaded = false;
+    FBuilder.CurPhotoFileName.clear();
+    FPictureFile.clear();
+    ShowNoImage();
+    FMessageSink->ShowMessage(u"生成考生信息页面出错:\r\n"_s + DNKshRefusalText(), windowTitle(), TMsgIcon::Warning);
+    return true;
+}
+
 void TDNForm::FindDocument()
 {
     const QString file =
@@ -78,6 +86,8 @@ void TDNForm::LoadDNPage(int NewPageIndex)
         CurrentPhotoKind = NewPageIndex >= 3 ? NewPageIndex - 3 : 3;
         DNActions[size_t(NewPageIndex)]->setChecked(true);
     }
+    if (RefuseUnsafeCandidate())
+        return;
     FindDocument();
     if (NewPageIndex >= 0 || FBuilder.CurPhotoDownloaded)
         BuildDNPage();
@@ -132,7 +142,7 @@ void TDNForm::LoadQBZY()
 {
     TZKMainDef &def = ZKMainDef();
     def.PendingLoadQBZY = false;
-    if (!def.IsConnected)
+    if (!def.IsConnected || RefuseUnsafeCandidate())
         return;
     if (!def.IsNetIdle) {
         InstallPendingRequests();
@@ -198,6 +208,13 @@ void TDNForm::ShowDocument()
     const QString file = FBuilder.CurPhotoFileName;
     const QString suffix = QFileInfo(file).suffix().toUpper();
     if (def.AutoUnpack && (suffix == u"ZIP"_s || suffix == u"RAR"_s)) {
+        // The folder is made beside the archive: only beside one in the user's own folder.
+        if (!IsInsideFolder(file, def.LoginInfo.DownloadFolder)) {
+            ShowNoImage();
+            FMessageSink->ShowMessage(u"附件不在本用户的下载文件夹中，不能解压：\r\n"_s + file, windowTitle(),
+                                      TMsgIcon::Warning);
+            return;
+        }
         const QString folder = file.left(file.size() - 4) + u"_files"_s;
         if (!QFileInfo(folder).isDir() && QDir().mkpath(folder))
             ExtractArchive(file, folder); // a damaged archive leaves what it could extract
@@ -236,8 +253,12 @@ void TDNForm::ShowFile(const QString &fileName)
 {
     FLocation = fileName;
     FBrowser->document()->clear(); // no cached pictures of an earlier page
-    if (IsPage(fileName) || fileName.startsWith(ZKMainDef().LoginInfo.DownloadFolder + u"HtmlTemp/"_s)) {
+    if (IsShownAsPage(fileName) || fileName.startsWith(ZKMainDef().LoginInfo.DownloadFolder + u"HtmlTemp/"_s)) {
         FBrowser->setSource(QUrl::fromLocalFile(fileName), QTextDocument::HtmlResource);
+    } else if (IsExecutableDocument(fileName)) {
+        // Never offered to the desktop: it could run.
+        FBrowser->setHtml(u"<html><body><p>"_s + HtmlEscaped(QFileInfo(fileName).fileName()) +
+                          u"</p><p>该文件可能是程序或脚本，为安全起见不能打开。</p></body></html>"_s);
     } else {
         FBrowser->setHtml(u"<html><body><p>"_s + HtmlEscaped(QFileInfo(fileName).fileName()) +
                           u"</p><p><a href=\""_s + HtmlEscaped(QUrl::fromLocalFile(fileName).toString()) +
@@ -262,22 +283,29 @@ void TDNForm::ShowNoImage()
 
 void TDNForm::AnchorClicked(const QUrl &url)
 {
-    const QString text = url.toString();
-    const qsizetype question = text.indexOf(u'?');
-    if (question >= 0 && question + 1 < text.size()) {
-        const QChar letter = text[question + 1].toUpper();
-        if (letter == u'I') {
-            LoadDNPage(-1);
-            return;
-        }
-        if (letter == u'Z') {
-            LoadQBZY();
-            return;
-        }
+    const QUrl page = FLocation == AboutBlank ? QUrl() : QUrl::fromLocalFile(FLocation);
+    const TDNLinkDecision d = DecideDNLink(url, {page, ZKMainDef().LoginInfo.DownloadFolder, FBuilder.Ksh});
+    switch (d.Action) {
+    case TDNLinkAction::FetchDocument:
+        LoadDNPage(-1);
+        break;
+    case TDNLinkAction::FetchWishes:
+        LoadQBZY();
+        break;
+    case TDNLinkAction::ShowPage:
+        FPictureFile.clear();
+        ShowFile(d.LocalFile);
+        break;
+    case TDNLinkAction::OpenDocument:
+        FDesktopOpener->OpenUrl(QUrl::fromLocalFile(d.LocalFile));
+        break;
+    case TDNLinkAction::AskOpenWeb:
+        if (FMessageSink->ShowMessage(u"是否用浏览器打开以下网址？\r\n"_s + d.Target.toDisplayString(), windowTitle(),
+                                      TMsgIcon::Question, TMsgButtons::YesNo) == TMsgResult::Yes)
+            FDesktopOpener->OpenUrl(d.Target);
+        break;
+    case TDNLinkAction::Refuse:
+        FMessageSink->ShowMessage(d.RefusalText, windowTitle(), TMsgIcon::Warning);
+        break;
     }
-    const QUrl target = FBrowser->source().resolved(url);
-    if (target.isLocalFile() && IsPage(target.toLocalFile()))
-        ShowFile(target.toLocalFile());
-    else
-        QDesktopServices::openUrl(target);
 }

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QTextBrowser>
@@ -44,6 +45,54 @@ QString FileNameOf(const QString &path)
     return QFileInfo(path).fileName();
 }
 
+// Records what the window hands to the desktop.
+class TRecordingOpener : public IDesktopOpener
+{
+public:
+    void OpenUrl(const QUrl &url) override { Opened.append(url); }
+    QList<QUrl> Opened;
+};
+
+// Records messages and answers every question as told.
+class TAnsweringSink : public IMessageSink
+{
+public:
+    TMsgResult ShowMessage(const QString &text, const QString &caption, TMsgIcon icon, TMsgButtons buttons) override
+    {
+        Messages.append({text, caption, icon});
+        Buttons.append(buttons);
+        return buttons == TMsgButtons::YesNo ? Answer : TMsgResult::Ok;
+    }
+    TMsgResult Answer = TMsgResult::No;
+    QList<TMessageRec> Messages;
+    QList<TMsgButtons> Buttons;
+};
+
+// Every file and folder below root (with its size), but the leader's and the databases'
+// journals: what the client may have written.
+QStringList FilesBelow(const QString &root)
+{
+    QStringList files;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString relative = QDir(root).relativeFilePath(path);
+        if (relative.startsWith(u"leader"_s) || relative.endsWith(u"-journal"_s) || relative.endsWith(u"-wal"_s) ||
+            relative.endsWith(u"-shm"_s))
+            continue;
+        files.append(relative + u' ' + QString::number(it.fileInfo().size()));
+    }
+    files.sort();
+    return files;
+}
+
+void WriteDocument(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
 } // namespace
 
 class TestDNForm : public QObject
@@ -63,6 +112,8 @@ private slots:
     void pageErrorShowsNoImageAndMessage();
     void statusChangeLocksTheWindow();
     void windowRulesAndPageFolder();
+    void candidateNumberThatLeavesTheFolderWritesNothing();
+    void linksFollowOnlyTheirPolicy();
 };
 
 void TestDNForm::pagesOfBothScoreModes_data()
@@ -371,6 +422,93 @@ void TestDNForm::windowRulesAndPageFolder()
     r.F->DM.SetDetailWindow(nullptr);
     r.Form.reset();
     QVERIFY(!QDir(folder).exists());
+}
+
+// A candidate number from the leader that would lead out of the page or document folders:
+// every page shows the error instead of a written file, no document is looked for,
+// unpacked or fetched, and nothing anywhere below the test's folder changes.
+void TestDNForm::candidateNumberThatLeavesTheFolderWritesNothing()
+{
+    TDetailRig r(false, false);
+    r.ShowFirst();
+    ZKMainDef().AutoUnpack = true;
+    ZKMainDef().AutoPhoto = true;
+    ZKMainDef().IsConnected = true; // a fetch would start at once
+    const QString root = QDir::cleanPath(r.F->Temp(QString()) + u"/.."_s);
+    const QString pages = ZKMainDef().LoginInfo.DownloadFolder + u"HtmlTemp"_s;
+    const QString up = QString(u"../"_s).repeated(QDir(root).relativeFilePath(pages).count(u'/') + 1);
+    QVERIFY(QFileInfo(pages + u'/' + up).canonicalFilePath() == QFileInfo(root).canonicalFilePath());
+    const QStringList before = FilesBelow(root);
+
+    TKSItem *item = r.F->DM.CurrentKSList[1];
+    const QString refusal = u"生成考生信息页面出错:\r\n"_s + DNKshRefusalText();
+    int messages = 0;
+    for (const QString &ksh : QStringList{up + u"escaped"_s, u"../"_s + r.Form->Ksh(), u".."_s, u"a/b"_s, u"a\\b"_s,
+                               u"x\ny"_s, QString()}) {
+        TDNItemRec rec{ksh, item, {}};
+        r.Form->Execute(rec, {});
+        for (int page : {1, 3, 5}) {
+            r.Form->DNActionExecute(page);
+            QCOMPARE(r.Form->CurrentLocation(), ZKMainDef().ProgramFolder + NoImagePageName);
+        }
+        r.Form->LoadDNPage(-1);
+        r.Form->LoadQBZY();
+        QVERIFY2(r.F->Messages.Messages.size() == messages + 6, qPrintable(ksh));
+        for (; messages < r.F->Messages.Messages.size(); ++messages)
+            QCOMPARE(r.F->Messages.Messages[messages].Text, refusal);
+    }
+    QVERIFY(r.F->Animation.Shown.isEmpty()); // nothing was fetched
+    QVERIFY(r.OpenedFolders.isEmpty());
+    QCOMPARE(FilesBelow(root), before);
+}
+
+// Links of a page: web addresses only after the member agrees, the candidate's documents
+// through the desktop, never an executable or a file elsewhere; a document that could run
+// is not even offered.
+void TestDNForm::linksFollowOnlyTheirPolicy()
+{
+    TDetailRig r(false, false);
+    TRecordingOpener opener;
+    TAnsweringSink sink;
+    r.Form->SetDesktopOpener(&opener);
+    r.Form->SetMessageSink(&sink);
+    ZKMainDef().IsConnected = false;
+    r.ShowFirst();
+    const QString ksh = r.Form->Ksh();
+    const QString download = ZKMainDef().LoginInfo.DownloadFolder;
+    QTextBrowser *browser = r.Form->DNBrowser();
+
+    emit browser->anchorClicked(QUrl(u"https://example.org/a"_s));
+    QCOMPARE(sink.Messages.value(0).Text, u"是否用浏览器打开以下网址？\r\nhttps://example.org/a"_s);
+    QCOMPARE(sink.Messages.value(0).Icon, TMsgIcon::Question);
+    QCOMPARE(sink.Messages.value(0).Caption, u"考生信息"_s);
+    QCOMPARE(sink.Buttons.value(0), TMsgButtons::YesNo);
+    QVERIFY(opener.Opened.isEmpty());
+    sink.Answer = TMsgResult::Yes;
+    emit browser->anchorClicked(QUrl(u"https://example.org/a"_s));
+    QCOMPARE(opener.Opened, QList<QUrl>{QUrl(u"https://example.org/a"_s)});
+
+    for (const QString &link : {u"file:///etc/passwd"_s, u"mailto:a@example.org"_s, u"../../../../x.pdf"_s}) {
+        emit browser->anchorClicked(QUrl(link));
+        QCOMPARE(sink.Messages.last().Icon, TMsgIcon::Warning);
+    }
+    QCOMPARE(opener.Opened.size(), 1);
+
+    // The candidate's documents: one the desktop may open, one it may not.
+    WriteDocument(download + u"BMB/"_s + ksh + u".pdf"_s, "%PDF-1.4\n");
+    WriteDocument(download + u"FJB/"_s + ksh + u".desktop"_s, "[Desktop Entry]\nType=Application\nExec=true\n");
+    r.Form->DNActionExecute(3);
+    QVERIFY(r.BrowserText().contains(u"用关联的程序打开"_s));
+    emit browser->anchorClicked(QUrl::fromLocalFile(download + u"BMB/"_s + ksh + u".pdf"_s));
+    QCOMPARE(opener.Opened.value(1), QUrl::fromLocalFile(download + u"BMB/"_s + ksh + u".pdf"_s));
+    r.Form->DNActionExecute(5);
+    QVERIFY(r.BrowserText().contains(u"为安全起见不能打开"_s));
+    QVERIFY(!browser->toHtml().contains(u"<a "_s));
+    const int shown = int(sink.Messages.size());
+    emit browser->anchorClicked(QUrl::fromLocalFile(download + u"FJB/"_s + ksh + u".desktop"_s));
+    QCOMPARE(sink.Messages.size(), shown + 1);
+    QVERIFY(sink.Messages.last().Text.startsWith(u"该文件可能是程序或脚本"_s));
+    QCOMPARE(opener.Opened.size(), 2);
 }
 
 QTEST_MAIN(TestDNForm)
