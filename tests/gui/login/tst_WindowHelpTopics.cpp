@@ -42,6 +42,8 @@ struct TWindowsRig
         c.YTZY = u"01"_s;
         c.ZYDH = {u"01"_s};
         F.AddCandidate(c);
+        // The help pages of the build's program folder.
+        ZKMainDef().SetProgramFolder(zktest::programFolder());
         Main = std::make_unique<TZKMainForm>(F.Dm(), false);
         F.Open();
         ZKMainDef().IsSystemReady = true;
@@ -73,7 +75,6 @@ class TestWindowHelpTopics : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { ZKMainDef().SetProgramFolder(zktest::programFolder()); }
     void f1ShowsTheWindowsTopic_data();
     void f1ShowsTheWindowsTopic();
 };
