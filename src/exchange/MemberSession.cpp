@@ -8,6 +8,7 @@
 #include "store/Adtg.h"
 #include "store/NamedLock.h"
 #include "store/SqlQuery.h"
+#include "store/StartUpFailures.h"
 #include "store/StorageFolder.h"
 #include "store/ZKError.h"
 #include "store/ZKMainDef.h"
@@ -103,7 +104,7 @@ bool TMemberSession::PrepareLogin(const TSessionOptions &options)
         TNamedLock lock = TakeProvinceListLock();
         provinces = LoadAdtgFile(storage + ProvinceListFileName);
     } catch (const EZKError &e) {
-        FError = e.Message();
+        FError = ProvinceListReadFailureText(storage + ProvinceListFileName, e.Message());
         return false;
     }
     if (!provinces.Locate(u"ssdm"_s, options.SSDM)) {
@@ -207,12 +208,20 @@ bool TMemberSession::FirstSetUp()
         RunAndWait(BgTaskProc(MemberBgTaskThread(), &TMemberBgTaskThread::DoGetDMKJHK), {true});
     def.IsNetIdle = true;
 
-    CopyProgramFile(login.UserFolder, UnivDatabaseFileName);
-    CopyProgramFile(login.UserFolder, UnivShareDatabaseFileName);
+    // Without its databases the user's folder cannot be set up: the failure is shown
+    // (the program then ends), never only kept.
+    for (const QString &file : {UnivDatabaseFileName, UnivShareDatabaseFileName}) {
+        if (!CopyProgramFile(login.UserFolder, file)) {
+            FSink.ShowMessage(ShippedFileCopyFailureText(file, login.UserFolder), StartUpFailureCaption,
+                              TMsgIcon::Error);
+            return false;
+        }
+    }
     try {
         FMainDM.UnivConn.Open();
     } catch (const EZKError &e) {
-        FError = e.Message();
+        FSink.ShowMessage(UserDatabaseOpenFailureText(login.UserFolder + UnivDatabaseFileName, e.Message()),
+                          StartUpFailureCaption, TMsgIcon::Error);
         return false;
     }
     if (FNetDM.InitDMK(ZKExchange::ResultCode(out.value(0), lrNotDone), out.value(1).toString(), true) != 0) {

@@ -175,6 +175,17 @@ const TLayoutEntry kLayout[] = {
     {u"GKCJX01", 3, 3, 44},    {u"GKCJX02", 3, 3, 44}, {u"GKCJX03", 3, 3, 44},  {u"KMDJ002", 9, 3, 80},
     {u"BH", 3, 3, 40},         {u"MZDM", 3, 9, 50},    {u"ZCDM", 3, 3, 90}};
 
+// The width at 96 dots per inch that a grid header needs for a caption in the client's
+// window font: CJK characters at up to 11 points are about 15 pixels wide, other
+// characters half that, and the header draws a margin on either side.
+int CaptionWidth(const QString &caption)
+{
+    int width = 12;
+    for (const QChar c : caption)
+        width += c.unicode() >= 0x2E80 ? 15 : 8;
+    return width;
+}
+
 const TLayoutEntry *LayoutOf(const QString &name)
 {
     for (const TLayoutEntry &s : kLayout) {
@@ -210,7 +221,9 @@ TRecordset FieldAttributesRecordset(const TDemoProvince &province)
             continue;
         const QString name = c.Field.Name;
         const TLayoutEntry *entry = LayoutOf(name);
-        const int width = entry ? entry->Width : std::clamp(c.DisplayChars * 7, 40, 200);
+        // Wide enough for its caption: a new member's first grid shows every heading whole.
+        const int width =
+            std::max(entry ? entry->Width : std::clamp(c.DisplayChars * 7, 40, 200), CaptionWidth(c.Caption));
         QList<TDbValue> row{name,
                             c.Caption,
                             c.CodeTable,

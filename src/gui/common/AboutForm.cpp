@@ -2,6 +2,8 @@
 
 #include "gui/common/GuiMetrics.h"
 #include "gui/common/GuiPictures.h"
+#include "gui/common/HelpTopicList.h"
+#include "gui/common/HelpTopics.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -14,6 +16,7 @@ TAboutForm::TAboutForm(QWidget *parent)
 {
     setObjectName(u"AboutForm"_s);
     setWindowTitle(u"关于本软件"_s);
+    SetWindowHelpTopic(this, ZKHelp::About);
     ApplyWindowFont(this);
     const auto s = [this](int px) { return ScaledPixels(px, this); };
 

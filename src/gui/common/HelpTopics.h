@@ -12,5 +12,12 @@ void ShowHelpTopic(int topic, QWidget *parent = nullptr);
 // Makes F1 in a window (and its children) show the window's help topic.
 void SetWindowHelpTopic(QWidget *window, int topic);
 
+// Names the help topic of a part of a window (the docked major panel): the window's F1
+// shows it while the focus is inside that part (HelpTopicAt).
+void SetPartHelpTopic(QWidget *part, int topic);
+// The topic of the innermost part around widget (itself included) that names one, else
+// fallback.
+int HelpTopicAt(const QWidget *widget, int fallback);
+
 // The help window's page view while the window exists (tests look at it), else null.
 QTextBrowser *HelpBrowser();

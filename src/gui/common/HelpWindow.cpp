@@ -99,6 +99,25 @@ void SetWindowHelpTopic(QWidget *window, int topic)
     QObject::connect(f1, &QShortcut::activated, window, [window, topic] { ShowHelpTopic(topic, window); });
 }
 
+namespace {
+const char kPartTopicProperty[] = "zkHelpTopic";
+} // namespace
+
+void SetPartHelpTopic(QWidget *part, int topic)
+{
+    part->setProperty(kPartTopicProperty, topic);
+}
+
+int HelpTopicAt(const QWidget *widget, int fallback)
+{
+    for (const QWidget *w = widget; w; w = w->parentWidget()) {
+        const QVariant topic = w->property(kPartTopicProperty);
+        if (topic.isValid())
+            return topic.toInt();
+    }
+    return fallback;
+}
+
 QTextBrowser *HelpBrowser()
 {
     const QPointer<THelpWindow> &window = CurrentHelpWindow();

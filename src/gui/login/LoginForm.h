@@ -123,20 +123,30 @@ public slots:
     void reject() override;
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // the dialog (LoginForm.cpp)
     void FormCreate();
     void CreateTitleStrip();
-    void CreateMapGroup();
-    void CreateServerGroup();
     void CreateUserGroup();
     void CreateButtons();
+    void ShowMessage(const QString &text, const QString &caption, TMsgIcon icon);
+    QString Caption() const { return windowTitle(); }
 
+    // the province map and list (LoginFormProvinces.cpp)
+    void CreateMapGroup();
+    bool ReadProvinceList();
     void SelectProvince(const QString &code);
     void SelectProvinceFromMap(const QString &code);
     void PaintLabel(QLabel *label, const QColor &color);
+
+    // the server address (LoginFormServer.cpp)
+    void CreateServerGroup();
+
+    // the login paths and their rules (LoginFormLogin.cpp)
     void TakeLoginFields();
     bool CheckUserName(const QString &caption);
     bool ApplyAdmissionEnd();
@@ -144,10 +154,10 @@ private:
     void StartLogin(std::function<void(QVariantList &, QVariantList &)> callBack);
     void LoginDone(QVariantList &inParam, QVariantList &outParam);
     void FinishLogin(int code, TGKLQState state);
+
+    // reconnecting (LoginFormReconnect.cpp)
     void ReConnectOKClick(QDialog *form);
     void ReConnectDone(QDialog *form, int code);
-    void ShowMessage(const QString &text, const QString &caption, TMsgIcon icon);
-    QString Caption() const { return windowTitle(); }
 
     TMainDM &FDm;
     IMessageSink *FMessageSink;

@@ -6,6 +6,7 @@
 #include "gui/login/MemberMainWindow.h"
 #include "link/MemberBgTaskThread.h"
 #include "store/SqlConnection.h"
+#include "store/StartUpFailures.h"
 #include "store/StorageFolder.h"
 #include "store/ZKError.h"
 #include "store/ZKMainDef.h"
@@ -97,14 +98,28 @@ void TMemberStartDM::Terminate()
 
 void TMemberStartDM::DataModuleCreate(int waitForLockMs)
 {
-    AMutex = TakeUniqueInstanceLock(waitForLockMs);
+    try {
+        AMutex = TakeUniqueInstanceLock(waitForLockMs);
+    } catch (const EZKError &e) {
+        // No lock folder or file: the program cannot make sure it runs once.
+        FModules.Messages.ShowMessage(InstanceLockFailureText(e.Message()), StartUpFailureCaption,
+                                      TMsgIcon::Error);
+        Terminate();
+        return;
+    }
     if (!AMutex) {
         FAnotherInstance = true;
         Terminate();
         return;
     }
-    PrepareMemberEdition();
-    RunStartUpSequence();
+    try {
+        PrepareMemberEdition();
+        RunStartUpSequence();
+    } catch (const EZKError &e) {
+        // The start-up runs before the event loop, where nothing else would catch it.
+        FModules.Messages.ShowMessage(e.Message(), StartUpFailureCaption, TMsgIcon::Error);
+        Terminate();
+    }
 }
 
 void TMemberStartDM::PrepareMemberEdition()

@@ -1,10 +1,13 @@
 #include "gui/main/CodeTableForm.h"
 
 #include "gui/common/GuiMetrics.h"
+#include "gui/common/HelpTopicList.h"
+#include "gui/common/HelpTopics.h"
 #include "store/ZKError.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -33,6 +36,7 @@ TCodeTableForm::TCodeTableForm(QWidget *parent)
 {
     setObjectName(u"CodeTableForm"_s);
     setWindowTitle(u"代码表页面"_s);
+    SetWindowHelpTopic(this, ZKHelp::ShowCodeTable);
     ApplyWindowFont(this);
     FBrowser->setObjectName(u"CodeTableBrowser"_s);
     FBrowser->setAccessibleName(u"代码表页面"_s);
@@ -59,15 +63,15 @@ void TCodeTableForm::ShowPage(const QString &fileName)
 
 void TMainDocumentOpener::OpenDocument(const QString &path)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == u"htm"_s || suffix == u"html"_s) {
-        if (!FPageWindow)
-            FPageWindow = new TCodeTableForm(FOwner);
-        FPageWindow->ShowPage(path);
-        return;
-    }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        throw EZKError(u"无法打开文件 %1"_s.arg(path));
+    if (!DesktopOpen || !DesktopOpen(QUrl::fromLocalFile(path)))
+        throw EZKError(u"桌面系统无法用默认程序打开文件 %1，请用浏览器打开它。"_s.arg(QDir::toNativeSeparators(path)));
+}
+
+void TMainDocumentOpener::ShowInPageWindow(const QString &path)
+{
+    if (!FPageWindow)
+        FPageWindow = new TCodeTableForm(FOwner);
+    FPageWindow->ShowPage(path);
 }
 
 void TQtClipboard::SetText(const QString &text)

@@ -2,8 +2,11 @@
 
 #include "workspace/WorkspaceViews.h"
 
+#include <QDesktopServices>
 #include <QPointer>
+#include <QUrl>
 #include <QWidget>
+#include <functional>
 
 class QTextBrowser;
 
@@ -24,8 +27,9 @@ private:
     QTextBrowser *FBrowser;
 };
 
-// The main window's way of opening files: HTML pages in the page window, anything else
-// with the desktop's default program.
+// The main window's way of opening files: with the desktop's default program for the
+// file (the code table page, where the member prints it). When the desktop cannot open
+// it, the error names the file.
 class TMainDocumentOpener : public IDocumentOpener
 {
 public:
@@ -33,8 +37,14 @@ public:
         : FOwner(owner)
     {}
     void OpenDocument(const QString &path) override;
-    // The page window, once a page was shown.
+    // The page window, once a page was shown in it.
     TCodeTableForm *PageWindow() const { return FPageWindow; }
+    // Shows an HTML page in the program's own page window, in place of the desktop
+    // (the tests use it as the desktop's program).
+    void ShowInPageWindow(const QString &path);
+
+    // The desktop's "open" of a file URL; true when the desktop took it.
+    std::function<bool(const QUrl &)> DesktopOpen = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
 
 private:
     QWidget *FOwner;

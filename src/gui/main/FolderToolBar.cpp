@@ -1,8 +1,11 @@
 #include "gui/main/FolderToolBar.h"
 
+#include "gui/main/FolderMenuAccessible.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QToolButton>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -46,16 +49,21 @@ TFolderToolBar::TFolderToolBar(QWidget *parent)
     DrawAsPlainText(Button(TFolderButton::YX_SS), QColor());
     DrawAsPlainText(Button(TFolderButton::ZT), QColor());
 
-    const std::array<std::pair<TFolderMenu, QString>, 4> menus = {{{TFolderMenu::PC, u"PCMenu"_s},
-                                                                   {TFolderMenu::KL_JHXZ, u"KL_JHXZMenu"_s},
-                                                                   {TFolderMenu::TDDW, u"TDDWMenu"_s},
-                                                                   {TFolderMenu::ZY, u"ZYMenu"_s}}};
-    for (const auto &[id, name] : menus) {
-        auto *menu = new QMenu(this);
+    // Each menu is named after the command that drops it, for screen readers.
+    const std::array<std::tuple<TFolderMenu, QString, QString>, 4> menus = {
+        {{TFolderMenu::PC, u"PCMenu"_s, u"选择批次"_s},
+         {TFolderMenu::KL_JHXZ, u"KL_JHXZMenu"_s, u"选择科类、计划性质"_s},
+         {TFolderMenu::TDDW, u"TDDWMenu"_s, u"选择要查看的投档单位"_s},
+         {TFolderMenu::ZY, u"ZYMenu"_s, u"选择要查看的专业"_s}}};
+    for (const auto &[id, name, accessibleName] : menus) {
+        QToolButton *button = Button(ButtonOf(id));
+        auto *menu = new QMenu(button);
         menu->setObjectName(name);
+        menu->setAccessibleName(accessibleName);
+        MakeMenuButtonAccessible(button, menu);
         FMenus.at(size_t(id)) = menu;
         const TFolderMenu menuId = id;
-        connect(Button(ButtonOf(id)), &QToolButton::clicked, this, [this, menuId] { DropMenu(menuId); });
+        connect(button, &QToolButton::clicked, this, [this, menuId] { DropMenu(menuId); });
     }
 }
 

@@ -20,6 +20,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCloseEvent>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -141,7 +142,10 @@ void TZKMainForm::WireGrid()
 void TZKMainForm::InstallHelpKeys()
 {
     auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(f1, &QShortcut::activated, this, [this] { ShowHelpTopic(MainWindowHelpTopic, this); });
+    // The topic of the part that has the focus: the major panel (docked or floating) has
+    // its own.
+    connect(f1, &QShortcut::activated, this,
+            [this] { ShowHelpTopic(HelpTopicAt(QApplication::focusWidget(), MainWindowHelpTopic), this); });
     // F1 on an open menu shows the topic of the highlighted command.
     const QList<QMenu *> menus = findChildren<QMenu *>();
     for (QMenu *menu : menus)

@@ -1,6 +1,7 @@
 #include "gui/main/ZyStateForm.h"
 
 #include "gui/common/GuiMetrics.h"
+#include "gui/common/HelpTopicList.h"
 #include "gui/common/HelpTopics.h"
 #include "gui/main/LQGridDelegate.h"
 #include "gui/main/ZyStateModels.h"
@@ -23,7 +24,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int HelpTopic = 11310;
+constexpr int HelpTopic = ZKHelp::ZyState;
 constexpr int DetailPage = 0;
 constexpr int ListPage = 1;
 constexpr int ColumnCount = 14;
@@ -67,6 +68,7 @@ TZyStateForm::TZyStateForm(TMainDM &dm, QWidget *parent)
     layout->addWidget(FStrip);
     setWidget(body);
     SetReportView(true);
+    SetPartHelpTopic(this, HelpTopic);
     FDm.SetZyStatePanel(this);
 }
 
@@ -208,7 +210,11 @@ void TZyStateForm::ShowPanel()
 void TZyStateForm::ClearAndHide()
 {
     ClearLists();
+    // The set closes, not the member: the dock site keeps the size the member gave it
+    // for the next set.
+    FHidingForSet = true;
     hide();
+    FHidingForSet = false;
 }
 
 void TZyStateForm::ClearLists()
@@ -289,16 +295,20 @@ void TZyStateForm::resizeEvent(QResizeEvent *event)
     UpdateListColumns();
 }
 
+// Only the panel's own showing and hiding moves the dock site: the hide and show events
+// that minimising and restoring the main window send (spontaneous ones) leave it as it is.
 void TZyStateForm::showEvent(QShowEvent *event)
 {
     QDockWidget::showEvent(event);
-    emit PanelVisibilityChanged(true);
+    if (!event->spontaneous())
+        emit PanelVisibilityChanged(true);
 }
 
 void TZyStateForm::hideEvent(QHideEvent *event)
 {
     QDockWidget::hideEvent(event);
-    emit PanelVisibilityChanged(false);
+    if (!event->spontaneous() && !FHidingForSet)
+        emit PanelVisibilityChanged(false);
 }
 
 bool TZyStateForm::eventFilter(QObject *watched, QEvent *event)

@@ -61,7 +61,8 @@ public:
     TZyStateListModel *ListModel() const { return FListModel; }
 
 signals:
-    // The panel was shown or hidden (the main window keeps its dock site in step).
+    // The panel was shown, or hidden by the member (the main window keeps its dock site
+    // in step); not sent for a minimised main window or a closing set.
     void PanelVisibilityChanged(bool visible);
 
 protected:
@@ -93,4 +94,5 @@ private:
     QMenu *FPopupMenu = nullptr;
     QAction *FListAction = nullptr;
     QAction *FReportAction = nullptr;
+    bool FHidingForSet = false;
 };

@@ -3,6 +3,8 @@
 #include "StatChart.h"
 #include "StatPrinting.h"
 #include "gui/common/GuiMetrics.h"
+#include "gui/common/HelpTopicList.h"
+#include "gui/common/HelpTopics.h"
 #include "stats/StatWorkTables.h"
 #include "store/ZKError.h"
 #include "workspace/MainDM.h"
@@ -51,6 +53,7 @@ TStatForm::TStatForm(TMainDM &dm, IProgressSink &progress, IMessageSink &message
 {
     setObjectName(u"StatForm"_s);
     setWindowTitle(u"统计信息"_s);
+    SetWindowHelpTopic(this, ZKHelp::Stat);
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
     ApplyWindowFont(this);
     PrintReport = [this](const QString &TDDWStr) { PrintStatReport(FDm, TDDWStr, this); };

@@ -10,15 +10,19 @@
 #include "store/Adtg.h"
 #include "store/SqlConnection.h"
 #include "store/SqlQuery.h"
+#include "store/NameGuards.h"
 #include "store/StorageFolder.h"
 #include "store/ZKMainDef.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QScreen>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -50,6 +54,19 @@ QString SealedPassword(const QString &userFolder)
     TSqlQuery q(&conn);
     q.OpenTable(u"T_YXZT"_s);
     return q.AsString(u"YHKL"_s);
+}
+
+// Every file and folder below a folder with its size and time of change.
+QStringList TreeListing(const QString &folder)
+{
+    QStringList entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        entries.append(u"%1 %2 %3"_s.arg(info.filePath()).arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch()));
+    }
+    entries.sort();
+    return entries;
 }
 
 void SetLeaderPassword(TLoginFixture &f, const QString &password)
@@ -84,6 +101,9 @@ private slots:
     void reconnect();
     void checkPassWord_data();
     void checkPassWord();
+    void centredOnTheScreen();
+    void userNameRefused_data();
+    void userNameRefused();
 };
 
 void TestLoginForm::chooseProvince_data()
@@ -573,6 +593,84 @@ void TestLoginForm::checkPassWord()
     QCOMPARE(messages.Messages.value(0).Text, message);
     if (!message.isEmpty())
         QCOMPARE(messages.Messages[0].Caption, u"验证用户身份"_s);
+}
+
+// Centred on the screen while the main window, its parent, is not shown yet.
+void TestLoginForm::centredOnTheScreen()
+{
+    TLoginFixture f;
+    QMainWindow main;
+    main.setGeometry(0, 0, 300, 200);
+    TLoginForm form(f.DM, &main);
+    form.SetMessageSink(&f.Messages);
+    QVERIFY(form.PrepareExecute());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QPoint centre = main.screen()->availableGeometry().center();
+    QVERIFY2((form.frameGeometry().center() - centre).manhattanLength() <= 4,
+             qPrintable(u"%1,%2"_s.arg(form.frameGeometry().center().x()).arg(form.frameGeometry().center().y())));
+}
+
+void TestLoginForm::userNameRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("parent") << u".."_s;
+    QTest::newRow("self") << u"."_s;
+    QTest::newRow("two up") << u"../.."_s;
+    QTest::newRow("slash") << u"zy/01"_s;
+    QTest::newRow("backslash") << u"zy\\01"_s;
+    QTest::newRow("semicolon") << u"zy;01"_s;
+    QTest::newRow("quote") << u"zy\"01"_s;
+    QTest::newRow("control") << u"zy\u000101"_s;
+    QTest::newRow("spaces only") << u"   "_s;
+}
+
+// A user name that is not one plain folder name is refused by both logins and the
+// reconnect, before anything is read or connected: the fields stay as typed.
+void TestLoginForm::userNameRefused()
+{
+    QFETCH(QString, name);
+    TLoginFixture f;
+    // Nothing below the folder around the storage folder changes.
+    const QString around = QDir::cleanPath(f.Storage() + u".."_s);
+    const QStringList before = TreeListing(around);
+    for (const bool online : {true, false}) {
+        f.Messages.Messages.clear();
+        auto form = f.NewForm();
+        TLoginFixture::ClickLabel(*form, f.SSDM);
+        TLoginFixture::Type(*form, name, TExchangeFixture::Password);
+        QTest::mouseClick(online ? form->OKBtn : form->NotOnLineBtn, Qt::LeftButton);
+        QCOMPARE(f.Messages.Messages.size(), 1);
+        QCOMPARE(f.Messages.Messages[0].Text, UserNameRefusalText());
+        QCOMPARE(f.Messages.Messages[0].Caption, online ? form->windowTitle() : u"脱机登录"_s);
+        QCOMPARE(f.Messages.Messages[0].Icon, TMsgIcon::Error);
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->UserNameEdit->text(), name);
+        QCOMPARE(form->PasswordEdit->text(), TExchangeFixture::Password);
+    }
+    QVERIFY(f.Animation.Shown.isEmpty()); // no connect started
+    QVERIFY(f.LoginErrors.isEmpty());
+    QCOMPARE(TreeListing(around), before);
+
+    // The reconnect refuses the name of the login values the same way.
+    f.Messages.Messages.clear();
+    ZKMainDef().LoginInfo.UserName = name;
+    TLoginForm form(f.DM);
+    form.SetMessageSink(&f.Messages);
+    form.SetAnimationSink(&f.Animation);
+    QTimer::singleShot(0, [] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        for (QPushButton *b : dialog->findChildren<QPushButton *>())
+            if (b->text().remove(u'&') == u"确定"_s)
+                QTest::mouseClick(b, Qt::LeftButton);
+        dialog->reject();
+    });
+    QVERIFY(!form.ReConnectToHost());
+    QCOMPARE(f.Messages.Messages.size(), 1);
+    QCOMPARE(f.Messages.Messages[0].Text, UserNameRefusalText());
+    QCOMPARE(f.Messages.Messages[0].Caption, u"连接到服务器"_s);
+    QVERIFY(f.Animation.Shown.isEmpty());
 }
 
 QTEST_MAIN(TestLoginForm)

@@ -12,6 +12,7 @@
 #include "link/MemberBgTaskThread.h"
 #include "store/Adtg.h"
 #include "store/NamedLock.h"
+#include "store/StartUpFailures.h"
 #include "store/StorageFolder.h"
 #include "store/ZKMainDef.h"
 #include "workspace/MainDM.h"
@@ -128,6 +129,10 @@ private slots:
     void anotherInstanceEndsAtOnce();
     void restartedInstanceWaitsForTheLock();
     void secondProcessEndsAtOnce();
+    void unreadableProvinceListIsShown();
+    void firstSetUpFailuresAreShown_data();
+    void firstSetUpFailuresAreShown();
+    void missingLockFolderIsShown();
 
 private:
     QTemporaryDir FHome;
@@ -318,6 +323,95 @@ void TestMemberStart::secondProcessEndsAtOnce()
     const QByteArray output = client.readAllStandardOutput() + client.readAllStandardError();
     QVERIFY2(!output.contains("zelkinc"), output.constData());
     QVERIFY(!QFileInfo::exists(StorageFolderFor()));
+}
+
+// The failures that end a start-up each show what failed and where, with the error icon
+// and the caption of the start-up's failures.
+void TestMemberStart::unreadableProvinceListIsShown()
+{
+    const QString list = EstablishStorageFolder() + ProvinceListFileName;
+    QFile file(list);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("not a recordset");
+    file.close();
+    TClientRun run(u"11"_s, u"zy01"_s, u"pw01"_s);
+    run.Start->DataModuleCreate();
+    QCOMPARE(run.Terminations, 1);
+    QCOMPARE(run.LoginShown, 1);
+    QCOMPARE(run.Messages.Messages.size(), 1);
+    QVERIFY2(run.Messages.Messages[0].Text.startsWith(ProvinceListReadFailureText(list, QString())),
+             qPrintable(run.Messages.Messages[0].Text));
+    QCOMPARE(run.Messages.Messages[0].Caption, u"登录系统"_s);
+    QCOMPARE(run.Messages.Messages[0].Icon, TMsgIcon::Error);
+}
+
+void TestMemberStart::firstSetUpFailuresAreShown_data()
+{
+    QTest::addColumn<QString>("univContent"); // empty: the shipped database is missing
+    QTest::newRow("shipped database cannot be copied") << QString();
+    QTest::newRow("user database does not open") << u"not a database"_s;
+}
+
+void TestMemberStart::firstSetUpFailuresAreShown()
+{
+    QFETCH(QString, univContent);
+    TExchangeFixture leader;
+    InitMemberBgTaskThreadUnit();
+    const QString storage = EstablishStorageFolder();
+    TRecordset provinces = LoadAdtgFile(storage + ProvinceListFileName);
+    QVERIFY(provinces.Locate(u"ssdm"_s, leader.SSDM));
+    provinces.Edit();
+    provinces.FieldByName(u"FWQDKH").SetAsString(QString::number(leader.Server().Port()));
+    provinces.Post();
+    SaveAdtgFile(provinces, storage + ProvinceListFileName);
+    // A program folder whose user database is missing or broken.
+    QTemporaryDir program;
+    const QString folder = program.path() + u'/';
+    QVERIFY(QFile::copy(zktest::programFolder() + u'/' + UnivShareDatabaseFileName,
+                        folder + UnivShareDatabaseFileName));
+    if (!univContent.isEmpty()) {
+        QFile univ(folder + UnivDatabaseFileName);
+        QVERIFY(univ.open(QIODevice::WriteOnly));
+        univ.write(QByteArray(8192, 'x'));
+    }
+    ZKMainDef().SetProgramFolder(folder);
+
+    TClientRun run(leader.SSDM, TExchangeFixture::User, TExchangeFixture::Password);
+    run.Start->DataModuleCreate();
+    QCOMPARE(run.Terminations, 1);
+    QVERIFY(!ZKMainDef().IsSystemReady);
+    const QString userFolder = ZKMainDef().LoginInfo.UserFolder;
+    const QString expected = univContent.isEmpty()
+                                 ? ShippedFileCopyFailureText(UnivDatabaseFileName, userFolder)
+                                 : UserDatabaseOpenFailureText(userFolder + UnivDatabaseFileName, QString());
+    QVERIFY(!run.Messages.Messages.isEmpty());
+    const auto &shown = run.Messages.Messages.last();
+    QVERIFY2(shown.Text.startsWith(expected), qPrintable(shown.Text));
+    QCOMPARE(shown.Caption, u"登录系统"_s);
+    QCOMPARE(shown.Icon, TMsgIcon::Error);
+}
+
+// A lock folder that cannot be made: said in a message, not an exception that ends the
+// program before its event loop.
+void TestMemberStart::missingLockFolderIsShown()
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    QTemporaryDir blocked;
+    QFile plain(blocked.path() + u"/zelkinc"_s); // a file where the lock folder belongs
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(blocked.path()));
+    TClientRun run(u"11"_s, u"zy01"_s, u"pw01"_s);
+    run.Start->DataModuleCreate();
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    QCOMPARE(run.Terminations, 1);
+    QCOMPARE(run.LoginShown, 0);
+    QVERIFY(!run.Start->AnotherInstance());
+    QCOMPARE(run.Messages.Messages.size(), 1);
+    QVERIFY(run.Messages.Messages[0].Text.startsWith(InstanceLockFailureText(QString())));
+    QVERIFY2(run.Messages.Messages[0].Text.contains(blocked.path()), qPrintable(run.Messages.Messages[0].Text));
+    QCOMPARE(run.Messages.Messages[0].Caption, u"登录系统"_s);
+    QCOMPARE(run.Messages.Messages[0].Icon, TMsgIcon::Error);
 }
 
 QTEST_MAIN(TestMemberStart)

@@ -13,6 +13,7 @@
 #include "gui/main/ZyStateForm.h"
 #include "store/ZKMainDef.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -56,15 +57,21 @@ public:
     std::function<bool()> OnReconnect;
 };
 
-// Catches the web addresses the window opens.
+// Catches the addresses the window hands to the desktop.
 class TUrlCatcher : public QObject
 {
     Q_OBJECT
 public slots:
-    void Open(const QUrl &url) { Urls.append(url); }
+    void Open(const QUrl &url)
+    {
+        Urls.append(url);
+        if (OnOpen)
+            OnOpen(url);
+    }
 
 public:
     QList<QUrl> Urls;
+    std::function<void(const QUrl &)> OnOpen;
 };
 
 const QString K1 = u"26110101000001"_s, K2 = u"26110101000002"_s, K3 = u"26110101000003"_s;
@@ -178,9 +185,11 @@ private slots:
     void enablingRules();
     void menusAndToolBars();
     void folderButtonsAndMenus();
+    void folderMenusOnTheAccessibilityBus();
     void stateColours();
     void statusPanels();
     void dockSites();
+    void panelKeepsItsSize();
     void closeRefusedWhileBusy();
     void closeSavesViewAndClosesSet();
     void restartStartsTheProgram();
@@ -398,6 +407,73 @@ void TstMainForm::folderButtonsAndMenus()
         QVERIFY(!m->isVisible());
 }
 
+// A screen reader finds the folder tool bar's menus as it finds the menu bar's: each
+// dropping button holds its menu with every item named, and can choose an item.
+void TstMainForm::folderMenusOnTheAccessibilityBus()
+{
+    TRig rig;
+    rig.Open();
+    TFolderToolBar *bar = rig.W->FolderToolBar();
+    QAccessibleInterface *barIface = QAccessible::queryAccessibleInterface(bar);
+    QVERIFY(barIface);
+    const QList<std::tuple<TFolderButton, TFolderMenu, QString>> dropping = {
+        {TFolderButton::PC, TFolderMenu::PC, u"选择批次"_s},
+        {TFolderButton::KL_JHXZ, TFolderMenu::KL_JHXZ, u"选择科类、计划性质"_s},
+        {TFolderButton::TDDW, TFolderMenu::TDDW, u"选择要查看的投档单位"_s},
+        {TFolderButton::ZY, TFolderMenu::ZY, u"选择要查看的专业"_s}};
+    for (const auto &[buttonId, menuId, menuName] : dropping) {
+        QToolButton *button = bar->Button(buttonId);
+        QAccessibleInterface *iface = nullptr;
+        for (int i = 0; i < barIface->childCount(); ++i) {
+            if (barIface->child(i) && barIface->child(i)->object() == button)
+                iface = barIface->child(i);
+        }
+        QVERIFY2(iface, qPrintable(menuName));
+        QCOMPARE(iface->role(), QAccessible::ButtonMenu);
+        QCOMPARE(iface->text(QAccessible::Name), button->text().replace(u"&&"_s, u"&"_s));
+        QVERIFY(iface->state().hasPopup);
+        QCOMPARE(iface->childCount(), 1);
+        QAccessibleInterface *menu = iface->child(0);
+        QVERIFY(menu);
+        QCOMPARE(menu->role(), QAccessible::PopupMenu);
+        QCOMPARE(menu->text(QAccessible::Name), menuName);
+        QCOMPARE(iface->indexOfChild(menu), 0);
+        QStringList items;
+        for (int i = 0; i < menu->childCount(); ++i) {
+            if (menu->child(i)->role() != QAccessible::Separator)
+                items.append(menu->child(i)->text(QAccessible::Name));
+        }
+        QStringList captions = MenuCaptions(bar->Menu(menuId));
+        captions.removeAll(u"-"_s);
+        QVERIFY(!items.isEmpty());
+        QCOMPARE(items, captions);
+    }
+
+    // Choosing a unit through the bus narrows the grid as a click would.
+    QAccessibleInterface *units = nullptr;
+    for (int i = 0; i < barIface->childCount(); ++i) {
+        if (barIface->child(i)->object() == bar->Button(TFolderButton::TDDW))
+            units = barIface->child(i)->child(0);
+    }
+    QAccessibleInterface *unit002 = nullptr;
+    for (int i = 0; i < units->childCount(); ++i) {
+        if (units->child(i)->text(QAccessible::Name).startsWith(u"002 "_s))
+            unit002 = units->child(i);
+    }
+    QVERIFY(unit002);
+    unit002->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(ZKMainDef().TddwFilter, 1);
+
+    // The button's own action drops its menu.
+    rig.W->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.W.get()));
+    QAccessibleInterface *pc = QAccessible::queryAccessibleInterface(bar->Button(TFolderButton::PC));
+    QVERIFY(pc->actionInterface()->actionNames().contains(QAccessibleActionInterface::showMenuAction()));
+    pc->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    QTRY_VERIFY(bar->Menu(TFolderMenu::PC)->isVisible());
+    bar->Menu(TFolderMenu::PC)->hide();
+}
+
 void TstMainForm::stateColours()
 {
     TRig rig;
@@ -479,6 +555,47 @@ void TstMainForm::dockSites()
     QVERIFY(!panel->isVisible());
     QVERIFY(!w.IsDockSiteShown(Qt::LeftDockWidgetArea));
     QTRY_COMPARE(grid->width(), w.width());
+}
+
+// The height the member gives the docked panel survives minimising and restoring the
+// window and the next set; only the member's own hiding and showing sizes the site anew.
+void TstMainForm::panelKeepsItsSize()
+{
+    TRig rig;
+    TZKMainForm &w = *rig.W;
+    w.resize(1000, 800);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    TZyStateForm *panel = w.ZyStatePanel();
+    const int grid = w.centralWidget()->height();
+    rig.Open();
+    QTRY_VERIFY(qAbs(panel->height() - grid / 4) <= 8);
+    w.resizeDocks({panel}, {grid / 2}, Qt::Vertical);
+    QTRY_VERIFY(qAbs(panel->height() - grid / 2) <= 8);
+    const int chosen = panel->height();
+
+    w.showMinimized();
+    QTRY_VERIFY(w.isMinimized());
+    RunIdleLoop();
+    w.showNormal();
+    QTRY_VERIFY(!w.isMinimized() && panel->isVisible());
+    RunIdleLoop();
+    QCOMPARE(panel->height(), chosen);
+    QVERIFY(w.IsDockSiteShown(Qt::BottomDockWidgetArea));
+
+    rig.F.Dm().CloseTDD();
+    QVERIFY(!panel->isVisible());
+    rig.Open();
+    QTRY_VERIFY(panel->isVisible());
+    RunIdleLoop();
+    QCOMPARE(panel->height(), chosen);
+
+    // Hidden by its command the site collapses; shown again it takes a quarter.
+    w.RunCommand(TMemberCommand::ZyState);
+    QVERIFY(!w.IsDockSiteShown(Qt::BottomDockWidgetArea));
+    w.RunCommand(TMemberCommand::ZyState);
+    QVERIFY(w.IsDockSiteShown(Qt::BottomDockWidgetArea));
+    QTRY_VERIFY2(qAbs(panel->height() - grid / 4) <= 8, qPrintable(QString::number(panel->height())));
 }
 
 void TstMainForm::closeRefusedWhileBusy()
@@ -650,14 +767,34 @@ void TstMainForm::pagesAndWindows()
     QCOMPARE(rig.Windows.Calls, (QStringList{u"detail"_s, u"statistics"_s, u"print"_s, u"export"_s,
                                              u"export screen"_s, u"options"_s}));
 
-    // The code table page opens in the page window.
+    // The code table page goes to the desktop's program for the written file; the page
+    // window plays that program here.
+    TUrlCatcher desktop;
+    desktop.OnOpen = [&rig](const QUrl &url) { rig.W->DocumentOpener().ShowInPageWindow(url.toLocalFile()); };
+    QDesktopServices::setUrlHandler(u"file"_s, &desktop, "Open");
     rig.W->RunCommand(TMemberCommand::ShowCodeTable);
-    QVERIFY(rig.Messages.Messages.isEmpty());
+    QDesktopServices::unsetUrlHandler(u"file"_s);
+    QVERIFY(rig.F.Messages.Messages.isEmpty());
+    const QString pageFile = ZKMainDef().LoginInfo.UserFolder + u"codetable.htm"_s;
+    QCOMPARE(desktop.Urls, QList<QUrl>{QUrl::fromLocalFile(pageFile)});
     TCodeTableForm *page = rig.W->DocumentOpener().PageWindow();
     QVERIFY(page && page->isVisible());
     QVERIFY2(page->windowTitle().endsWith(u"测试省普通高等学校招生代码表"_s),
              qPrintable(page->windowTitle()));
     QVERIFY(page->Browser()->toPlainText().contains(u"普通高等学校招生代码表"_s));
+
+    // A desktop that cannot open it: the message names the written file.
+    page->close();
+    rig.W->DocumentOpener().DesktopOpen = [](const QUrl &) { return false; };
+    rig.W->RunCommand(TMemberCommand::ShowCodeTable);
+    QCOMPARE(rig.F.Messages.Messages.size(), 1);
+    QVERIFY2(rig.F.Messages.Messages[0].Text.startsWith(u"生成代码表时出错："_s) &&
+                 rig.F.Messages.Messages[0].Text.contains(pageFile),
+             qPrintable(rig.F.Messages.Messages[0].Text));
+    QCOMPARE(rig.F.Messages.Messages[0].Caption, u"代码表页面"_s);
+    QCOMPARE(rig.F.Messages.Messages[0].Icon, TMsgIcon::Error);
+    QVERIFY(QFileInfo::exists(pageFile));
+    QVERIFY(!page->isVisible());
 
     // The information site's page goes to the desktop's handler.
     TUrlCatcher catcher;
