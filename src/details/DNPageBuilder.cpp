@@ -1,6 +1,7 @@
 // Parsing of the page templates and writing of the page files.
 #include "details/DNPageBuilder.h"
 
+#include "store/PrivateFiles.h"
 #include "store/Schema.h"
 #include "store/SqlQuery.h"
 #include "store/ZKError.h"
@@ -336,13 +337,14 @@ void TDNPageBuilder::WritePage(int pageIndex, const QString &fileName)
         file.remove();
         throw EZKError(u"%1: %2"_s.arg(QDir::toNativeSeparators(fileName), error));
     }
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner); // the member's alone
 }
 
 QString TDNPageBuilder::BuildDNPage(int pageIndex)
 {
     const QString oldFile = CurHtmlFileName;
     HtmlTempPath = ZKMainDef().LoginInfo.DownloadFolder + u"HtmlTemp/"_s;
-    QDir().mkpath(HtmlTempPath);
+    MakePrivateFolder(HtmlTempPath);
     const QString fileName =
         HtmlTempPath + Ksh + u'_' + DNTemplateNames().at(pageIndex) + u'_' + TimeStampText() + u".htm"_s;
     WritePage(pageIndex, fileName);
