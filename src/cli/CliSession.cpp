@@ -1,5 +1,7 @@
 #include "CliSession.h"
 
+#include "CliInputs.h"
+
 #include <QTextStream>
 
 using namespace Qt::StringLiterals;
@@ -21,8 +23,17 @@ bool PortValue(const QString &text, int *port)
 bool ParseCliSessionArgs(const QStringList &args, bool withSet, TCliSessionArgs &out, QString *error)
 {
     TSessionOptions &o = out.Session;
+    TCliPassword password;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &opt = args[i];
+        bool ok = true;
+        if (TakeCliPasswordOption(args, i, password, ok)) {
+            if (!ok) {
+                *error = opt + u" needs a value"_s;
+                return false;
+            }
+            continue;
+        }
         const int needed = opt == "--set"_L1 ? 3 : 1;
         if (i + needed >= args.size()) {
             *error = opt + u" needs a value"_s;
@@ -35,8 +46,6 @@ bool ParseCliSessionArgs(const QStringList &args, bool withSet, TCliSessionArgs 
             o.SSDM = value;
         } else if (opt == "--user"_L1) {
             o.UserName = value;
-        } else if (opt == "--password"_L1) {
-            o.Password = value;
         } else if (opt == "--host"_L1) {
             o.Host = value;
         } else if (opt == "--port"_L1) {
@@ -60,7 +69,7 @@ bool ParseCliSessionArgs(const QStringList &args, bool withSet, TCliSessionArgs 
         *error = u"--set PCDM KLDM JHXZ is needed"_s;
         return false;
     }
-    return true;
+    return ResolveCliPassword(password, o.Password, error);
 }
 
 TMsgResult TLineMessageSink::ShowMessage(const QString &text, const QString &caption, TMsgIcon, TMsgButtons)

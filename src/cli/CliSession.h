@@ -17,8 +17,10 @@ struct TCliSessionArgs
     QStringList Set; // --set PCDM KLDM JHXZ
 };
 
-// Parses --storage DIR --province SSDM --user NAME --password P [--host H --port N]
-// and, when withSet, the required --set PCDM KLDM JHXZ. False with an error text.
+// Parses --storage DIR --province SSDM --user NAME [--password P | --password-file FILE]
+// [--host H --port N] and, when withSet, the required --set PCDM KLDM JHXZ; without a
+// password option the password is ZELKINC_PASSWORD's (CliInputs.h). False with an error
+// text.
 bool ParseCliSessionArgs(const QStringList &args, bool withSet, TCliSessionArgs &out, QString *error);
 
 // A message box as one line on the error output: "<caption>: <text>", line breaks of

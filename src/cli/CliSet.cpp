@@ -1,7 +1,9 @@
 #include "CliSet.h"
 
 #include "store/Adtg.h"
+#include "store/NameGuards.h"
 #include "store/NamedLock.h"
+#include "store/PrivateFiles.h"
 #include "store/StorageFolder.h"
 #include "store/ZKError.h"
 #include "store/ZKMainDef.h"
@@ -113,9 +115,14 @@ bool OpenCliUserData(TMainDM &dm, TCliMessageSink &sink, const TCliSetArgs &a)
     TZKMainDef &def = ZKMainDef();
     TLoginInfo &info = def.LoginInfo;
     info.StorageFolder = QDir(a.Storage).absolutePath() + u'/';
+    if (!IsPlainUserName(a.User))
+        throw EZKError(UserNameRefusalText());
+    // What the commands read and write there stays the member's alone.
+    TightenPrivateTree(info.StorageFolder);
     ReadProvince(info.StorageFolder, a.Province, info);
     info.UserName = a.User;
-    DeriveUserFolders(info);
+    if (!DeriveUserFolders(info))
+        throw EZKError(u"the province %1 has no usable folder name"_s.arg(a.Province));
     const QString univ = info.UserFolder + UnivDatabaseFileName;
     if (!QFileInfo::exists(univ))
         throw EZKError(u"no user database %1"_s.arg(univ));

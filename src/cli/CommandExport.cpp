@@ -17,6 +17,7 @@
 // province, user folder or set, or an error of the export; one line on stderr);
 // 2 usage error.
 #include "CliCommands.h"
+#include "CliInputs.h"
 #include "CliSet.h"
 #include "export/DumpToFile.h"
 #include "store/ZKError.h"
@@ -143,7 +144,10 @@ public:
 int RunExportCommand(const QStringList &args)
 {
     TExportArgs a;
-    if (!ParseArgs(args, a))
+    const bool parsed = ParseArgs(args, a);
+    if (!a.Set.User.isEmpty() && CliRefusesUserName("export", a.Set.User))
+        return 2;
+    if (!parsed)
         return Usage();
     const QList<QStringList> sets = a.Screen ? QList<QStringList>() : ParseSets(a.Sets);
     if (!a.Screen && sets.isEmpty())

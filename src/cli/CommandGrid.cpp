@@ -26,6 +26,7 @@
 // set, unit, major or column, or a failure of the workspace; one line on stderr);
 // 2 usage error.
 #include "CliCommands.h"
+#include "CliInputs.h"
 #include "CliSet.h"
 #include "export/GridTexts.h"
 #include "store/ZKError.h"
@@ -96,7 +97,10 @@ void PrintGrid(const TMainDM &dm, bool majors)
 int RunGridCommand(const QStringList &args)
 {
     TGridArgs a;
-    if (!ParseArgs(args, a))
+    const bool parsed = ParseArgs(args, a);
+    if (!a.Set.User.isEmpty() && CliRefusesUserName("grid", a.Set.User))
+        return 2;
+    if (!parsed)
         return Usage();
     try {
         TMainDM dm;

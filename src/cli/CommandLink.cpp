@@ -1,11 +1,13 @@
 // zelkinc-cli link: checks a member's connection to the leader's server by
 // running link requests on one link context and printing their result codes.
 //
-//   zelkinc-cli link --host H --port N --user U --password P --ssdm S
-//                    [--timeout SECONDS] [--no-ipv6] COMMAND [ARGS] [+ COMMAND [ARGS] ...]
+//   zelkinc-cli link --host H --port N --user U [--password-file FILE|- | --password P]
+//                    --ssdm S [--timeout SECONDS] [--no-ipv6] COMMAND [ARGS] [+ COMMAND [ARGS] ...]
 //
+// The password and the user name are taken as "sync" takes them.
 // One line per call: "NAME CODE", followed on code 0 by its outputs as key=JSON.
 #include "CliCommands.h"
+#include "CliInputs.h"
 #include "link/ZKALinkCtxt.h"
 #include "store/ZKMainDef.h"
 
@@ -23,7 +25,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const char kUsage[] =
-    "usage: zelkinc-cli link --host H --port N --user U --password P --ssdm S\n"
+    "usage: zelkinc-cli link --host H --port N --user U [--password-file FILE|- | --password P] --ssdm S\n"
     "                        [--timeout SECONDS] [--no-ipv6] COMMAND [ARGS] [+ COMMAND [ARGS] ...]\n"
     "commands: login | state | dqpc | dmk FILE | jhk FILE | tdd PCDM KLDM JHXZ LAST FILE\n"
     "          | upload PCDM KLDM JHXZ BH FILE | allzy KSH FILE | photo KSH KIND FILE\n";
@@ -96,19 +98,23 @@ bool ParseArgs(const QStringList &args, TLinkArgs &out, QString *error)
         *into = args[++i];
         return true;
     };
+    TCliPassword password;
     for (; i < args.size() && args[i].startsWith("--"_L1); ++i) {
         const QString opt = args[i];
         QString v;
-        if (opt == "--no-ipv6"_L1) {
+        bool passwordOk = true;
+        if (TakeCliPasswordOption(args, i, password, passwordOk)) {
+            if (!passwordOk) {
+                *error = opt + u" needs a value"_s;
+                return false;
+            }
+        } else if (opt == "--no-ipv6"_L1) {
             out.NoIPv6 = true;
         } else if (opt == "--host"_L1) {
             if (!value(opt, &out.Host))
                 return false;
         } else if (opt == "--user"_L1) {
             if (!value(opt, &out.User))
-                return false;
-        } else if (opt == "--password"_L1) {
-            if (!value(opt, &out.Password))
                 return false;
         } else if (opt == "--ssdm"_L1) {
             if (!value(opt, &out.SSDM))
@@ -134,6 +140,8 @@ bool ParseArgs(const QStringList &args, TLinkArgs &out, QString *error)
         *error = u"--host, --port and --user are needed"_s;
         return false;
     }
+    if (!ResolveCliPassword(password, out.Password, error))
+        return false;
     QStringList current;
     for (; i < args.size(); ++i) {
         if (args[i] == "+"_L1) {
@@ -223,7 +231,10 @@ int RunLinkCommand(const QStringList &args)
     QTextStream err(stderr);
     TLinkArgs parsed;
     QString error;
-    if (!ParseArgs(args, parsed, &error)) {
+    const bool parsedOk = ParseArgs(args, parsed, &error);
+    if (!parsed.User.isEmpty() && CliRefusesUserName("link", parsed.User))
+        return 2;
+    if (!parsedOk) {
         err << "zelkinc-cli link: " << error << '\n' << kUsage;
         return 2;
     }

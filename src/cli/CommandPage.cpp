@@ -14,6 +14,7 @@
 // Exit status: 0 written; 1 the set could not be opened, the template could not be read or
 // the page could not be made (the message on stderr, no file written); 2 usage error.
 #include "CliCommands.h"
+#include "CliInputs.h"
 #include "CliSet.h"
 #include "details/DNPageBuilder.h"
 #include "store/ZKError.h"
@@ -92,7 +93,10 @@ bool ParseArgs(const QStringList &args, TPageArgs &a)
 int RunPageCommand(const QStringList &args)
 {
     TPageArgs a;
-    if (!ParseArgs(args, a))
+    const bool parsed = ParseArgs(args, a);
+    if (!a.Set.User.isEmpty() && CliRefusesUserName("page", a.Set.User))
+        return 2;
+    if (!parsed)
         return Usage();
     try {
         TMainDM dm;

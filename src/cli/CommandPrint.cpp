@@ -11,6 +11,7 @@
 // Exit status: 0 printed; 1 the set could not be shown or the report not written (one
 // line on stderr); 2 usage error.
 #include "CliCommands.h"
+#include "CliInputs.h"
 #include "CliSet.h"
 #include "report/PrintDM.h"
 #include "report/PrintLayout.h"
@@ -63,7 +64,10 @@ bool ParseArgs(const QStringList &args, TPrintArgs &a)
 int RunPrintCommand(const QStringList &args)
 {
     TPrintArgs a;
-    if (!ParseArgs(args, a))
+    const bool parsed = ParseArgs(args, a);
+    if (!a.Set.User.isEmpty() && CliRefusesUserName("print", a.Set.User))
+        return 2;
+    if (!parsed)
         return Usage();
     try {
         TMainDM dm;

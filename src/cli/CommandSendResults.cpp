@@ -1,7 +1,10 @@
 // zelkinc-cli send-results: the upload of a set's results without windows.
 //
-//   zelkinc-cli send-results --storage DIR --province SSDM --user NAME --password P
+//   zelkinc-cli send-results --storage DIR --province SSDM --user NAME
+//                            [--password-file FILE|- | --password P]
 //                            --set PCDM KLDM JHXZ [--host H --port N]
+//
+// The password and the user name are taken as "sync" takes them.
 //
 // Logs in as "sync" does (the user must be set up: run "sync" first), opens the set in
 // the workspace and sends its results; the given password stands for the one the
@@ -15,6 +18,7 @@
 // error output, one line each. Exit status 0 when the leader acknowledged the results,
 // 1 otherwise, 2 for a wrong command line.
 #include "CliCommands.h"
+#include "CliInputs.h"
 #include "CliSession.h"
 #include "exchange/MemberNetDM.h"
 #include "store/ZKMainDef.h"
@@ -28,8 +32,9 @@ namespace {
 
 const char kCommand[] = "send-results";
 const char kUsage[] =
-    "usage: zelkinc-cli send-results --storage DIR --province SSDM --user NAME --password P "
-    "--set PCDM KLDM JHXZ [--host H --port N]\n";
+    "usage: zelkinc-cli send-results --storage DIR --province SSDM --user NAME "
+    "[--password-file FILE|- | --password P] --set PCDM KLDM JHXZ [--host H --port N]\n"
+    "       (without a password option the password is $ZELKINC_PASSWORD)\n";
 
 // Opens the set; false with a reported reason when it cannot be sent now.
 bool OpenSendableSet(TMemberSession &session, const QStringList &set)
@@ -53,7 +58,10 @@ int RunSendResultsCommand(const QStringList &args)
 {
     TCliSessionArgs parsed;
     QString error;
-    if (!ParseCliSessionArgs(args, true, parsed, &error)) {
+    const bool parsedOk = ParseCliSessionArgs(args, true, parsed, &error);
+    if (!parsed.Session.UserName.isEmpty() && CliRefusesUserName(kCommand, parsed.Session.UserName))
+        return 2;
+    if (!parsedOk) {
         QTextStream(stderr) << error << '\n' << kUsage;
         return 2;
     }

@@ -25,6 +25,7 @@
 // could not be opened, an unknown item, a statement failed, the score statistic's error
 // message); 2 usage error.
 #include "CliCommands.h"
+#include "CliInputs.h"
 #include "CliSet.h"
 #include "report/PrintDM.h"
 #include "report/ReportOutput.h"
@@ -191,7 +192,10 @@ int RunWorkTables(TMainDM &dm, const TStatsArgs &a, int unitEntry)
 int RunStatsCommand(const QStringList &args)
 {
     TStatsArgs a;
-    if (!ParseArgs(args, a))
+    const bool parsed = ParseArgs(args, a);
+    if (!a.Set.User.isEmpty() && CliRefusesUserName("stats", a.Set.User))
+        return 2;
+    if (!parsed)
         return Usage();
     try {
         TMainDM dm;

@@ -1,6 +1,11 @@
 // zelkinc-cli sync: an online login and the entry into the workspace without windows.
 //
-//   zelkinc-cli sync --storage DIR --province SSDM --user NAME --password P [--host H --port N]
+//   zelkinc-cli sync --storage DIR --province SSDM --user NAME
+//                    [--password-file FILE|- | --password P] [--host H --port N]
+//
+// The password is the first line of FILE ("-": the standard input) or the value of
+// --password (one of the two), else the environment variable ZELKINC_PASSWORD. A user name
+// that is not one plain folder name is refused (exit status 2) before anything is made.
 //
 // Logs in (the server of the province's record of DIR/t_sszt.adtg unless --host and
 // --port say otherwise), runs the first set-up when the user has no local data, reads
@@ -17,6 +22,7 @@
 // batch). Messages a window would show go to the error output, one line each. Exit
 // status 0 when everything succeeded, 1 otherwise, 2 for a wrong command line.
 #include "CliCommands.h"
+#include "CliInputs.h"
 #include "CliSession.h"
 #include "exchange/MemberNetDM.h"
 #include "workspace/MainDM.h"
@@ -31,8 +37,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const char kCommand[] = "sync";
-const char kUsage[] = "usage: zelkinc-cli sync --storage DIR --province SSDM --user NAME --password P "
-                      "[--host H --port N]\n";
+const char kUsage[] = "usage: zelkinc-cli sync --storage DIR --province SSDM --user NAME "
+                      "[--password-file FILE|- | --password P] [--host H --port N]\n"
+                      "       (without a password option the password is $ZELKINC_PASSWORD)\n";
 
 QString JsonString(const QString &text)
 {
@@ -84,7 +91,10 @@ int RunSyncCommand(const QStringList &args)
 {
     TCliSessionArgs parsed;
     QString error;
-    if (!ParseCliSessionArgs(args, false, parsed, &error)) {
+    const bool parsedOk = ParseCliSessionArgs(args, false, parsed, &error);
+    if (!parsed.Session.UserName.isEmpty() && CliRefusesUserName(kCommand, parsed.Session.UserName))
+        return 2;
+    if (!parsedOk) {
         QTextStream(stderr) << error << '\n' << kUsage;
         return 2;
     }

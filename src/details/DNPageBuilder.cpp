@@ -2,6 +2,7 @@
 #include "details/DNPageBuilder.h"
 
 #include "store/NameGuards.h"
+#include "store/PrivateFiles.h"
 #include "store/Schema.h"
 #include "store/SqlQuery.h"
 #include "store/ZKError.h"
@@ -337,6 +338,7 @@ void TDNPageBuilder::WritePage(int pageIndex, const QString &fileName)
         file.remove();
         throw EZKError(u"%1: %2"_s.arg(QDir::toNativeSeparators(fileName), error));
     }
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner); // the member's alone
 }
 
 QString DNKshRefusalText()
@@ -351,7 +353,7 @@ QString TDNPageBuilder::BuildDNPage(int pageIndex)
         throw EZKError(DNKshRefusalText());
     const QString oldFile = CurHtmlFileName;
     HtmlTempPath = ZKMainDef().LoginInfo.DownloadFolder + u"HtmlTemp/"_s;
-    QDir().mkpath(HtmlTempPath);
+    MakePrivateFolder(HtmlTempPath);
     const QString fileName =
         HtmlTempPath + Ksh + u'_' + DNTemplateNames().at(pageIndex) + u'_' + TimeStampText() + u".htm"_s;
     WritePage(pageIndex, fileName);

@@ -1,9 +1,14 @@
 #include "exchange/ExchangeSupport.h"
 
 #include "link/MemberTransaction.h"
+#include "store/Archive.h"
+#include "store/NameGuards.h"
+#include "store/PrivateFiles.h"
+#include "store/Recordset.h"
 #include "store/SqlQuery.h"
 #include "store/StorageFolder.h"
 #include "store/ZKError.h"
+#include "store/ZKMainDef.h"
 
 #include <QDir>
 #include <QVariant>
@@ -22,7 +27,30 @@ QString ErrorText(const std::exception &e)
 void PrepareWorkFolder(const QString &folder)
 {
     DeleteFolderTree(folder);
-    QDir().mkpath(folder);
+    MakePrivateFolder(folder);
+}
+
+void ExtractPackage(const QString &archiveFile, const QString &folder)
+{
+    if (ExtractArchive(archiveFile, folder) == eaExtractFailed)
+        throw EZKError(u"The package %1 is damaged or holds a member that would leave its folder; "
+                       "nothing of it is imported."_s.arg(archiveFile));
+}
+
+void RequirePlainCodes(const TRecordset &rows, const QStringList &fields, const QString &recordsetName)
+{
+    for (const QString &field : fields) {
+        const int column = rows.FindField(field);
+        if (column < 0)
+            continue;
+        for (int i = 0; i < rows.StoredRowCount(); ++i) {
+            const TDbValue &value = rows.StoredRow(i).Values.at(column);
+            const QString code = value.AsString();
+            if (!value.IsNull() && !IsPlainCode(code))
+                throw EZKError(u"%1 holds a %2 that is not a plain code: %3"_s.arg(
+                    recordsetName, field, TextWithHexUnits(code).mid(code.size())));
+        }
+    }
 }
 
 void SetSetParams(TSqlQuery &query, const QString &PCDM, const QString &KLDM, const QString &JHXZ)

@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <exception>
 
+class TRecordset;
 class TSqlQuery;
 
 namespace ZKExchange {
@@ -20,6 +21,17 @@ void PrepareWorkFolder(const QString &folder);
 
 // Binds the three set codes (pcdm, kldm, jhxz; any case) as code parameters of width 1.
 void SetSetParams(TSqlQuery &query, const QString &PCDM, const QString &KLDM, const QString &JHXZ);
+
+// Extracts a received package into its work folder. Throws EZKError when the archive could
+// not be read or held a member that was refused as unsafe: such a package is broken as a
+// whole and nothing of it is imported. A missing archive or folder throws nothing: it
+// shows up as a failing load.
+void ExtractPackage(const QString &archiveFile, const QString &folder);
+
+// Throws EZKError when a row of a received recordset holds, in one of the fields, a
+// value that is not a plain code (IsPlainCode): such codes become parts of file names.
+// A field the recordset does not have, and NULL, are not checked.
+void RequirePlainCodes(const TRecordset &rows, const QStringList &fields, const QString &recordsetName);
 
 // An integer out of a task's output element; fallback when it holds none.
 int ResultCode(const QVariant &value, int fallback);

@@ -3,6 +3,7 @@
 #include "exchange/ExchangeSupport.h"
 #include "exchange/MemberNetDM.h"
 #include "store/Archive.h"
+#include "store/NameGuards.h"
 #include "store/Schema.h"
 #include "store/SqlQuery.h"
 #include "store/StorageFolder.h"
@@ -56,13 +57,16 @@ int TMemberNetDM::ImportTDD(const QString &PCDM, const QString &KLDM, const QStr
 {
     if (code != 0)
         return 1;
+    // The set codes name the work folder: codes that are not plain are a broken package.
+    if (!IsPlainCode(PCDM) || !IsPlainCode(KLDM) || !IsPlainCode(JHXZ))
+        return 2;
     TZKMainDef &def = ZKMainDef();
     const QString folder =
         def.LoginInfo.DownloadFolder + u"tdd_"_s + TextWithHexUnits(PCDM + KLDM + JHXZ) + u'/';
     PrepareWorkFolder(folder);
-    ExtractArchive(fileName, folder); // a missing member shows up as a failing load
     int result = 0;
     try {
+        ExtractPackage(fileName, folder); // a missing member shows up as a failing load
         // One transaction: a failure at any step leaves the set's dossiers, their
         // companions and its package number as they were, so the next run asks again.
         TSqlTransaction transaction(FMainDM.UnivConn);
@@ -112,6 +116,8 @@ void TMemberNetDM::ImportTDDSteps(const QString &PCDM, const QString &KLDM, cons
     run({u"DELETE FROM T_TDD WHERE TASK_TAG=\"1\""_s}, false);
     progress.UpdateProgressTrans();
     const bool differs = TDDStructureDiffers(folder);
+    // Candidate numbers and set codes become parts of file names (pages, images, wishes).
+    RequirePlainCodes(SrcTable, {u"KSH"_s, u"PCDM"_s, u"KLDM"_s, u"JHXZ"_s}, u"T_TDD.adtg"_s);
     progress.UpdateProgressTrans();
     if (differs)
         RebuildTDD();

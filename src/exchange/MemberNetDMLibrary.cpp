@@ -34,10 +34,10 @@ int TMemberNetDM::InitDMK(int R, const QString &FileName, bool IsFirst)
         return 1;
     const QString folder = ZKMainDef().LoginInfo.DownloadFolder + u"dmk/"_s;
     PrepareWorkFolder(folder);
-    ExtractArchive(FileName, folder); // a missing member shows up as a failing load
     int result = 0;
     QString error;
     try {
+        ExtractPackage(FileName, folder); // a missing member shows up as a failing load
         InitDMKSteps(IsFirst, folder);
     } catch (const std::exception &e) {
         result = 2;
@@ -122,11 +122,11 @@ int TMemberNetDM::InitJHK(int R, const QString &FileName)
         return 1;
     const QString folder = ZKMainDef().LoginInfo.DownloadFolder + u"jhk/"_s;
     PrepareWorkFolder(folder);
-    ExtractArchive(FileName, folder);
     int result = 0;
     int step = 0;
     QString error;
     try {
+        ExtractPackage(FileName, folder);
         // One transaction: a failure leaves the plan, the state rows and the layout as
         // they were, and no "_tmp" copy behind to break the next import's backup.
         TSqlTransaction transaction(FMainDM.UnivConn);
@@ -158,7 +158,10 @@ void TMemberNetDM::InitJHKSteps(int &step, const QString &folder)
     if (keepLayout)
         BackupTable(conn, u"T_TDDZDXHKD"_s);
     step = 1;
-    LoadMember(folder, u"T_ZYYHLQZTB.adtg"_s, conn, u"T_KLJHXZZT"_s, QString());
+    OpenRecordsetFile(SrcTable, folder + u"T_ZYYHLQZTB.adtg"_s);
+    // The set codes become parts of file names (downloads, work folders, uploads).
+    RequirePlainCodes(SrcTable, {u"PCDM"_s, u"KLDM"_s, u"JHXZ"_s}, u"T_ZYYHLQZTB.adtg"_s);
+    CopyDataSetToTable(SrcTable, conn, u"T_KLJHXZZT"_s, QString(), {});
     TSqlQuery TDDQuery(&conn);
     TDDQuery.SetSQL(QStringList{u"UPDATE T_KLJHXZZT"_s,
                                 u"SET DQTDDBH=0, ZT=\"0\", DQTDDWDM=\"\", DQZYDH=\"\", PXZDDH=\"KSH\""_s});

@@ -6,6 +6,7 @@
 #include "link/MemberBgTaskThread.h"
 #include "link/MemberTransaction.h"
 #include "store/Archive.h"
+#include "store/NameGuards.h"
 #include "store/NamedLock.h"
 #include "store/SqlConnection.h"
 #include "store/StorageFolder.h"
@@ -38,6 +39,11 @@ void TMemberNetDM::DoGetQBZY(TMemberBgTaskThread &thread, QVariantList &InParam,
 {
     const TLoginInfo login = ZKMainDef().LoginInfo;
     const QString KSH = InParam.value(0).toString();
+    // The candidate number names the package and its work folder.
+    if (!IsPlainCode(KSH)) {
+        OutParam = {int(lrProtocolError)};
+        return;
+    }
     const QString package = login.DownloadFolder + u"QBZY_"_s + KSH + u".ZIP"_s;
     if (!thread.LinkOpen()) {
         OutParam = {int(lrProtocolError)};
@@ -50,8 +56,8 @@ void TMemberNetDM::DoGetQBZY(TMemberBgTaskThread &thread, QVariantList &InParam,
     }
     const QString folder = login.DownloadFolder + u"QBZY_"_s + KSH + u'/';
     PrepareWorkFolder(folder);
-    ExtractArchive(package, folder); // a missing member shows up as a failing load
     try {
+        ExtractPackage(package, folder); // a missing member shows up as a failing load
         ImportAllWishes(login, folder);
     } catch (const std::exception &) {
         code = lrImportFailed; // the package file stays for a look
@@ -65,7 +71,8 @@ void TMemberNetDM::DoGetPhoto(TMemberBgTaskThread &thread, QVariantList &InParam
     const TLoginInfo login = ZKMainDef().LoginInfo;
     const QString KSH = InParam.value(0).toString();
     const int kind = InParam.value(1).toInt();
-    if (kind < 0 || kind >= AttachmentFolderNames().size()) {
+    // The candidate number names the temporary and the stored file.
+    if (kind < 0 || kind >= AttachmentFolderNames().size() || !IsPlainCode(KSH)) {
         OutParam = {int(lrProtocolError), QString()};
         return;
     }

@@ -6,6 +6,8 @@
 #include "link/MemberTransaction.h"
 #include "store/Adtg.h"
 #include "store/Archive.h"
+#include "store/NameGuards.h"
+#include "store/PrivateFiles.h"
 #include "store/SqlDetached.h"
 #include "store/SqlQuery.h"
 #include "store/StorageFolder.h"
@@ -77,11 +79,15 @@ bool TMemberNetDM::UpLoadLQJG()
 void TMemberNetDM::MakeResultPackage(const QString &folder, int &packageNumber, QString &packageFile)
 {
     const TZKMainDef &def = ZKMainDef();
+    // The set codes name the package file.
+    if (!IsPlainCode(def.CurPCDM) || !IsPlainCode(def.CurKLDM) || !IsPlainCode(def.CurJHXZ))
+        throw EZKError(u"The set codes are not plain codes; no result package is made."_s);
     TSqlQuery TDDQuery(&FMainDM.UnivConn);
     TDDQuery.SetSQL(QStringList{u"SELECT KSH,KSZT,TDYYDM,BZ,LQFS FROM T_TDD"_s,
                                 u"WHERE PCDM=:PCDM AND KLDM=:KLDM AND JHXZ=:JHXZ"_s});
     SetSetParams(TDDQuery, def.CurPCDM, def.CurKLDM, def.CurJHXZ);
     SaveAdtgFile(ResultRecordset(OpenDetached(TDDQuery)), folder + u"LQJG.adtg"_s);
+    MakePrivateFile(folder + u"LQJG.adtg"_s);
 
     TDDQuery.SetSQL(QStringList{u"select dqtddbh from t_kljhxzzt"_s,
                                 u"where pcdm = :pcdm and kldm = :kldm and jhxz = :jhxz"_s});

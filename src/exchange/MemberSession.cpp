@@ -6,6 +6,7 @@
 #include "link/MemberTransaction.h"
 #include "link/PasswordSeal.h"
 #include "store/Adtg.h"
+#include "store/NameGuards.h"
 #include "store/NamedLock.h"
 #include "store/SqlQuery.h"
 #include "store/StartUpFailures.h"
@@ -80,22 +81,23 @@ TMemberSession::~TMemberSession()
 bool TMemberSession::EstablishStorage(const QString &folder)
 {
     ZKMainDef().LoginInfo.StorageFolder = folder;
-    if (QFileInfo::exists(folder))
-        return true;
     // A new storage folder gets the province list and the common database, as the
-    // program's own storage folder does.
-    if (!QDir().mkpath(folder)) {
+    // program's own storage folder does; an existing one is made the member's alone.
+    if (!OpenStorageFolder(folder)) {
         FError = u"cannot make the storage folder %1"_s.arg(folder);
         return false;
     }
-    CopyProgramFile(folder, ProvinceListFileName);
-    CopyProgramFile(folder, CommonDatabaseFileName);
     return true;
 }
 
 bool TMemberSession::PrepareLogin(const TSessionOptions &options)
 {
     TZKMainDef &def = ZKMainDef();
+    // Refused before anything is made or connected: the name becomes a folder name.
+    if (!IsPlainUserName(options.UserName)) {
+        FError = UserNameRefusalText();
+        return false;
+    }
     const QString storage = WithSlash(QDir(options.StorageFolder).absolutePath());
     if (!EstablishStorage(storage))
         return false;
@@ -122,7 +124,10 @@ bool TMemberSession::PrepareLogin(const TSessionOptions &options)
     login.WebPort = provinces.FieldByName(u"ZYDKH").AsString();
     login.UserName = options.UserName;
     login.Password = options.Password;
-    DeriveUserFolders(login);
+    if (!DeriveUserFolders(login)) {
+        FError = u"the province %1 has no usable folder name"_s.arg(options.SSDM);
+        return false;
+    }
     FMainDM.UnivShareConn.SetConnectionString(JetConnectionPrefix + login.UserFolder +
                                               UnivShareDatabaseFileName);
     FMainDM.UnivConn.SetConnectionString(JetConnectionPrefix + login.UserFolder + UnivDatabaseFileName);
@@ -199,6 +204,11 @@ bool TMemberSession::FirstSetUp()
 {
     TZKMainDef &def = ZKMainDef();
     const TLoginInfo &login = def.LoginInfo;
+    // The user folder is deleted below: it must be one plain folder of the storage folder.
+    if (!IsPlainUserName(login.UserName) || login.UserFolder.isEmpty()) {
+        FError = UserNameRefusalText();
+        return false;
+    }
     FMainDM.UnivConn.Close();
     FMainDM.UnivShareConn.Close();
     DeleteFolderTree(login.UserFolder);

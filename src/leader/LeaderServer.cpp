@@ -304,3 +304,39 @@ bool TLeaderServer::StoreResult(const QString &tempPath, const QString &userFold
     *stored = path;
     return true;
 }
+
+TServedFile TLeaderServer::ServedFile(const QString &userFolder, const TServedFile &file)
+{
+    const TLeaderHostility hostility = Faults().Hostility;
+    const QString key = userFolder + u'\n' + file.ServerName;
+    if (file.Kind == skNone || !hostility.ChangesPackages()) {
+        // What a data request names now is the file itself, not an earlier hostile form.
+        const std::lock_guard lock(FMutex);
+        FHostileFiles.remove(key);
+        return file;
+    }
+    QString scratch;
+    {
+        const std::lock_guard lock(FMutex);
+        if (!FScratch)
+            FScratch = std::make_unique<QTemporaryDir>();
+        scratch = FScratch->path();
+    }
+    const TServedFile served = HostileServedFile(hostility, file, scratch);
+    const std::lock_guard lock(FMutex);
+    FHostileFiles.remove(key);
+    if (served.Path != file.Path)
+        FHostileFiles.insert(userFolder + u'\n' + served.ServerName, served);
+    return served;
+}
+
+TServedFile TLeaderServer::ResolveServed(const QString &userFolder, const QString &serverName)
+{
+    {
+        const std::lock_guard lock(FMutex);
+        const auto it = FHostileFiles.constFind(userFolder + u'\n' + serverName);
+        if (it != FHostileFiles.cend())
+            return *it;
+    }
+    return TLeaderFolder::Resolve(userFolder, serverName);
+}

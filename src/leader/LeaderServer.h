@@ -1,10 +1,13 @@
 #pragma once
 
 #include "leader/LeaderFolder.h"
+#include "leader/LeaderHostile.h"
 #include "leader/LeaderLog.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <atomic>
 #include <cstdint>
 #include <list>
@@ -28,6 +31,7 @@ struct TLeaderFaults
     int OverlongFor = -1;     // the reply announces 600 bytes (608 on the wire)
     int StallFor = -1;        // the message is never answered
     int RefuseUpload = 0;     // non-zero: every upload announcement is refused so
+    TLeaderHostility Hostility; // a hostile leader (LeaderHostile.h)
 };
 
 struct TLeaderOptions
@@ -95,6 +99,11 @@ public:
     void CountLogin(bool accepted, const QString &keyText);
     void CountViolation();
     void CountDataOffset(int32_t offset);
+    // The file to announce for a served one: its hostile form when a hostile switch
+    // applies, kept for the data requests that name it.
+    TServedFile ServedFile(const QString &userFolder, const TServedFile &file);
+    // The file a data request names: a hostile form announced before, else the folder's.
+    TServedFile ResolveServed(const QString &userFolder, const QString &serverName);
     // Moves a received result file to its place; false when it cannot be stored.
     bool StoreResult(const QString &tempPath, const QString &userFolder, const QString &PCDM,
                      const QString &KLDM, const QString &JHXZ, int32_t TDDBH, QString *stored);
@@ -128,4 +137,6 @@ private:
     std::list<TConnection> FConnections;
     int FNextConnection = 1;
     uint32_t FKeyCounter = 0;
+    std::unique_ptr<QTemporaryDir> FScratch;      // hostile packages, made on first use
+    QHash<QString, TServedFile> FHostileFiles; // by user folder + '\n' + server name
 };

@@ -312,7 +312,9 @@ bool TLeaderSession::Dispatch(const TDecodedFrame &frame)
 bool TLeaderSession::HandleLogin(const TDecodedFrame &frame)
 {
     const TLoginRequest req = DecodeLogin(FPayload.data());
-    const QString userFolder = FServer.Folder().UserFolder(req.SSDM, req.UserName);
+    QString userFolder = FServer.Folder().UserFolder(req.SSDM, req.UserName);
+    if (userFolder.isEmpty() && FServer.Faults().Hostility.AcceptAnyUser)
+        userFolder = AnyMemberFolder(FServer.Folder(), req.SSDM);
     const std::optional<QString> stored =
         userFolder.isEmpty() ? std::nullopt : TLeaderFolder::ReadPassword(userFolder);
     TLinkKey loginKey;
@@ -361,8 +363,9 @@ std::array<uint8_t, FileNameBlockLen> TLeaderSession::NameBlockFor(const QString
     return block;
 }
 
-bool TLeaderSession::OfferFile(const TDecodedFrame &frame, const TServedFile &file, const QString &detail)
+bool TLeaderSession::OfferFile(const TDecodedFrame &frame, const TServedFile &found, const QString &detail)
 {
+    const TServedFile file = FServer.ServedFile(FUserFolder, found);
     TFileInfo info;
     // The name field holds 64 units and its zero.
     if (file.Kind == skNone || file.ServerName.size() >= FileNameBlockLen / 2) {
@@ -387,7 +390,7 @@ bool TLeaderSession::HandleFileData(const TDecodedFrame &frame)
     const QString name = GetTextField(req.NameBlock.data(), FileNameBlockLen / 2);
     FServer.CountDataOffset(req.Offset);
     Log("--", u"data request fileno=%1 name=%2 offset=%3"_s.arg(req.FileNo).arg(name).arg(req.Offset));
-    const TServedFile file = TLeaderFolder::Resolve(FUserFolder, name);
+    const TServedFile file = FServer.ResolveServed(FUserFolder, name);
     QString problem;
     if (file.Kind == skNone)
         problem = u"data request for an unknown file"_s;

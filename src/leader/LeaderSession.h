@@ -40,7 +40,7 @@ private:
     bool Dispatch(const TDecodedFrame &frame);
     bool ExpectLen(const TDecodedFrame &frame, int len);
     bool HandleLogin(const TDecodedFrame &frame);
-    bool OfferFile(const TDecodedFrame &frame, const TServedFile &file, const QString &detail);
+    bool OfferFile(const TDecodedFrame &frame, const TServedFile &found, const QString &detail);
     bool HandleFileData(const TDecodedFrame &frame);
     bool SendFileData(const TDecodedFrame &frame, const TServedFile &file, int32_t offset);
     bool HandleUpload(const TDecodedFrame &frame);

@@ -56,6 +56,16 @@ bool ParseOptions(QCoreApplication &app, TLeaderOptions &options, QString *error
     });
     for (const TIntOption &o : kFaultOptions)
         parser.addOption({QLatin1String(o.name), QLatin1String(o.help), u"N"_s});
+    parser.addOptions({
+        {u"accept-any-user"_s, u"Hostile: log an unknown user name in as the province's first member."_s},
+        {u"hostile-ksh"_s, u"Hostile: the first dossier of every dossier package gets this KSH."_s, u"TEXT"_s},
+        {u"hostile-set-code"_s, u"Hostile: the plan's first set and every package's first dossier get this KLDM."_s,
+         u"TEXT"_s},
+        {u"hostile-column"_s, u"Hostile: the dossiers of every dossier package get a column so named."_s,
+         u"NAME"_s},
+        {u"unsafe-member"_s, u"Hostile: every package holds a member whose path leaves its folder."_s},
+        {u"document-as-desktop"_s, u"Hostile: documents are served as .desktop launchers."_s},
+    });
     parser.process(app);
 
     options.Root = parser.value(u"root"_s);
@@ -75,6 +85,13 @@ bool ParseOptions(QCoreApplication &app, TLeaderOptions &options, QString *error
     options.ListenIPv6 = !parser.isSet(u"no-ipv6"_s);
     options.LogFile = parser.value(u"log"_s);
     options.JunkUndefined = !parser.isSet(u"no-junk"_s);
+    TLeaderHostility &hostility = options.Faults.Hostility;
+    hostility.AcceptAnyUser = parser.isSet(u"accept-any-user"_s);
+    hostility.KSH = parser.value(u"hostile-ksh"_s);
+    hostility.SetCode = parser.value(u"hostile-set-code"_s);
+    hostility.Column = parser.value(u"hostile-column"_s);
+    hostility.UnsafeMember = parser.isSet(u"unsafe-member"_s);
+    hostility.DocumentAsDesktop = parser.isSet(u"document-as-desktop"_s);
     for (const TIntOption &o : kFaultOptions) {
         const QString name = QLatin1String(o.name);
         if (!parser.isSet(name))

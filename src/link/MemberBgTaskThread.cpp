@@ -1,5 +1,6 @@
 #include "link/MemberBgTaskThread.h"
 
+#include "store/NameGuards.h"
 #include "store/ZKMainDef.h"
 
 using namespace Qt::StringLiterals;
@@ -101,6 +102,11 @@ void TMemberBgTaskThread::DoRequestTDD(QVariantList &inParam, QVariantList &outP
         const QString KLDM = inParam.value(1).toString();
         const QString JHXZ = inParam.value(2).toString();
         const int lastTDDBH = inParam.value(3).toInt();
+        // The codes name the download file: codes that are not plain are refused unasked.
+        if (!IsPlainCode(PCDM) || !IsPlainCode(KLDM) || !IsPlainCode(JHXZ)) {
+            outParam = {int(lrProtocolError), QString()};
+            return;
+        }
         file = DownloadFile(u"tdd_"_s + PCDM + KLDM + JHXZ + u'_' + QString::number(lastTDDBH));
         code = LinkCtxt->RequestTDD(PCDM, KLDM, JHXZ, lastTDDBH, file);
     }

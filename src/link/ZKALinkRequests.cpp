@@ -132,6 +132,7 @@ int TZKALinkCtxt::ReceiveFile(const QString &FileName, QString &FileExt)
     QFile file(FileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return lrFileCreateFailed;
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner); // received files are the member's alone
     int32_t received = 0;
     int failures = 0;
     int r;

@@ -38,6 +38,10 @@ void WriteAtomically(const QString &folder, const TShipGenerator &generator)
         QFile::remove(temp);
         throw;
     }
+    // Shipped files are read by every user of the machine (the databases come out of the
+    // engine as the member's alone).
+    QFile::setPermissions(temp, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser
+                                    | QFile::ReadGroup | QFile::ReadOther);
     // rename() replaces the target in one step.
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
         QFile::remove(temp);

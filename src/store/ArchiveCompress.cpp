@@ -152,7 +152,7 @@ int CompressFolder(const QString &archiveFile, const QString &sourceFolder)
         return cfFailed;
     if (!WriteArchive(temp.handle(), archiveFile, files) || !temp.flush() || ::fsync(temp.handle()) != 0)
         return cfFailed;
-    temp.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    temp.setPermissions(QFile::ReadOwner | QFile::WriteOwner); // the member's alone
     temp.close();
     if (::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(target.absoluteFilePath()).constData())
         != 0)

@@ -93,7 +93,8 @@ int OpenFolderSteps(int base, const QStringList &steps)
         if (!current.Valid())
             return -1;
         const QByteArray name = QFile::encodeName(step);
-        if (::mkdirat(current.Get(), name.constData(), 0777) != 0 && errno != EEXIST)
+        // Received files are the member's alone: folders 0700, files 0600.
+        if (::mkdirat(current.Get(), name.constData(), 0700) != 0 && errno != EEXIST)
             return -1;
         current.Reset(::openat(current.Get(), name.constData(),
                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
@@ -122,7 +123,7 @@ int CreateTempFile(int folder, QByteArray &tempName)
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempName = TempNamePrefix + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".part";
         const int fd = ::openat(folder, tempName.constData(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }

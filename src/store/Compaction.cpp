@@ -91,7 +91,10 @@ bool CompactThroughTemp(const QString &databaseFile, const QString &tempFile)
 {
     if (!VacuumInto(databaseFile, tempFile) || !NoPendingLog(databaseFile) || !PassesQuickCheck(tempFile))
         return false;
-    QFile::setPermissions(tempFile, QFile::permissions(databaseFile));
+    // The database's own mode, never more open than the member's alone.
+    QFile::setPermissions(tempFile, QFile::permissions(databaseFile)
+                                        & ~(QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+                                            | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther));
     if (!SyncPath(tempFile, O_RDONLY))
         return false;
     QFile::remove(databaseFile + u"-wal"_s);

@@ -1,6 +1,7 @@
 #include "store/SqlConnection.h"
 
 #include "store/SqlError.h"
+#include "store/PrivateFiles.h"
 #include "store/SqlFunctions.h"
 #include "store/SqlQuery.h"
 
@@ -64,17 +65,39 @@ QString DatabasePathFromConnectionString(const QString &connectionString)
     const QString s = connectionString.trimmed();
     if (!s.startsWith("Provider="_L1, Qt::CaseInsensitive))
         return s;
-    for (const QString &part : s.split(u';')) {
+    // The program's own connection strings end with the path: all of it is the path, so
+    // that a ";" in a folder name shows up in the path (and is refused) instead of cutting
+    // it short.
+    if (s.startsWith(JetConnectionPrefix, Qt::CaseInsensitive))
+        return s.mid(JetConnectionPrefix.size());
+    const QStringList parts = s.split(u';');
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString &part = parts[i];
         const qsizetype eq = part.indexOf(u'=');
         if (eq < 0 || part.left(eq).trimmed().compare("Data Source"_L1, Qt::CaseInsensitive) != 0)
             continue;
         QString path = part.mid(eq + 1).trimmed();
+        // Parts without "=" after it are pieces of the same path, not properties.
+        while (i + 1 < parts.size() && !parts[i + 1].contains(u'=') && !parts[i + 1].trimmed().isEmpty())
+            path += u';' + parts[++i];
         if (path.size() >= 2 && path.startsWith(u'"') && path.endsWith(u'"'))
             path = path.mid(1, path.size() - 2);
         return path;
     }
     return QString();
 }
+
+namespace {
+
+// A database path with ";" in it cannot be told apart from a cut one: it is refused.
+void RefuseAmbiguousPath(const QString &path)
+{
+    if (path.contains(u';'))
+        throw EZKSqlError(u"The database path '%1' holds a \";\"; it is not opened."_s.arg(path), QString(),
+                          SQLITE_CANTOPEN);
+}
+
+} // namespace
 
 TSqlConnection::TSqlConnection(const QString &connectionString)
     : FConnectionString(connectionString)
@@ -107,6 +130,7 @@ void TSqlConnection::Open()
     const QString path = FileName();
     if (path.isEmpty())
         throw EZKSqlError(u"The connection names no database file."_s, QString(), 0);
+    RefuseAmbiguousPath(path);
     if (!QFileInfo(path).isFile())
         throw EZKSqlError(u"Could not find file '%1'."_s.arg(path), QString(), SQLITE_CANTOPEN);
     sqlite3 *db = nullptr;
@@ -145,6 +169,7 @@ void TSqlConnection::ClearCaches()
 
 void TSqlConnection::CreateDatabase(const QString &path)
 {
+    RefuseAmbiguousPath(path);
     if (QFileInfo::exists(path))
         throw EZKSqlError(u"The database '%1' already exists."_s.arg(path), QString(), SQLITE_CANTOPEN);
     sqlite3 *db = nullptr;
@@ -159,6 +184,9 @@ void TSqlConnection::CreateDatabase(const QString &path)
     sqlite3_close_v2(db);
     if (rc != SQLITE_OK)
         throw EZKSqlError(u"Cannot create the database '%1': %2"_s.arg(path, message), QString(), rc);
+    // SQLite makes the file 0644, and its journals take the file's mode: a database is
+    // the member's alone from the start.
+    MakePrivateFile(path);
 }
 
 int TSqlConnection::ExecSQL(const QString &sql)

@@ -1,5 +1,8 @@
 #include "store/StorageFolder.h"
 
+#include "store/NameGuards.h"
+#include "store/PrivateFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -13,10 +16,6 @@ QString WithTrailingSlash(const QString &folder)
 {
     return folder.endsWith(u'/') ? folder : folder + u'/';
 }
-
-constexpr QFile::Permissions PlainFilePermissions =
-    QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup
-    | QFile::ReadOther;
 
 // Files are removed through their folder, so it is the folders that must be writable (a
 // read-only file does not stop its removal here). Each folder is opened up before it is
@@ -49,16 +48,27 @@ QString EstablishStorageFolder(const QString &stem)
 {
     const QString folder = StorageFolderFor(stem);
     ZKMainDef().LoginInfo.StorageFolder = folder;
-    if (!QFileInfo::exists(folder)) {
-        QDir().mkpath(folder);
-        CopyProgramFile(folder, ProvinceListFileName);
-        CopyProgramFile(folder, CommonDatabaseFileName);
-    }
+    OpenStorageFolder(folder);
     return folder;
+}
+
+bool OpenStorageFolder(const QString &folder)
+{
+    if (QFileInfo::exists(folder)) {
+        TightenPrivateTree(folder);
+        return QFileInfo(folder).isDir();
+    }
+    if (!MakePrivateFolder(folder))
+        return false;
+    CopyProgramFile(folder, ProvinceListFileName);
+    CopyProgramFile(folder, CommonDatabaseFileName);
+    return true;
 }
 
 bool CopyProgramFile(const QString &targetFolder, const QString &fileName)
 {
+    if (targetFolder.isEmpty())
+        return false;
     QFile source(ZKMainDef().ProgramFolder + fileName);
     if (!source.open(QIODevice::ReadOnly))
         return false;
@@ -85,24 +95,34 @@ bool CopyProgramFile(const QString &targetFolder, const QString &fileName)
     if (!target.commit())
         return false;
     // QSaveFile keeps the permissions of a file it replaces; the copy must be writable
-    // whatever the shipped file or an earlier copy was.
-    return QFile::setPermissions(targetPath, PlainFilePermissions);
+    // whatever the shipped file or an earlier copy was, and the member's alone.
+    return MakePrivateFile(targetPath);
 }
 
-void DeriveUserFolders(TLoginInfo &info)
+bool DeriveUserFolders(TLoginInfo &info)
 {
+    if (!IsPlainUserName(info.UserName) || !IsPlainFileName(info.SSPY) || info.StorageFolder.isEmpty()) {
+        info.UserFolder.clear();
+        info.ServerFolder.clear();
+        info.DownloadFolder.clear();
+        info.UploadFolder.clear();
+        return false;
+    }
     info.UserFolder = WithTrailingSlash(info.StorageFolder) + info.SSPY + u'/' + info.UserName + u'/';
     info.ServerFolder = info.UserFolder + u"SERVER/"_s;
     info.DownloadFolder = info.UserFolder + u"Download/"_s;
     info.UploadFolder = info.UserFolder + u"Upload/"_s;
+    return true;
 }
 
 bool CreateFirstSetUpFolders(const TLoginInfo &info)
 {
+    if (info.DownloadFolder.isEmpty() || info.UploadFolder.isEmpty())
+        return false;
     bool ok = true;
     for (const QString &name : AttachmentFolderNames())
-        ok = QDir().mkpath(info.DownloadFolder + name) && ok;
-    return QDir().mkpath(info.UploadFolder) && ok;
+        ok = MakePrivateFolder(info.DownloadFolder + name) && ok;
+    return MakePrivateFolder(info.UploadFolder) && ok;
 }
 
 void DeleteFolderTree(const QString &folder)

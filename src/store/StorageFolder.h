@@ -30,24 +30,33 @@ const QStringList &AttachmentFolderNames();
 // <documents>/ + stem + "2012" + '/'.
 QString StorageFolderFor(const QString &stem = StorageFolderStem);
 
-// Sets ZKMainDef().LoginInfo.StorageFolder and returns it. When the folder does not
-// exist it is created with any missing parents and the province list and the common
-// database are copied into it from the program folder; an existing folder is left as it
-// is, even when one of those files is missing. Failures are not reported here: they show
-// when the files are first opened.
+// Sets ZKMainDef().LoginInfo.StorageFolder to the folder of OpenStorageFolder and returns
+// it. Failures are not reported here: they show when the files are first opened.
 QString EstablishStorageFolder(const QString &stem = StorageFolderStem);
 
+// Opens a storage folder for the client or zelkinc-cli. When it does not exist it is
+// created (0700) with any missing parents and the province list and the common database
+// are copied into it from the program folder; an existing folder is left as it is, even
+// when one of those files is missing, except that it and everything in it is made the
+// member's alone (PrivateFiles.h). False when the folder is missing afterwards.
+bool OpenStorageFolder(const QString &folder);
+
 // Copies ProgramFolder + fileName to targetFolder + fileName, replacing an existing file
-// in one step, and makes the copy a plain writable file (shipped files may be read-only).
-// Failures are not reported to the user; the result says whether the copy was made.
+// in one step, and makes the copy a writable file of the member's alone (0600; shipped
+// files may be read-only). Failures are not reported to the user; the result says
+// whether the copy was made.
 bool CopyProgramFile(const QString &targetFolder, const QString &fileName);
 
 // Derives UserFolder, ServerFolder, DownloadFolder and UploadFolder from StorageFolder,
-// SSPY and UserName.
-void DeriveUserFolders(TLoginInfo &info);
+// SSPY and UserName. A user name that is not one plain folder name (IsPlainUserName), a
+// province folder name that is not plain or a missing storage folder gives no folders:
+// all four are emptied and the result is false, so that nothing can be joined outside
+// the storage folder.
+bool DeriveUserFolders(TLoginInfo &info);
 
 // The folders of a user's first set-up: DownloadFolder + "BMB", "TJB", "FJB", "KSZP" (in
-// that order, with missing parents) and UploadFolder. False when one could not be made.
+// that order, with missing parents) and UploadFolder, each new folder 0700. False when
+// one could not be made or the folders were not derived.
 bool CreateFirstSetUpFolders(const TLoginInfo &info);
 
 // Deletes a folder with everything in it, making read-only parts deletable first.

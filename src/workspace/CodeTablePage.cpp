@@ -1,4 +1,5 @@
 // The printable page that lists every code table of the province ("codetable.htm").
+#include "store/PrivateFiles.h"
 #include "store/SqlQuery.h"
 #include "store/ZKError.h"
 #include "store/ZKMainDef.h"
@@ -233,6 +234,7 @@ void TMainDM::ShowCodeTableHtml()
     const QString fileName = ZKMainDef().LoginInfo.UserFolder + u"codetable.htm"_s;
     try {
         WriteCodeTablePage(fileName, QDate::currentDate().year(), CodeTablePageWidth());
+        MakePrivateFile(fileName);
         FDocumentOpener->OpenDocument(fileName);
     } catch (const EZKError &e) {
         FMessageSink->ShowMessage(u"生成代码表时出错："_s + e.Message(), u"代码表页面"_s, TMsgIcon::Error);

@@ -7,8 +7,11 @@
 #include "store/Archive.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QProcess>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -21,10 +24,14 @@ struct TRun
     QString Err;
 };
 
-TRun Cli(const QStringList &args)
+TRun Cli(const QStringList &args, const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(),
+         const QByteArray &input = {})
 {
     QProcess p;
+    p.setProcessEnvironment(env);
     p.start(zktest::programFolder() + u"/zelkinc-cli"_s, args);
+    p.write(input);
+    p.closeWriteChannel();
     if (!p.waitForFinished(120000))
         qFatal("zelkinc-cli did not end");
     TRun run;
@@ -70,6 +77,27 @@ QMap<QString, QPair<int, int>> LeaderPackages(TExchangeFixture &f)
     return packages;
 }
 
+// Entries of a folder tree (the folder included) that are not the member's alone:
+// folders other than 0700, files other than 0600; a file in the except list is not checked.
+QStringList NotPrivate(const QString &folder, const QStringList &except = {})
+{
+    QStringList paths{folder};
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        paths.append(it.next());
+    QStringList open;
+    for (const QString &path : paths) {
+        struct stat st;
+        if (except.contains(path) || ::lstat(QFile::encodeName(path).constData(), &st) != 0)
+            continue;
+        const mode_t mode = st.st_mode & 07777;
+        if ((S_ISDIR(st.st_mode) && mode != 0700) || (S_ISREG(st.st_mode) && mode != 0600))
+            open.append(u"%1 %2"_s.arg(path).arg(mode, 0, 8));
+    }
+    return open;
+}
+
 } // namespace
 
 class TestExchangeCli : public QObject
@@ -95,10 +123,19 @@ class TestExchangeCli : public QObject
     }
 
 private slots:
+    void initTestCase();
     void syncFillsAFreshFolderThenFetchesWhatIsNew();
+    void passwordForms_data();
+    void passwordForms();
     void sendResultsDeliversThePackage();
     void refusedLoginAndWrongCommandLine();
 };
+
+void TestExchangeCli::initTestCase()
+{
+    // The modes the client sets must not depend on the umask the member happens to have.
+    ::umask(022);
+}
 
 void TestExchangeCli::syncFillsAFreshFolderThenFetchesWhatIsNew()
 {
@@ -127,6 +164,18 @@ void TestExchangeCli::syncFillsAFreshFolderThenFetchesWhatIsNew()
                                                                        : u"-"_s);
     }
 
+    // The storage folder is the member's alone; what was opened up is tightened at the next
+    // run, what was closed further is not opened.
+    const QString storage = f.Storage() + u"cli"_s;
+    QCOMPARE(NotPrivate(storage), QStringList());
+    const QString user = QDir(storage).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot).first().filePath() + u'/' +
+                         TExchangeFixture::User;
+    const QString readOnly = storage + u"/t_sszt.adtg"_s;
+    QVERIFY(QFile::setPermissions(storage, QFileDevice::Permissions(0x7755)));
+    QVERIFY(QFile::setPermissions(user + u"/ZelkinCUnivShare.mdb"_s, QFileDevice::Permissions(0x6644)));
+    QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup));
+    QVERIFY(!NotPrivate(storage, {readOnly}).isEmpty());
+
     // Nothing new: nothing is fetched.
     TRun second = Cli(Args(f, u"sync"_s));
     QVERIFY2(second.Exit == 0, qPrintable(second.Err));
@@ -136,6 +185,11 @@ void TestExchangeCli::syncFillsAFreshFolderThenFetchesWhatIsNew()
         QCOMPARE(set[u"before"_s], set[u"after"_s]);
         QVERIFY(set[u"import"_s] != u"done"_s);
     }
+    QCOMPARE(NotPrivate(storage, {readOnly}), QStringList());
+    struct stat st;
+    QCOMPARE(::stat(QFile::encodeName(readOnly).constData(), &st), 0);
+    QCOMPARE(int(st.st_mode & 07777), 0400);
+    QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner));
 
     // A newer package of one set: only that one arrives.
     f.DerivePackage(u"2_1_1"_s, 2, 9);
@@ -191,6 +245,79 @@ void TestExchangeCli::refusedLoginAndWrongCommandLine()
                   TExchangeFixture::User})
                  .Exit,
              2);
+}
+
+void TestExchangeCli::passwordForms_data()
+{
+    QTest::addColumn<QStringList>("options"); // FILE stands for a file holding fileText
+    QTest::addColumn<QByteArray>("fileText");
+    QTest::addColumn<QString>("environment"); // ZELKINC_PASSWORD; null: unset
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QStringList>("out");
+
+    const QStringList ok{u"login 0"_s};
+    const QStringList refused{u"login 2"_s};
+    const QStringList file{u"--password-file"_s, u"FILE"_s};
+    QTest::newRow("file") << file << QByteArray("pw01\n") << QString() << QByteArray() << 0 << ok;
+    QTest::newRow("file, first line only") << file << QByteArray("pw01\r\nsecond") << QString() << QByteArray()
+                                           << 0 << ok;
+    QTest::newRow("file without line end") << file << QByteArray("pw01") << QString() << QByteArray() << 0 << ok;
+    QTest::newRow("wrong in file") << file << QByteArray("pw02\n") << QString() << QByteArray() << 1 << refused;
+    QTest::newRow("standard input") << QStringList{u"--password-file"_s, u"-"_s} << QByteArray() << QString()
+                                    << QByteArray("pw01\nrest") << 0 << ok;
+    QTest::newRow("environment") << QStringList() << QByteArray() << u"pw01"_s << QByteArray() << 0 << ok;
+    QTest::newRow("file before environment") << file << QByteArray("pw01\n") << u"wrong"_s << QByteArray() << 0
+                                             << ok;
+    QTest::newRow("option before environment") << QStringList{u"--password"_s, u"pw01"_s} << QByteArray()
+                                               << u"wrong"_s << QByteArray() << 0 << ok;
+    QTest::newRow("no password") << QStringList() << QByteArray() << QString() << QByteArray() << 1 << refused;
+    QTest::newRow("both options") << QStringList{u"--password"_s, u"pw01"_s} + file << QByteArray("pw01")
+                                  << QString() << QByteArray() << 2 << QStringList();
+    QTest::newRow("unreadable file") << QStringList{u"--password-file"_s, u"no such file"_s} << QByteArray()
+                                     << QString() << QByteArray() << 2 << QStringList();
+}
+
+// The password off the command line: a file, the standard input or the environment; the
+// link command and the session commands take it the same way.
+void TestExchangeCli::passwordForms()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, fileText);
+    QFETCH(QString, environment);
+    QFETCH(QByteArray, input);
+    QFETCH(int, exit);
+    QFETCH(QStringList, out);
+    TExchangeFixture f;
+    const QString passwordFile = f.Temp(u"password"_s);
+    QFile file(passwordFile);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(fileText) == fileText.size());
+    file.close();
+    options.replaceInStrings(u"FILE"_s, passwordFile);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(u"ZELKINC_PASSWORD"_s);
+    if (!environment.isNull())
+        env.insert(u"ZELKINC_PASSWORD"_s, environment);
+
+    const TRun link = Cli(QStringList{u"link"_s, u"--host"_s, u"127.0.0.1"_s, u"--port"_s,
+                                      QString::number(f.Server().Port()), u"--user"_s, TExchangeFixture::User,
+                                      u"--ssdm"_s, f.SSDM}
+                              + options + QStringList{u"login"_s},
+                          env, input);
+    QCOMPARE(link.Exit, exit);
+    QCOMPARE(link.Out.mid(0, 1), out);
+    if (exit == 2)
+        QVERIFY(link.Err.startsWith(u"zelkinc-cli link: "_s));
+
+    // The session commands take it the same way (a refused login ends the run after its
+    // first line; one accepted run is enough).
+    const bool accepted = out == QStringList{u"login 0"_s};
+    if (!accepted || QByteArray(QTest::currentDataTag()) == "standard input") {
+        const QStringList all = Args(f, u"sync"_s);
+        const TRun sync = Cli(all.mid(0, 7) + options + all.mid(9), env, input);
+        QVERIFY2(sync.Exit == exit, qPrintable(sync.Err));
+        QCOMPARE(sync.Out.mid(0, accepted ? 1 : -1), out);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestExchangeCli)

@@ -4,6 +4,7 @@
 #include "LeaderFixture.h"
 #include "TestSupport.h"
 #include "link/MemberBgTaskThread.h"
+#include "link/MemberTransaction.h"
 #include "store/ZKMainDef.h"
 
 #include <QCoreApplication>
@@ -218,6 +219,15 @@ void TestMemberBgTaskThread::requestTDDNamesFileAndPassesRefusal()
     QCOMPARE(out.value(0).toInt(), 1);
     QVERIFY2(IsStampedName(out.value(1).toString(), Downloads, u"tdd_151_5_"_s),
              qPrintable(out.value(1).toString()));
+
+    // Codes that would lead the download file out of its folder are refused unasked.
+    const QStringList before = QDir(Downloads).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    for (const QString &code : {u"/../../x"_s, u"../.."_s, u"a/b"_s, u"a\nb"_s}) {
+        out = Run(*T, &TMemberBgTaskThread::DoRequestTDD, {u"1"_s, code, u"1"_s, 0}).Out;
+        QCOMPARE(out, QVariantList({int(lrProtocolError), QString()}));
+    }
+    QCOMPARE(QDir(Downloads).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    QVERIFY(!QFileInfo::exists(F->WorkPath(u"x"_s)));
 }
 
 void TestMemberBgTaskThread::uploadResult()

@@ -296,6 +296,18 @@ void TestArchive::roundTripWithUtf8Names()
     QCOMPARE(ReadFile(out + u"/LQJG.adtg"_s), binary);
     QCOMPARE(ReadFile(out + u"/考生照片.txt"_s), QByteArray("中文内容"));
     QCOMPARE(ReadFile(out + u"/.hidden"_s), QByteArray());
+
+    // Packages and what they hold are the member's alone, whatever the umask.
+    const mode_t oldMask = ::umask(022);
+    const QFile::Permissions mine = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+    const QString nested = dir.filePath(u"nested.zip"_s);
+    WriteFile(nested, BuildZip({{"sub/a.txt", "A"}}));
+    QCOMPARE(ExtractArchive(nested, out), 0);
+    ::umask(oldMask);
+    QCOMPARE(QFile::permissions(archive), mine);
+    QCOMPARE(QFile::permissions(out + u"/LQJG.adtg"_s), mine);
+    QCOMPARE(QFile::permissions(out + u"/sub/a.txt"_s), mine);
+    QCOMPARE(QFile::permissions(out + u"/sub"_s), mine | QFile::ExeOwner | QFile::ExeUser);
 }
 
 void TestArchive::existingMembersStay()

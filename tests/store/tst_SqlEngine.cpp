@@ -5,8 +5,12 @@
 #include "store/SqlQuery.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -18,6 +22,8 @@ private slots:
     void connectionStrings_data();
     void connectionStrings();
     void missingFileIsNotCreated();
+    void pathWithSemicolonIsRefusedNotCut();
+    void newDatabaseIsPrivate();
     void notADatabase();
     void severalFilesOpenAtOnce();
     void parameters();
@@ -49,6 +55,10 @@ void TstSqlEngine::connectionStrings_data()
         << u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"/x/y.mdb\";Mode=Share Deny None"_s
         << u"/x/y.mdb"_s;
     QTest::newRow("bare path") << u"/x/ZelkinCCommon.mdb"_s << u"/x/ZelkinCCommon.mdb"_s;
+    QTest::newRow("program prefix, semicolon kept")
+        << QString(JetConnectionPrefix) + u"/s/BJ/a;b/ZelkinCUniv.mdb"_s << u"/s/BJ/a;b/ZelkinCUniv.mdb"_s;
+    QTest::newRow("short prefix, semicolon kept")
+        << u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/s/a;b/x.mdb;Mode=Read"_s << u"/s/a;b/x.mdb"_s;
 }
 
 void TstSqlEngine::connectionStrings()
@@ -73,6 +83,42 @@ void TstSqlEngine::missingFileIsNotCreated()
     }
     QVERIFY(!conn.Connected());
     QVERIFY(!QFile::exists(path));
+}
+
+// A user folder with ";" in its name must not open the database of a shorter path: the
+// path is refused as it stands.
+void TstSqlEngine::pathWithSemicolonIsRefusedNotCut()
+{
+    QTemporaryDir dir;
+    const QString cut = dir.filePath(u"a"_s);
+    TSqlConnection::CreateDatabase(cut);
+    QVERIFY(QDir().mkpath(dir.filePath(u"a;b"_s)));
+    const QString whole = dir.filePath(u"a;b/ZelkinCUniv.mdb"_s);
+    QFile::copy(cut, whole);
+    const QStringList connectionStrings{QString(JetConnectionPrefix) + whole,
+                                        u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"%1\""_s.arg(whole)};
+    for (const QString &connectionString : connectionStrings) {
+        TSqlConnection conn(connectionString);
+        QVERIFY_THROWS_EXCEPTION(EZKSqlError, conn.Open());
+        QVERIFY(!conn.Connected());
+    }
+    QVERIFY_THROWS_EXCEPTION(EZKSqlError, TSqlConnection::CreateDatabase(dir.filePath(u"c;d.mdb"_s)));
+    QVERIFY(!QFileInfo::exists(dir.filePath(u"c;d.mdb"_s)));
+    QVERIFY(!QFileInfo::exists(dir.filePath(u"c"_s)));
+}
+
+// A database the program creates is the member's alone whatever the umask, and so are
+// the journals the engine makes beside it (they take the database's mode).
+void TstSqlEngine::newDatabaseIsPrivate()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"new.mdb"_s);
+    const mode_t old = ::umask(022);
+    TSqlConnection::CreateDatabase(path);
+    ::umask(old);
+    struct stat st;
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+    QCOMPARE(int(st.st_mode & 07777), 0600);
 }
 
 void TstSqlEngine::notADatabase()

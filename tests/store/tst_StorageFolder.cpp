@@ -1,10 +1,14 @@
 #include "store/StorageFolder.h"
 
+#include "store/PrivateFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -26,6 +30,18 @@ QByteArray ReadFile(const QString &path)
 
 constexpr QFile::Permissions ReadOnly = QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther;
 
+// The permission bits of a path, not following a symbolic link.
+int Mode(const QString &path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+void SetMode(const QString &path, int mode)
+{
+    QVERIFY2(::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0, qPrintable(path));
+}
+
 } // namespace
 
 // The user's documents folder and the program folder are temporary folders here: HOME and
@@ -43,7 +59,10 @@ private slots:
     void copyProgramFileReplacesReadOnlyCopy();
     void copyProgramFileWithoutSourceKeepsTarget();
     void userFoldersOfOneProvince();
+    void hostileNamesGiveNoFolders_data();
+    void hostileNamesGiveNoFolders();
     void firstSetUpFoldersAndDeletion();
+    void openingTightensNeverLoosens();
     void findAttachmentFile_data();
     void findAttachmentFile();
 
@@ -55,6 +74,8 @@ private:
 
 void TestStorageFolder::initTestCase()
 {
+    // The modes the client sets must not depend on the umask the member happens to have.
+    ::umask(022);
     QVERIFY(FHome.isValid() && FProgram.isValid());
     qputenv("HOME", QFile::encodeName(FHome.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(FHome.filePath(u".config"_s)));
@@ -93,8 +114,9 @@ void TestStorageFolder::firstStartCreatesFolderWithWritableCopies()
     for (const QString &name : files) {
         QCOMPARE(ReadFile(FStorage + name), "shipped " + name.toUtf8());
         // Permission bits, not access(): the tests may run as root, who may write anything.
-        QVERIFY2(QFile::permissions(FStorage + name) & QFile::WriteOwner, qPrintable(name));
+        QCOMPARE(Mode(FStorage + name), 0600);
     }
+    QCOMPARE(Mode(FStorage), 0700);
 }
 
 void TestStorageFolder::existingFolderIsNotRepaired()
@@ -117,7 +139,7 @@ void TestStorageFolder::copyProgramFileReplacesReadOnlyCopy()
 
     QVERIFY(CopyProgramFile(target.path(), UnivDatabaseFileName));
     QCOMPARE(ReadFile(copy), "shipped " + UnivDatabaseFileName.toUtf8());
-    QVERIFY(QFile::permissions(copy) & QFile::WriteOwner);
+    QCOMPARE(Mode(copy), 0600);
     // Nothing but the copy is left behind.
     QCOMPARE(QDir(target.path()).entryList(QDir::Files | QDir::Hidden), QStringList{UnivDatabaseFileName});
 }
@@ -149,6 +171,39 @@ void TestStorageFolder::userFoldersOfOneProvince()
     QCOMPARE(second.UserFolder, FStorage + u"BJ/li4/"_s);
 }
 
+void TestStorageFolder::hostileNamesGiveNoFolders_data()
+{
+    QTest::addColumn<QString>("sspy");
+    QTest::addColumn<QString>("userName");
+    QTest::newRow("user up two") << u"BJ"_s << u"../.."_s;
+    QTest::newRow("user absolute") << u"BJ"_s << u"/home/x"_s;
+    QTest::newRow("user semicolon") << u"BJ"_s << u"a;b"_s;
+    QTest::newRow("user quote") << u"BJ"_s << u"a\"b"_s;
+    QTest::newRow("user control character") << u"BJ"_s << u"a\tb"_s;
+    QTest::newRow("user empty") << u"BJ"_s << QString();
+    QTest::newRow("province up") << u".."_s << u"zy01"_s;
+    QTest::newRow("province path") << u"a/b"_s << u"zy01"_s;
+}
+
+// A name that is not one plain folder name gives no folders at all, so that nothing can
+// be made, copied or deleted outside the storage folder through them.
+void TestStorageFolder::hostileNamesGiveNoFolders()
+{
+    QFETCH(QString, sspy);
+    QFETCH(QString, userName);
+    TLoginInfo info;
+    info.StorageFolder = FStorage;
+    info.SSPY = sspy;
+    info.UserName = userName;
+    info.UserFolder = u"/left/over/"_s;
+    QVERIFY(!DeriveUserFolders(info));
+    QVERIFY(info.UserFolder.isEmpty() && info.ServerFolder.isEmpty() && info.DownloadFolder.isEmpty() &&
+            info.UploadFolder.isEmpty());
+    QVERIFY(!CreateFirstSetUpFolders(info));
+    QVERIFY(!CopyProgramFile(info.UserFolder, UnivDatabaseFileName));
+    QVERIFY(!QFileInfo::exists(FStorage));
+}
+
 void TestStorageFolder::firstSetUpFoldersAndDeletion()
 {
     TLoginInfo info;
@@ -162,6 +217,9 @@ void TestStorageFolder::firstSetUpFoldersAndDeletion()
         QVERIFY2(QFileInfo(info.DownloadFolder + name).isDir(), qPrintable(name));
     QVERIFY(QFileInfo(info.UploadFolder).isDir());
     QVERIFY(!QFileInfo::exists(info.ServerFolder));
+    for (const QString &folder : QStringList{FStorage + u"SH"_s, info.UserFolder, info.DownloadFolder,
+                                             info.DownloadFolder + u"KSZP"_s, info.UploadFolder})
+        QCOMPARE(Mode(folder), 0700);
 
     // A left-over user folder with read-only parts goes entirely.
     WriteFile(info.DownloadFolder + u"KSZP/12345678901234.jpg"_s, "photo");
@@ -171,6 +229,43 @@ void TestStorageFolder::firstSetUpFoldersAndDeletion()
     QVERIFY(!QFileInfo::exists(info.UserFolder));
     QVERIFY(QFileInfo(FStorage + u"SH"_s).isDir());
     DeleteFolderTree(info.UserFolder); // a missing folder is fine
+}
+
+// An existing storage folder made before (or loosened since) is tightened when opened:
+// group and others lose every bit, the owner keeps what the owner had, and nothing a
+// symbolic link points to is touched.
+void TestStorageFolder::openingTightensNeverLoosens()
+{
+    QTemporaryDir outside;
+    const QString target = outside.filePath(u"elsewhere.txt"_s);
+    WriteFile(target, "not the client's");
+    SetMode(target, 0644);
+    WriteFile(FStorage + u"BJ/zy01/ZelkinCUnivShare.mdb"_s, "sealed password");
+    WriteFile(FStorage + u"BJ/zy01/Download/HtmlTemp/page.htm"_s, "page");
+    WriteFile(FStorage + u"BJ/zy01/kept.txt"_s, "read-only by choice");
+    QVERIFY(QFile::link(target, FStorage + u"BJ/zy01/link.txt"_s));
+    SetMode(FStorage, 0755);
+    SetMode(FStorage + u"BJ/zy01"_s, 0777);
+    SetMode(FStorage + u"BJ/zy01/ZelkinCUnivShare.mdb"_s, 0666);
+    SetMode(FStorage + u"BJ/zy01/kept.txt"_s, 0440);
+
+    EstablishStorageFolder();
+    QCOMPARE(Mode(FStorage), 0700);
+    QCOMPARE(Mode(FStorage + u"BJ"_s), 0700);
+    QCOMPARE(Mode(FStorage + u"BJ/zy01"_s), 0700);
+    QCOMPARE(Mode(FStorage + u"BJ/zy01/Download/HtmlTemp"_s), 0700);
+    QCOMPARE(Mode(FStorage + u"BJ/zy01/ZelkinCUnivShare.mdb"_s), 0600);
+    QCOMPARE(Mode(FStorage + u"BJ/zy01/Download/HtmlTemp/page.htm"_s), 0600);
+    QCOMPARE(Mode(FStorage + u"BJ/zy01/kept.txt"_s), 0400);
+    QCOMPARE(Mode(target), 0644);
+
+    // A folder made below it is private whatever the umask; an existing one is tightened.
+    QVERIFY(MakePrivateFolder(FStorage + u"BJ/zy01/Upload/lqjg"_s));
+    QCOMPARE(Mode(FStorage + u"BJ/zy01/Upload"_s), 0700);
+    QCOMPARE(Mode(FStorage + u"BJ/zy01/Upload/lqjg"_s), 0700);
+    SetMode(FStorage + u"BJ/zy01/Upload/lqjg"_s, 0755);
+    QVERIFY(MakePrivateFolder(FStorage + u"BJ/zy01/Upload/lqjg/"_s));
+    QCOMPARE(Mode(FStorage + u"BJ/zy01/Upload/lqjg"_s), 0700);
 }
 
 void TestStorageFolder::findAttachmentFile_data()
