@@ -1,6 +1,7 @@
 #include "ExchangeFixture.h"
 
 #include "TestSupport.h"
+#include "link/MemberBgTaskThread.h"
 #include "store/Adtg.h"
 #include "store/Archive.h"
 #include "store/SqlQuery.h"
@@ -176,4 +177,19 @@ bool WaitUntil(const std::function<bool()> &done)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
+}
+
+QVariantList RunBgTask(TBgTask task, const QVariantList &in)
+{
+    TMemberBgTaskThread *thread = MemberBgTaskThread();
+    QVariantList result;
+    bool done = false;
+    if (!thread || !thread->ExecBgTask(BgTaskProc(thread, task), in, [&](QVariantList &, QVariantList &out) {
+            result = out;
+            done = true;
+        }))
+        qFatal("the task thread does not take the task");
+    if (!WaitUntil([&] { return done; }))
+        qFatal("the task did not come back");
+    return result;
 }

@@ -135,3 +135,9 @@ TRecordset WithExtraColumn(const TRecordset &set, const QString &name,
                            const std::function<QString(int row)> &value);
 // Runs the event loop until done() or a generous limit; false at the limit.
 bool WaitUntil(const std::function<bool()> &done);
+
+class TMemberBgTaskThread;
+using TBgTask = void (TMemberBgTaskThread::*)(QVariantList &, QVariantList &);
+// Runs task on the member's task thread with in and waits for its results; a task the
+// thread does not take, or one that does not come back, ends the test program.
+QVariantList RunBgTask(TBgTask task, const QVariantList &in);

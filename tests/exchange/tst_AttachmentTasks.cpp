@@ -18,22 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-using TTask = void (TMemberBgTaskThread::*)(QVariantList &, QVariantList &);
-
-QVariantList Run(TTask task, const QVariantList &in)
-{
-    TMemberBgTaskThread *thread = MemberBgTaskThread();
-    QVariantList result;
-    bool done = false;
-    if (!thread || !thread->ExecBgTask(BgTaskProc(thread, task), in, [&](QVariantList &, QVariantList &out) {
-            result = out;
-            done = true;
-        }))
-        qFatal("the task thread does not take the task");
-    if (!WaitUntil([&] { return done; }))
-        qFatal("the task did not come back");
-    return result;
-}
 
 QList<QVariantList> AllWishes(TExchangeFixture &f)
 {
@@ -76,7 +60,7 @@ void TestAttachmentTasks::allWishesMergeWithoutTouchingOthers()
     }
     QVERIFY(!known.isEmpty() && !fresh.isEmpty());
 
-    QCOMPARE(Run(&TMemberBgTaskThread::DoGetQBZY, {fresh}), QVariantList{0});
+    QCOMPARE(RunBgTask(&TMemberBgTaskThread::DoGetQBZY, {fresh}), QVariantList{0});
     const QList<QVariantList> after = AllWishes(f);
     for (const QVariantList &row : before)
         QVERIFY(after.contains(row));
@@ -91,7 +75,7 @@ void TestAttachmentTasks::allWishesMergeWithoutTouchingOthers()
 
     // A known candidate's rows are merged again: nothing doubles.
     const QString again = *known.begin();
-    QCOMPARE(Run(&TMemberBgTaskThread::DoGetQBZY, {again}), QVariantList{0});
+    QCOMPARE(RunBgTask(&TMemberBgTaskThread::DoGetQBZY, {again}), QVariantList{0});
     QCOMPARE(AllWishes(f), after);
 
     // A package that cannot be read: 20, the shared database untouched.
@@ -99,12 +83,12 @@ void TestAttachmentTasks::allWishesMergeWithoutTouchingOthers()
     QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
     broken.write("no archive");
     broken.close();
-    QCOMPARE(Run(&TMemberBgTaskThread::DoGetQBZY, {again}), QVariantList{int(lrImportFailed)});
+    QCOMPARE(RunBgTask(&TMemberBgTaskThread::DoGetQBZY, {again}), QVariantList{int(lrImportFailed)});
     QCOMPARE(AllWishes(f), after);
     QVERIFY(!QFileInfo::exists(login.DownloadFolder + u"QBZY_"_s + again));
 
-    Run(&TMemberBgTaskThread::DoDisconnect, {});
-    QCOMPARE(Run(&TMemberBgTaskThread::DoGetQBZY, {fresh}), QVariantList{int(lrProtocolError)});
+    RunBgTask(&TMemberBgTaskThread::DoDisconnect, {});
+    QCOMPARE(RunBgTask(&TMemberBgTaskThread::DoGetQBZY, {fresh}), QVariantList{int(lrProtocolError)});
 }
 
 void TestAttachmentTasks::imagesAreFetchedOnce()
@@ -120,20 +104,20 @@ void TestAttachmentTasks::imagesAreFetchedOnce()
     const QString photos = ZKMainDef().LoginInfo.DownloadFolder + u"KSZP/"_s;
     const QVariantList fetched{0, QString(photos + withPhoto + u".png"_s)};
 
-    QCOMPARE(Run(&TMemberBgTaskThread::DoGetPhoto, {withPhoto, 3}), fetched);
+    QCOMPARE(RunBgTask(&TMemberBgTaskThread::DoGetPhoto, {withPhoto, 3}), fetched);
     QCOMPARE(zktest::readFile(photos + withPhoto + u".png"_s),
              zktest::readFile(images + withPhoto + u"/3.png"_s));
     QVERIFY(!QFileInfo::exists(photos + u"TMP_"_s + withPhoto));
-    QCOMPARE(Run(&TMemberBgTaskThread::DoGetPhoto, {withoutPhoto, 3}),
+    QCOMPARE(RunBgTask(&TMemberBgTaskThread::DoGetPhoto, {withoutPhoto, 3}),
              (QVariantList{1, QString(photos + withoutPhoto)})); // the leader has none
 
     // Later requests are answered from disk, even when the leader no longer has the file
     // and when the link is closed.
     QVERIFY(QFile::remove(images + withPhoto + u"/3.png"_s));
-    QCOMPARE(Run(&TMemberBgTaskThread::DoGetPhoto, {withPhoto, 3}), fetched);
-    Run(&TMemberBgTaskThread::DoDisconnect, {});
-    QCOMPARE(Run(&TMemberBgTaskThread::DoGetPhoto, {withPhoto, 3}), fetched);
-    QCOMPARE(Run(&TMemberBgTaskThread::DoGetPhoto, {withoutPhoto, 3}),
+    QCOMPARE(RunBgTask(&TMemberBgTaskThread::DoGetPhoto, {withPhoto, 3}), fetched);
+    RunBgTask(&TMemberBgTaskThread::DoDisconnect, {});
+    QCOMPARE(RunBgTask(&TMemberBgTaskThread::DoGetPhoto, {withPhoto, 3}), fetched);
+    QCOMPARE(RunBgTask(&TMemberBgTaskThread::DoGetPhoto, {withoutPhoto, 3}),
              (QVariantList{int(lrProtocolError), QString(photos + withoutPhoto)}));
 }
 
@@ -169,10 +153,10 @@ void TestAttachmentTasks::hostileImageNameStaysInTheImageFolder()
     const QString ksh = QDir(images).entryList(QDir::Dirs | QDir::NoDotAndDotDot).first();
     QVERIFY(QFile::rename(images + ksh + u"/0.png"_s, images + ksh + u"/0.p%g"_s));
     const QString forms = ZKMainDef().LoginInfo.DownloadFolder + u"BMB/"_s;
-    QCOMPARE(Run(&TMemberBgTaskThread::DoGetPhoto, {ksh, 0}), (QVariantList{0, QString(forms + ksh)}));
+    QCOMPARE(RunBgTask(&TMemberBgTaskThread::DoGetPhoto, {ksh, 0}), (QVariantList{0, QString(forms + ksh)}));
     QCOMPARE(QDir(forms).entryList(QDir::Files), QStringList{ksh});
     QVERIFY(QFile::remove(images + ksh + u"/0.p%g"_s));
-    QCOMPARE(Run(&TMemberBgTaskThread::DoGetPhoto, {ksh, 0}), (QVariantList{0, QString(forms + ksh)}));
+    QCOMPARE(RunBgTask(&TMemberBgTaskThread::DoGetPhoto, {ksh, 0}), (QVariantList{0, QString(forms + ksh)}));
 }
 
 QTEST_GUILESS_MAIN(TestAttachmentTasks)

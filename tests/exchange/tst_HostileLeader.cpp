@@ -88,22 +88,6 @@ QStringList NotPrivate(const QString &folder)
     return open;
 }
 
-using TTask = void (TMemberBgTaskThread::*)(QVariantList &, QVariantList &);
-
-QVariantList Run(TTask task, const QVariantList &in)
-{
-    TMemberBgTaskThread *thread = MemberBgTaskThread();
-    QVariantList result;
-    bool done = false;
-    if (!thread || !thread->ExecBgTask(BgTaskProc(thread, task), in, [&](QVariantList &, QVariantList &out) {
-            result = out;
-            done = true;
-        }))
-        qFatal("the task thread does not take the task");
-    if (!WaitUntil([&] { return done; }))
-        qFatal("the task did not come back");
-    return result;
-}
 
 // The hostile values every table tries: steps out of the folder, absolute paths, names
 // that end paths or statements, control characters.
@@ -300,8 +284,8 @@ void TestHostileLeader::hostileCandidateNumbers()
     QCOMPARE(f.Value(f.DM.UnivConn, u"select count(*) from t_tdd"_s).toInt(), 0);
 
     for (int kind = 0; kind < 4; ++kind)
-        QCOMPARE(Run(&TMemberBgTaskThread::DoGetPhoto, {value, kind}).value(0).toInt(), int(lrProtocolError));
-    QCOMPARE(Run(&TMemberBgTaskThread::DoGetQBZY, {value}), QVariantList{int(lrProtocolError)});
+        QCOMPARE(RunBgTask(&TMemberBgTaskThread::DoGetPhoto, {value, kind}).value(0).toInt(), int(lrProtocolError));
+    QCOMPARE(RunBgTask(&TMemberBgTaskThread::DoGetQBZY, {value}), QVariantList{int(lrProtocolError)});
     QCOMPARE(Outside(f), before);
     QCOMPARE(NotPrivate(StorageOf(f)), QStringList());
 }
@@ -386,7 +370,7 @@ void TestHostileLeader::unsafeArchiveMemberRefusesThePackage()
     for (const TTDDRequestResult &r : f.Net.LastRunResults)
         QVERIFY2(r.Code != 0 || r.Import == 2, qPrintable(r.KLDM));
     QCOMPARE(f.Value(f.DM.UnivConn, u"select count(*) from t_tdd"_s).toInt(), 0);
-    QCOMPARE(Run(&TMemberBgTaskThread::DoGetQBZY, {wishesOf}), QVariantList{int(lrImportFailed)});
+    QCOMPARE(RunBgTask(&TMemberBgTaskThread::DoGetQBZY, {wishesOf}), QVariantList{int(lrImportFailed)});
     QCOMPARE(wishes(), wishesBefore);
     QCOMPARE(Outside(f), before);
     QVERIFY(!QDirIterator(StorageOf(f), {u"zk-hostile-member.txt"_s}, QDir::Files | QDir::Hidden,
@@ -414,7 +398,7 @@ void TestHostileLeader::documentServedAsLauncherStaysAPrivateFile()
         QDir(f.LeaderUser() + u"images/"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     QVERIFY(!candidates.isEmpty());
 
-    const QVariantList out = Run(&TMemberBgTaskThread::DoGetPhoto, {candidates.first(), 0});
+    const QVariantList out = RunBgTask(&TMemberBgTaskThread::DoGetPhoto, {candidates.first(), 0});
     QCOMPARE(out.value(0).toInt(), 0);
     const QString stored = out.value(1).toString();
     QCOMPARE(stored, ZKMainDef().LoginInfo.DownloadFolder + u"BMB/"_s + candidates.first() + u".desktop"_s);
