@@ -11,7 +11,6 @@
 #include "store/StorageFolder.h"
 #include "store/ZKError.h"
 #include "store/ZKMainDef.h"
-#include "workspace/DecisionJournal.h"
 #include "workspace/MainDM.h"
 
 #include <QDir>
@@ -250,12 +249,6 @@ bool TMemberSession::EnterWorkspace()
     if (FMainDM.ReadDMTable() != 0) {
         FSink.ShowMessage(u"代码库读取失败。"_s, kLoginCaption, TMsgIcon::Error);
         return false;
-    }
-    // A user database from before the decision journal gets its table now. When that
-    // fails the first decision tries again and reports the error with the decision.
-    try {
-        TDecisionJournal(FMainDM.UnivConn).EnsureTable();
-    } catch (const EZKError &) {
     }
     return true;
 }

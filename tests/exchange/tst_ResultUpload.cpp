@@ -230,8 +230,6 @@ void TestResultUpload::acknowledgedUploadMarksTheJournalRowsItCarried()
 {
     TExchangeFixture f;
     QVERIFY(OpenSetWithDossiers(f));
-    // The login made the table in the user database that came without it.
-    QVERIFY(f.DM.UnivConn.TableExists(TDecisionJournal::TableName));
     const QStringList decided = DecideTwo(f);
     // A decision made once the package is built, while it is on its way, is not in it.
     TKSItem *late = f.DM.CurrentKSList.value(2);
