@@ -50,6 +50,7 @@ QList<TKSItem *> TMainDM::ApplyLQZT(const QList<TKSItem *> &candidates, const TL
             update.SetTextParam(u"ksh"_s, ks->Ksh);
             UnivConn.BeginTrans();
             try {
+                bool written = false;
                 if (update.ExecSQL() > 0) {
                     TJournalEntry entry;
                     entry.PCDM = def.CurPCDM;
@@ -63,9 +64,11 @@ QList<TKSItem *> TMainDM::ApplyLQZT(const QList<TKSItem *> &candidates, const TL
                     entry.TDYYDM = decision.PreAdmit ? QString() : decision.TDYYDM;
                     entry.BZ = decision.PreAdmit ? QString() : remark;
                     journal.Append(entry);
-                    decided.append(ks);
+                    written = true;
                 }
                 UnivConn.CommitTrans();
+                if (written)
+                    decided.append(ks);
             } catch (const EZKError &e) {
                 UnivConn.RollbackTrans();
                 refused = e;
