@@ -12,3 +12,4 @@ int RunPageCommand(const QStringList &args);
 int RunStatsCommand(const QStringList &args);
 int RunPrintCommand(const QStringList &args);
 int RunExportCommand(const QStringList &args);
+int RunJournalCommand(const QStringList &args);

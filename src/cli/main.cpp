@@ -31,6 +31,7 @@ const CommandEntry kCommands[] = {
     {"stats", RunStatsCommand, true},
     {"print", RunPrintCommand, true},
     {"export", RunExportCommand},
+    {"journal", RunJournalCommand},
 };
 
 int usage()

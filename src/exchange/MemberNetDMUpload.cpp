@@ -13,6 +13,7 @@
 #include "store/StorageFolder.h"
 #include "store/ZKError.h"
 #include "store/ZKMainDef.h"
+#include "workspace/DecisionJournal.h"
 #include "workspace/MainDM.h"
 
 using namespace Qt::StringLiterals;
@@ -40,6 +41,26 @@ TRecordset ResultRecordset(const TRecordset &rows)
     return result;
 }
 
+// The number of the newest journal row: the decisions a package built now carries.
+qint64 JournalMark(TSqlConnection &univ)
+{
+    TDecisionJournal journal(univ);
+    return journal.Exists() ? journal.LastNumber() : 0;
+}
+
+// Marks the journal rows an acknowledged upload carried, from its task's input
+// [PCDM, KLDM, JHXZ, package number, package file, journal mark]. An input without a
+// mark carried nothing the journal knows of.
+void MarkJournalSent(TSqlConnection &univ, const QVariantList &InParam)
+{
+    const qint64 mark = InParam.value(5).toLongLong();
+    TDecisionJournal journal(univ);
+    if (mark <= 0 || !journal.Exists())
+        return;
+    journal.MarkSent(InParam.value(0).toString(), InParam.value(1).toString(), InParam.value(2).toString(),
+                     mark, ResultCode(InParam.value(3), 0));
+}
+
 } // namespace
 
 bool TMemberNetDM::UpLoadLQJG()
@@ -56,7 +77,11 @@ bool TMemberNetDM::UpLoadLQJG()
     PrepareWorkFolder(folder); // only this package's file goes into the package
     int packageNumber = 0;
     QString packageFile;
+    qint64 journalMark = 0;
     try {
+        // The journal rows written so far are the decisions this package carries; rows
+        // written while the upload is on its way wait for the next one.
+        journalMark = JournalMark(FMainDM.UnivConn);
         MakeResultPackage(folder, packageNumber, packageFile);
     } catch (const std::exception &e) {
         FMessageSink->ShowMessage(u"发送录取结果时本地数据库操作失败："_s + ErrorText(e), u"发送录取结果"_s,
@@ -68,7 +93,7 @@ bool TMemberNetDM::UpLoadLQJG()
     DeleteFolderTree(folder);
     FAnimationSink->ShowAnim(u"发送录取结果"_s, u"正在向服务器发送考生的录取结果。"_s);
     if (StartTask(&TMemberBgTaskThread::DoUpLoadResult,
-                  {def.CurPCDM, def.CurKLDM, def.CurJHXZ, packageNumber, packageFile},
+                  {def.CurPCDM, def.CurKLDM, def.CurJHXZ, packageNumber, packageFile, journalMark},
                   &TMemberNetDM::UpLoadLQJGAck))
         return true;
     FAnimationSink->StopAnim();
@@ -116,11 +141,14 @@ void TMemberNetDM::UpLoadLQJGAck(QVariantList &InParam, QVariantList &OutParam)
         const QString KLDM = InParam.value(1).toString();
         const QString JHXZ = InParam.value(2).toString();
         try {
+            TSqlTransaction transaction(FMainDM.UnivConn);
             TSqlQuery TDDQuery(&FMainDM.UnivConn);
             TDDQuery.SetSQL(QStringList{u"update t_kljhxzzt set zt = \"2\""_s,
                                         u"where pcdm = :pcdm and kldm = :kldm"_s, u"  and jhxz = :jhxz"_s});
             SetSetParams(TDDQuery, PCDM, KLDM, JHXZ);
             TDDQuery.ExecSQL();
+            MarkJournalSent(FMainDM.UnivConn, InParam);
+            transaction.Commit();
             if (PCDM == def.CurPCDM && KLDM == def.CurKLDM && JHXZ == def.CurJHXZ) {
                 def.CurZT = 2;
                 FMainDM.SetZTLabel();

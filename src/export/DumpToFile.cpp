@@ -287,7 +287,7 @@ void TDumpToFile::WriteScreenRows()
     }
 }
 
-void TDumpToFile::ExportScreen(const QString &fileName)
+void TDumpToFile::ExportTextTable(const QString &fileName, const std::function<void()> &writeRows)
 {
     const auto cleanup = [this] {
         std::optional<EZKError> error;
@@ -311,11 +311,46 @@ void TDumpToFile::ExportScreen(const QString &fileName)
     };
     try {
         FExportConn.Open(fileName, ZKMainDef().ProgramFolder);
-        WriteScreenRows();
+        writeRows();
     } catch (...) {
         RunCleanup(true, cleanup);
         throw;
     }
     cleanup();
+}
+
+void TDumpToFile::ExportScreen(const QString &fileName)
+{
+    ExportTextTable(fileName, [this] { WriteScreenRows(); });
     FMessages.ShowMessage(ZKExportText::ScreenDone, ZKExportText::ScreenCaption, TMsgIcon::Information);
+}
+
+void TDumpToFile::WriteJournalRows(const QList<TJournalEntry> &entries)
+{
+    // Every column is text; the remark may take the whole width of a dBase text field.
+    static const QList<int> widths = {19, 10, 10, 10, 20, 50, 20, 20, 10, 10, 254, 30, 19};
+    const QStringList names = TDecisionJournal::ExportFieldNames();
+    QStringList definitions;
+    for (int i = 0; i < names.size(); ++i)
+        definitions.append(u"%1 text(%2) with comp"_s.arg(names[i]).arg(widths.value(i, 254)));
+    const bool dbase = FExportConn.Kind() == TExportKind::DBase;
+    const QString target = dbase ? ExportTempTable : ZKExportText::JournalDefaultName;
+    FExportConn.ExecSQL({u"create table ["_s + target + u"] ("_s + definitions.join(u',') + u")"_s});
+    FExportConn.OpenTable(dbase ? u"["_s + target + u"]"_s : u"["_s + target + u"$]"_s);
+    FProgress.ShowProgress(ZKExportText::JournalCaption, ZKExportText::JournalProgress, 0, 100,
+                           int(entries.size()));
+    QVariantList values;
+    for (const TJournalEntry &entry : entries) {
+        values.clear();
+        for (const QString &text : entry.Texts())
+            values.append(text);
+        FExportConn.AppendRecord(values);
+        FProgress.UpdateProgressTrans();
+    }
+}
+
+void TDumpToFile::ExportJournal(const QString &fileName, const QList<TJournalEntry> &entries)
+{
+    ExportTextTable(fileName, [&] { WriteJournalRows(entries); });
+    FMessages.ShowMessage(ZKExportText::JournalDone, ZKExportText::JournalCaption, TMsgIcon::Information);
 }

@@ -2,10 +2,12 @@
 
 #include "export/ExportConn.h"
 #include "store/UiSinks.h"
+#include "workspace/DecisionJournal.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class TMainDM;
 
@@ -27,6 +29,10 @@ inline const QString ScreenProgress = QStringLiteral("正在将屏幕显示的�
 inline const QString ScreenDone = QStringLiteral("已完成对屏幕显示的投档单信息的导出。");
 inline const QString DossierDefaultName = QStringLiteral("tdd");
 inline const QString ScreenDefaultName = QStringLiteral("t_tddxx");
+inline const QString JournalCaption = QStringLiteral("导出决定记录");
+inline const QString JournalProgress = QStringLiteral("正在将决定记录导出到文件，请稍候。");
+inline const QString JournalDone = QStringLiteral("已完成对决定记录的导出。");
+inline const QString JournalDefaultName = QStringLiteral("t_jdjl");
 } // namespace ZKExportText
 
 // The two exports of the dialog "导出投档单", shared by the dialog and zelkinc-cli:
@@ -62,6 +68,10 @@ public:
     // The screen export of the open set's grid into the file.
     void ExportScreen(const QString &fileName);
 
+    // The decision journal's rows (as the journal window lists them) into the file, one
+    // record per row and one text field per column.
+    void ExportJournal(const QString &fileName, const QList<TJournalEntry> &entries);
+
     // The double-quoted path of the user's main database.
     QString SourceClause() const;
 
@@ -73,6 +83,9 @@ private:
                         bool patchDecimals);
     void ExportDossierTables(const QString &condition);
     void WriteScreenRows();
+    void WriteJournalRows(const QList<TJournalEntry> &entries);
+    // Opens the target, writes its one table and cleans up (also after an error).
+    void ExportTextTable(const QString &fileName, const std::function<void()> &writeRows);
 
     TMainDM &FDm;
     IProgressSink &FProgress;

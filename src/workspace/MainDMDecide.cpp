@@ -2,6 +2,8 @@
 // major lists change together.
 #include "store/SqlQuery.h"
 #include "store/ZKError.h"
+#include "store/ZKMainDef.h"
+#include "workspace/DecisionJournal.h"
 #include "workspace/MainDM.h"
 
 #include <optional>
@@ -23,10 +25,15 @@ QList<TKSItem *> TMainDM::ApplyLQZT(const QList<TKSItem *> &candidates, const TL
     });
     const QString remark = decision.TDYYBZ.left(MaxRemarkLength);
 
-    // The rows first, in one transaction for speed, each row final as it is written: a
-    // refused row stops the walk and the rows before it keep their decision. When the
-    // engine has dropped the whole transaction (a full disk) the commit fails, nothing was
-    // written, and the workspace stays as it was.
+    // The rows first, in one transaction for speed, each candidate's row and its journal
+    // row together under a savepoint: a refused row (or journal row) undoes that
+    // candidate's part and stops the walk, and the candidates before it keep their
+    // decision with their journal rows. When the engine has dropped the whole transaction
+    // (a full disk) the commit fails, nothing was written, and the workspace stays as it
+    // was. A crash before the commit loses the decisions and their journal rows together.
+    const TZKMainDef &def = ZKMainDef();
+    TDecisionJournal journal(UnivConn);
+    journal.EnsureTable();
     QList<TKSItem *> decided;
     std::optional<EZKError> refused;
     {
@@ -35,15 +42,35 @@ QList<TKSItem *> TMainDM::ApplyLQZT(const QList<TKSItem *> &candidates, const TL
         update.SetSQL(
             u"update t_tdd set kszt = :kszt, lqzy = :lqzy, tdyydm = :tdyydm, bz = :bz where ksh = :ksh"_s);
         for (TKSItem *ks : ordered) {
+            const QString major = decision.PreAdmit ? Jh(ks->YTZyId)->ZYDH : QString();
             update.SetTextParam(u"kszt"_s, decision.PreAdmit ? u"1"_s : u"2"_s);
-            update.SetTextParam(u"lqzy"_s, decision.PreAdmit ? Jh(ks->YTZyId)->ZYDH : QString());
+            update.SetTextParam(u"lqzy"_s, major);
             update.SetTextParam(u"tdyydm"_s, decision.PreAdmit ? QString() : decision.TDYYDM);
             update.SetTextParam(u"bz"_s, decision.PreAdmit ? QString() : remark);
             update.SetTextParam(u"ksh"_s, ks->Ksh);
+            UnivConn.BeginTrans();
             try {
-                if (update.ExecSQL() > 0)
+                bool written = false;
+                if (update.ExecSQL() > 0) {
+                    TJournalEntry entry;
+                    entry.PCDM = def.CurPCDM;
+                    entry.KLDM = def.CurKLDM;
+                    entry.JHXZ = def.CurJHXZ;
+                    entry.KSH = ks->Ksh;
+                    entry.XM = ks->Xm;
+                    entry.OldStatus = QString::number(ks->KsZt);
+                    entry.NewStatus = decision.PreAdmit ? u"1"_s : u"2"_s;
+                    entry.LQZY = major;
+                    entry.TDYYDM = decision.PreAdmit ? QString() : decision.TDYYDM;
+                    entry.BZ = decision.PreAdmit ? QString() : remark;
+                    journal.Append(entry);
+                    written = true;
+                }
+                UnivConn.CommitTrans();
+                if (written)
                     decided.append(ks);
             } catch (const EZKError &e) {
+                UnivConn.RollbackTrans();
                 refused = e;
                 break;
             }

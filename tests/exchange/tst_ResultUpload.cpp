@@ -1,10 +1,12 @@
 // The result upload against the stand-in: the package the leader stores and reads back,
 // the acknowledgement, a refusal, a wrong password and an empty set.
 #include "ExchangeFixture.h"
+#include "link/ZkapCodec.h"
 #include "store/Adtg.h"
 #include "store/Archive.h"
 #include "store/SqlConnection.h"
 #include "store/ZKMainDef.h"
+#include "workspace/DecisionJournal.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,6 +45,28 @@ bool OpenSetWithDossiers(TExchangeFixture &f)
 
 const QString kSet251 = u" where PCDM=\"2\" and KLDM=\"5\" and JHXZ=\"1\""_s;
 
+// The journal of set 2/5/1 as "KSH sent package", newest first ("-" for unsent rows).
+QStringList JournalOf251(TExchangeFixture &f)
+{
+    QStringList rows;
+    for (const TJournalEntry &e : TDecisionJournal(f.DM.UnivConn).Read(u"2"_s, u"5"_s, u"1"_s))
+        rows.append(e.KSH + (e.Sent ? u" %1"_s.arg(e.PackageNumber) : u" -"_s));
+    return rows;
+}
+
+// Pre-returns the first candidate of the open set's list and pre-admits the second.
+QStringList DecideTwo(TExchangeFixture &f)
+{
+    TMainDM &dm = f.DM;
+    TKSItem *first = dm.CurrentKSList.value(0);
+    TKSItem *second = dm.CurrentKSList.value(1);
+    if (!first || !second)
+        qFatal("the set has fewer than two candidates");
+    dm.ApplyLQZT({first}, {false, dm.DMTables[size_t(TD_TDYYDM)].value(0).DM, u"专业不符"_s});
+    dm.ApplyLQZT({second}, {});
+    return {second->Ksh, first->Ksh};
+}
+
 } // namespace
 
 class TestResultUpload : public QObject
@@ -55,6 +79,9 @@ private slots:
     void refusedUploadChangesNothing();
     void wrongPasswordSendsNothing();
     void lateAcknowledgementOfAnotherSet();
+    void acknowledgedUploadMarksTheJournalRowsItCarried();
+    void failedUploadLeavesTheJournalUnsent_data();
+    void failedUploadLeavesTheJournalUnsent();
 };
 
 void TestResultUpload::acknowledgedUploadMovesTheSetToReview()
@@ -197,6 +224,51 @@ void TestResultUpload::lateAcknowledgementOfAnotherSet()
             .toString(),
         u"1"_s);
     QCOMPARE(ZKMainDef().CurZT, 1);
+}
+
+void TestResultUpload::acknowledgedUploadMarksTheJournalRowsItCarried()
+{
+    TExchangeFixture f;
+    QVERIFY(OpenSetWithDossiers(f));
+    const QStringList decided = DecideTwo(f);
+    // A decision made once the package is built, while it is on its way, is not in it.
+    TKSItem *late = f.DM.CurrentKSList.value(2);
+    QVERIFY(late);
+    f.Animation.OnShow = [&](const QString &) { f.DM.ApplyLQZT({late}, {}); };
+    QCOMPARE(f.Session.SendResults(TExchangeFixture::Password), 0);
+    QCOMPARE(JournalOf251(f), (QStringList{late->Ksh + u" -"_s, decided[0] + u" 6"_s, decided[1] + u" 6"_s}));
+    const QList<TJournalEntry> entries = TDecisionJournal(f.DM.UnivConn).Read(u"2"_s, u"5"_s, u"1"_s);
+    QVERIFY(!entries[1].SentTime.isEmpty());
+    QCOMPARE(entries[1].SentText(), u"已发送(包号 6)"_s);
+    // The journal never travels: the package holds the result recordset alone.
+    StoredResult(f);
+}
+
+void TestResultUpload::failedUploadLeavesTheJournalUnsent_data()
+{
+    QTest::addColumn<int>("refuse");
+    QTest::addColumn<int>("wrongReplyFor");
+    QTest::newRow("refused") << 4 << -1;
+    QTest::newRow("broken reply after the data") << 0 << int(mtUpLoadData);
+}
+
+void TestResultUpload::failedUploadLeavesTheJournalUnsent()
+{
+    QFETCH(int, refuse);
+    QFETCH(int, wrongReplyFor);
+    TExchangeFixture f;
+    QVERIFY(OpenSetWithDossiers(f));
+    const QStringList decided = DecideTwo(f);
+    TLeaderFaults faults;
+    faults.RefuseUpload = refuse;
+    faults.WrongTypeFor = wrongReplyFor;
+    f.Server().SetFaults(faults);
+    QVERIFY(f.Session.SendResults(TExchangeFixture::Password) != 0);
+    QCOMPARE(JournalOf251(f), (QStringList{decided[0] + u" -"_s, decided[1] + u" -"_s}));
+    // Sent again without the fault: now the rows are carried.
+    f.Server().SetFaults({});
+    QCOMPARE(f.Session.SendResults(TExchangeFixture::Password), 0);
+    QCOMPARE(JournalOf251(f), (QStringList{decided[0] + u" 6"_s, decided[1] + u" 6"_s}));
 }
 
 QTEST_GUILESS_MAIN(TestResultUpload)

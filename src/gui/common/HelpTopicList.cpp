@@ -31,6 +31,7 @@ const QList<THelpTopicRec> &HelpTopicList()
         {ZKHelp::ViewTDDW, u"main.html"_s, u"选择要查看的投档单位"_s},
         {ZKHelp::ViewZY, u"main.html"_s, u"选择要查看的专业"_s},
         {ZKHelp::ShowCodeTable, u"tools.html"_s, u"代码表页面"_s},
+        {ZKHelp::Journal, u"candidates.html"_s, u"决定记录"_s},
         {ZKHelp::About, u"tools.html"_s, u"关于本软件"_s},
         {ZKHelp::Connect, u"main.html"_s, u"连接网络"_s},
         {ZKHelp::Disconnect, u"main.html"_s, u"断开连接"_s},

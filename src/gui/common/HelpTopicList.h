@@ -31,6 +31,7 @@ inline constexpr int Stat = 11360;
 inline constexpr int ViewTDDW = 11370;
 inline constexpr int ViewZY = 11380;
 inline constexpr int ShowCodeTable = 11390;
+inline constexpr int Journal = 11395; // "决定记录"
 inline constexpr int About = 11410;
 inline constexpr int Connect = 12010; // "连接网络"
 inline constexpr int Disconnect = 12020;

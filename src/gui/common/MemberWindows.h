@@ -33,6 +33,10 @@ public:
     virtual bool HasOptions() const { return false; }
     virtual void ShowOptions() {}
 
+    // The decision journal of the open set ("决定记录...", only while a set is open).
+    virtual bool HasJournal() const { return false; }
+    virtual void ShowJournal() {}
+
     // The reconnect dialog of the login ("连接网络(&C)...", only while not connected and the
     // link is idle); it reports its own failures. True when the link is connected
     // afterwards; the main window then starts the dossier query itself.

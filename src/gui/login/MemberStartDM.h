@@ -30,7 +30,7 @@ class TMemberWindows : public IMemberWindows
 {
 public:
     std::function<void()> DetailWindowProc, StatisticsProc, PrintingProc, ExportDossiersProc,
-        ExportScreenProc, OptionsProc;
+        ExportScreenProc, OptionsProc, JournalProc;
     std::function<bool()> ReconnectProc;
 
     bool HasDetailWindow() const override { return bool(DetailWindowProc); }
@@ -44,6 +44,8 @@ public:
     void ExportScreen() override { Call(ExportScreenProc); }
     bool HasOptions() const override { return bool(OptionsProc); }
     void ShowOptions() override { Call(OptionsProc); }
+    bool HasJournal() const override { return bool(JournalProc); }
+    void ShowJournal() override { Call(JournalProc); }
     bool HasReconnect() const override { return bool(ReconnectProc); }
     bool Reconnect() override { return ReconnectProc && ReconnectProc(); }
 

@@ -8,6 +8,7 @@
 #include "gui/common/ProgressForm.h"
 #include "gui/details/DNForm.h"
 #include "gui/export/DumpToFileForm.h"
+#include "gui/journal/JournalForm.h"
 #include "gui/login/MemberMainWindow.h"
 #include "gui/login/MemberStartDM.h"
 #include "gui/options/MemberOptionsForm.h"
@@ -72,6 +73,7 @@ void FillMemberWindows(TMemberWindows &windows, const TProgramWindows &w)
     windows.ExportScreenProc = [w] {
         TDumpToFileForm::Execute(w.MainDM, true, w.Progress, w.Messages, w.MainWindow);
     };
+    windows.JournalProc = [w] { TJournalForm::Execute(w.MainDM, w.Progress, w.Messages, w.MainWindow); };
 }
 
 } // namespace

@@ -117,7 +117,7 @@ void TMemberActionForm::BuildMainMenu(QWidget *window)
     add(u"编辑(&E)"_s, u"EditMenu"_s, {Item(C::ChangeLQZT), Item(C::FindKS), Item(C::CopyKshToClipboard)});
     QMenu *view = add(u"查看(&V)"_s, u"ViewMenu"_s,
                       {Item(C::ZyState), Separator, Item(C::KSXX), Item(C::Stat), Item(C::ShowCodeTable),
-                       Separator, Item(C::ViewTDDW), Item(C::ViewZY), Separator});
+                       Item(C::Journal), Separator, Item(C::ViewTDDW), Item(C::ViewZY), Separator});
     QMenu *sort = view->addMenu(u"排序(&S)"_s);
     sort->setObjectName(u"SortMenu"_s);
     AddMenu(sort, {Item(C::SortByKSH), Item(C::SortByCj), Item(C::SortByLQZY)});

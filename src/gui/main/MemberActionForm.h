@@ -48,7 +48,7 @@ private:
     void BuildToolBar(QWidget *window);
     QMenu *AddMenu(QMenu *menu, const QList<int> &items);
 
-    std::array<QAction *, size_t(TMemberCommand::ChangeLQZT) + 1> FActions{};
+    std::array<QAction *, size_t(TMemberCommand::Journal) + 1> FActions{};
     QMenuBar *FMainMenu = nullptr;
     QToolBar *FToolBar = nullptr;
     QMenu *FGridPopupMenu = nullptr;

@@ -131,6 +131,12 @@ const QList<TMemberCommandDef> &MemberCommands()
         {C::Options, u"OptionsAction"_s, u"选项(&O)"_s, {}, u"选项|设定本系统的选项。"_s, 14310},
         {C::ChangeLQZT, u"ChangeLQZTAction"_s, u"修改预录取状态..."_s, QKeySequence(u"Ctrl+H"_s),
          u"修改预录取状态|修改所选择考生的预录取状态。"_s, 14210},
+        {C::Journal,
+         u"JournalAction"_s,
+         u"决定记录..."_s,
+         {},
+         u"决定记录|查看当前投档单的预录取、预退档记录以及是否已发送。"_s,
+         11395},
     };
     return commands;
 }
@@ -187,6 +193,8 @@ bool CommandEnabled(TMemberCommand id, const TCommandState &s)
         return s.IsTDDOpen && s.HasOptions;
     case C::ChangeLQZT:
         return s.IsTDDOpen && s.HasSelectedRows;
+    case C::Journal:
+        return s.IsTDDOpen && s.HasJournal;
     }
     return false;
 }

@@ -36,7 +36,8 @@ enum class TMemberCommand
     DownLoadTDD,
     UpLoadJG,
     Options,
-    ChangeLQZT
+    ChangeLQZT,
+    Journal
 };
 
 struct TMemberCommandDef
@@ -71,6 +72,7 @@ struct TCommandState
     bool HasExport = false;
     bool HasOptions = false;
     bool HasReconnect = false;
+    bool HasJournal = false;
 };
 
 // The commands in the order of the command set.

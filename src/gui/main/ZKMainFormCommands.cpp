@@ -49,6 +49,7 @@ TCommandState TZKMainForm::CommandState() const
     s.HasExport = FWindows->HasExport();
     s.HasOptions = FWindows->HasOptions();
     s.HasReconnect = FWindows->HasReconnect();
+    s.HasJournal = FWindows->HasJournal();
     return s;
 }
 
@@ -174,6 +175,9 @@ void TZKMainForm::ExecuteWindowCommand(TMemberCommand id)
         break;
     case C::Options:
         FWindows->ShowOptions();
+        break;
+    case C::Journal:
+        FWindows->ShowJournal();
         break;
     default:
         break;

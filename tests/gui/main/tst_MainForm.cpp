@@ -45,6 +45,8 @@ public:
     void ExportScreen() override { Calls.append(u"export screen"_s); }
     bool HasOptions() const override { return Present; }
     void ShowOptions() override { Calls.append(u"options"_s); }
+    bool HasJournal() const override { return Present; }
+    void ShowJournal() override { Calls.append(u"journal"_s); }
     bool HasReconnect() const override { return Present; }
     bool Reconnect() override
     {
@@ -214,7 +216,8 @@ void TstMainForm::enablingRules_data()
 
     const QStringList setOpen = Names({"DumpTextToFileAction", "PrintTDDAction", "FindKSAction",
                                        "CopyKshToClipboardAction", "ZyStateAction", "SortByKSHAction",
-                                       "SortByCjAction", "SortByLQZYAction", "StatAction", "OptionsAction"});
+                                       "SortByCjAction", "SortByLQZYAction", "StatAction", "OptionsAction",
+                                       "JournalAction"});
     const QStringList ready = Names({"DumpToFileAction", "ShowCodeTableAction"});
     const QStringList selection = Names({"KSXXAction", "ChangeLQZTAction"});
     const QStringList link = Names({"LogoutAction", "DownLoadTDDAction"});
@@ -314,7 +317,7 @@ void TstMainForm::menusAndToolBars()
              (QStringList{u"修改预录取状态..."_s, u"查找考生(&F)..."_s, u"复制选中考生的考生号"_s}));
     QCOMPARE(menus.at(3),
              (QStringList{u"专业信息(&D)"_s, u"-"_s, u"考生详细信息"_s, u"统计信息..."_s, u"代码表页面"_s,
-                          u"-"_s, u"选择要查看的投档单位..."_s, u"选择要查看的专业..."_s, u"-"_s,
+                          u"决定记录..."_s, u"-"_s, u"选择要查看的投档单位..."_s, u"选择要查看的专业..."_s, u"-"_s,
                           u"[排序(&S)]"_s, u"-"_s, u"选项(&O)"_s}));
     QCOMPARE(MenuCaptions(w.findChild<QMenu *>(u"SortMenu"_s)),
              (QStringList{u"以考生号排序(&I)"_s, u"以基准成绩排序(&S)"_s, u"以录取专业排序(&D)"_s}));
@@ -764,8 +767,9 @@ void TstMainForm::pagesAndWindows()
     rig.W->RunCommand(TMemberCommand::DumpToFile);
     rig.W->RunCommand(TMemberCommand::DumpTextToFile);
     rig.W->RunCommand(TMemberCommand::Options);
+    rig.W->RunCommand(TMemberCommand::Journal);
     QCOMPARE(rig.Windows.Calls, (QStringList{u"detail"_s, u"statistics"_s, u"print"_s, u"export"_s,
-                                             u"export screen"_s, u"options"_s}));
+                                             u"export screen"_s, u"options"_s, u"journal"_s}));
 
     // The code table page goes to the desktop's program for the written file; the page
     // window plays that program here.
