@@ -16,7 +16,7 @@
 // that is no plain folder name (one line on stderr).
 #include "CliCommands.h"
 #include "CliSet.h"
-#include "store/NameGuards.h"
+#include "CliInputs.h"
 #include "store/SqlDetached.h"
 #include "store/ZKError.h"
 #include "workspace/DecisionJournal.h"
@@ -34,10 +34,10 @@ int Usage()
     return 2;
 }
 
-int Fail(const QString &message, int status = 1)
+int Fail(const QString &message)
 {
     QTextStream(stderr) << "zelkinc-cli journal: " << CliOneLine(message) << '\n';
-    return status;
+    return 1;
 }
 
 bool ParseArgs(const QStringList &args, TCliSetArgs &a)
@@ -62,10 +62,11 @@ QString Line(QStringList cells)
 int RunJournalCommand(const QStringList &args)
 {
     TCliSetArgs a;
-    if (!ParseArgs(args, a))
+    const bool parsed = ParseArgs(args, a);
+    if (!a.User.isEmpty() && CliRefusesUserName("journal", a.User))
+        return 2;
+    if (!parsed)
         return Usage();
-    if (!IsPlainUserName(a.User))
-        return Fail(UserNameRefusalText(), 2);
     try {
         TMainDM dm;
         TCliMessageSink sink("journal");

@@ -239,6 +239,7 @@ void TestHostileLeader::everyCommandRefusesTheName()
     const QList<QStringList> commands{
         QStringList{u"send-results"_s} + user + set + QStringList{u"--password"_s, u"pw01"_s},
         QStringList{u"grid"_s} + user + set,
+        QStringList{u"journal"_s} + user + set,
         QStringList{u"page"_s} + user + set + QStringList{u"--ksh"_s, u"1"_s, u"--template"_s, u"t"_s, u"--out"_s, u"o"_s},
         QStringList{u"stats"_s} + user + set + QStringList{u"--work-tables"_s},
         QStringList{u"print"_s} + user + set + QStringList{u"--pdf"_s, u"o.pdf"_s},
