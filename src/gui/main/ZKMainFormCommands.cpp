@@ -6,6 +6,7 @@
 #include "gui/common/HelpTopics.h"
 #include "gui/common/MemberWindows.h"
 #include "gui/main/FolderToolBar.h"
+#include "gui/main/KsFilterField.h"
 #include "gui/main/LQGridView.h"
 #include "gui/main/MainStatusBar.h"
 #include "gui/main/MemberActionForm.h"
@@ -57,6 +58,7 @@ void TZKMainForm::UpdateActions()
     if (FClosing)
         return;
     FCommands->UpdateActions(CommandState(), FZyStatePanel->isVisible());
+    FKsFilterField->setEnabled(ZKMainDef().IsTDDOpen);
     FStatusBar->SetConnected(ZKMainDef().IsConnected);
 }
 
@@ -114,6 +116,9 @@ void TZKMainForm::ExecuteCommand(TMemberCommand id)
         break;
     case C::CopyKshToClipboard:
         FDm.CopyKshToClipboard();
+        break;
+    case C::FilterKS:
+        FocusKsFilterField();
         break;
     case C::ZyState:
         FZyStatePanel->setVisible(!FZyStatePanel->isVisible());
