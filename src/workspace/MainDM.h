@@ -5,6 +5,7 @@
 #include "store/SqlConnection.h"
 #include "store/UiSinks.h"
 #include "templates/MBDataModule.h"
+#include "workspace/CandidateFilter.h"
 #include "workspace/CandidateOrder.h"
 #include "workspace/DmTables.h"
 #include "workspace/WorkspaceItems.h"
@@ -133,6 +134,22 @@ public:
     // Narrows the candidate list to a major (JhId, -1 for all) when it is another one,
     // and focuses the first candidate (the major menu and the major state panel).
     void ChangeZyFilter(int JhId);
+
+    // The grid's live filter: narrows the shown list (after the unit and major narrowing)
+    // to the candidates in whom every blank-separated term of the text occurs in a shown
+    // cell, ignoring case and full-width and half-width forms; an empty text shows them
+    // all. The selected candidates that stay shown stay selected and the focused one
+    // focused; when it is hidden the first shown candidate is focused. Status panel 1
+    // shows "考生数" + shown + "/" + all while the filter narrows. Kept while no set is
+    // open; it narrows the next set opened.
+    void SetKsFilterText(const QString &text);
+    QString KsFilterText() const { return FKsFilter.Text(); }
+    bool IsKsFilterActive() const { return FKsFilter.IsActive(); }
+    // A candidate's shown cell texts (the row number aside) as the filter compares them.
+    QString KsFilterCells(const TKSItem *k) const;
+    // Makes the filter's texts of every candidate of the set that lacks them, so that
+    // the first keystroke does not wait for them.
+    void PrepareKsFilter();
 
     // Raised whenever a set is closed; the status dialog clears it before it shows.
     bool ReloadSignal = false;
@@ -272,6 +289,9 @@ private:
     void RankCandidateNumbers();
     void SaveColumnWidths();
     void ShowSetOpened();
+    void NarrowCurrentKsList();
+    void ForgetStaleKsFilterTexts();
+    void ShowKsCount();
     QString MajorMenuCaption(const TJHItem &jh) const;
     QString GradeTypeTitle(int rankId) const;
     QString CodesText(const QString &t, int table, bool showCodes) const;
@@ -295,4 +315,8 @@ private:
     QHash<QString, int> FKshLookup;                          // case-folded KSH → KsId
     const TRecordset *FTextSource = nullptr;
     int FTextSourceRow = -1;
+
+    TCandidateFilter FKsFilter;
+    QList<TKSItem *> FKsFilterBase; // while the filter narrows: the list it narrows
+    bool FKsFilterShowCodes = false; // ShowCodes of the filter's kept texts
 };

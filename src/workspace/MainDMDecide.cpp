@@ -103,6 +103,7 @@ QList<TKSItem *> TMainDM::ApplyLQZT(const QList<TKSItem *> &candidates, const TL
         ks->SetTddwDxCj(Order.UnitTemplate(ks->Tddw));
         changed[ks->LqZyId] = true;
         Jh(ks->LqZyId)->AddKs(ks);
+        FKsFilter.ForgetTexts(ks);
         RefreshKS(ks->KsIndex);
     }
     if (!decision.PreAdmit)

@@ -73,12 +73,19 @@ void TMainDM::SetCurrentKsList(bool SelectFirstKs)
             CurrentKSList.append(ks.get());
     }
     FMainView->HideHintPanel();
-    FGrid->SetRowCount(int(CurrentKSList.size()));
+    // The live filter narrows the sorted list (SortKS narrows after sorting).
+    FKsFilterBase.clear();
+    if (FKsFilter.IsActive())
+        FKsFilterBase = CurrentKSList;
     if (SortColIndex >= 0 && SortColIndex < ColumnNum)
         SortKS(SortColIndex);
+    else
+        NarrowCurrentKsList();
+    FGrid->SetRowCount(int(CurrentKSList.size()));
     if (SelectFirstKs && !CurrentKSList.isEmpty())
         SetFocusedKs(CurrentKSList.first());
     FGrid->Repaint();
+    ShowKsCount();
 
     QString caption = AllMajorsCaption();
     if (def.ZyFilter == JhRecCount)
@@ -182,6 +189,12 @@ void TMainDM::MakeKSVisible(const QString &Ksh)
         }
         if (def.ZyFilter != -1)
             def.ZyFilter = ks->LqZyId;
+        // A candidate looked for by number is shown even when the live filter hides it.
+        if (FKsFilter.IsActive() &&
+            !TCandidateFilter::Matches(KsFilterCells(ks), FKsFilter.CurrentTerms())) {
+            FKsFilter.SetText(QString());
+            FMainView->ShowKsFilterText(QString());
+        }
         SetCurrentKsList(false);
     }
     SetFocusedKs(ks);

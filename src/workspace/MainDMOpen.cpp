@@ -467,6 +467,8 @@ void TMainDM::SaveColumnWidths()
 
 void TMainDM::FreeSet()
 {
+    FKsFilterBase.clear();
+    FKsFilter.ForgetTexts();
     CurrentKSList.clear();
     CurrentJhList.clear();
     SelectedKsList.clear();

@@ -46,6 +46,11 @@ TCompare ThenKsh(TCompare first)
 
 void TMainDM::SortKS(int AColIndex)
 {
+    // Under the live filter the whole list is sorted and narrowed again, so that the
+    // list shows in this order when the filter is cleared.
+    const bool narrowed = FKsFilter.IsActive();
+    if (narrowed)
+        CurrentKSList = FKsFilterBase;
     try {
         if (AColIndex < 0 || AColIndex >= ZKColumn.size())
             throw EZKError(u"no column %1"_s.arg(AColIndex));
@@ -167,5 +172,9 @@ void TMainDM::SortKS(int AColIndex)
             CurrentKSList[i]->KsIndex = i;
     } catch (const EZKError &e) {
         FMessageSink->ShowMessage(u"考生排序出错。错误："_s + e.Message(), u"考生排序"_s, TMsgIcon::Warning);
+    }
+    if (narrowed) {
+        FKsFilterBase = CurrentKSList;
+        NarrowCurrentKsList();
     }
 }

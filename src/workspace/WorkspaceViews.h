@@ -63,6 +63,9 @@ public:
     virtual void SetClientAreaVisible(bool) {}
     // The grid's long-text hint panel.
     virtual void HideHintPanel() {}
+    // The text of the grid's live filter, when the workspace changed it itself (it
+    // cleared it to show a candidate looked for by number).
+    virtual void ShowKsFilterText(const QString &) {}
     // The screen the window is on.
     virtual int ScreenDotsPerInch() const { return 96; }
     virtual int ScreenWidthPixels() const { return 1280; }

@@ -34,6 +34,7 @@ private slots:
     void init() { ZKMainDef().Reset(); }
     void stepsAndStaysAtTheEnds();
     void candidateOutsideTheListGivesTheFirst();
+    void stepsOnlyThroughFilteredCandidates();
     void templatesAreReadWithTheCodeTables();
 };
 
@@ -82,6 +83,34 @@ void TestDNNavigator::candidateOutsideTheListGivesTheFirst()
     dm.ChangeZyFilter(2);                                                // major 03: nobody
     QVERIFY(dm.CurrentKSList.isEmpty());
     QVERIFY(!NavigateCandidates(dm, TDNNavigatorDirection::dndNext, rec));
+}
+
+void TestDNNavigator::stepsOnlyThroughFilteredCandidates()
+{
+    TPageRig r;
+    const QStringList names{u"张一"_s, u"李二"_s, u"张三"_s, u"王四"_s};
+    for (int i = 0; i < names.size(); ++i) {
+        TFixtureCandidate c{u"S%1"_s.arg(i + 1)};
+        c.XM = names[i];
+        r.F.AddCandidate(c);
+    }
+    r.Open();
+    TMainDM &dm = r.F.Dm();
+    dm.SetKsFilterText(u"张"_s);
+    TDNItemRec rec;
+    FillDNItemRec(dm, r.F.Ks(u"S1"_s), rec);
+    QCOMPARE(rec.PositionStates, TDNPositionStates(dpsFirst));
+    QVERIFY(NavigateCandidates(dm, TDNNavigatorDirection::dndNext, rec));
+    QCOMPARE(rec.Ksh, u"S3"_s);
+    QCOMPARE(rec.PositionStates, TDNPositionStates(dpsLast));
+    QVERIFY(NavigateCandidates(dm, TDNNavigatorDirection::dndPrior, rec));
+    QCOMPARE(rec.Ksh, u"S1"_s);
+    // A step from a candidate the filter now hides starts at the first shown one.
+    FillDNItemRec(dm, r.F.Ks(u"S3"_s), rec);
+    dm.SetKsFilterText(u"张一"_s);
+    QVERIFY(NavigateCandidates(dm, TDNNavigatorDirection::dndNext, rec));
+    QCOMPARE(rec.Ksh, u"S1"_s);
+    QCOMPARE(rec.PositionStates, TDNPositionStates(dpsFirst | dpsLast));
 }
 
 void TestDNNavigator::templatesAreReadWithTheCodeTables()

@@ -61,21 +61,30 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("showCodes");
-        QTest::newRow("dBase") << u"t_tddxx.dbf"_s << false;
-        QTest::newRow("dBase with codes beside names") << u"t_tddxx.dbf"_s << true;
-        QTest::newRow("a .txt name is a dBase file") << u"screen.txt"_s << false;
-        QTest::newRow("a dBase file named like the work file") << u"t_temp.dbf"_s << false;
-        QTest::newRow("Excel 97") << u"t_tddxx.xls"_s << false;
-        QTest::newRow("Excel 2007 with codes beside names") << u"t_tddxx.xlsx"_s << true;
+        QTest::addColumn<bool>("filtered"); // the grid narrowed by the number of its first candidate
+        QTest::newRow("dBase") << u"t_tddxx.dbf"_s << false << false;
+        QTest::newRow("dBase with codes beside names") << u"t_tddxx.dbf"_s << true << false;
+        QTest::newRow("a .txt name is a dBase file") << u"screen.txt"_s << false << false;
+        QTest::newRow("a dBase file named like the work file") << u"t_temp.dbf"_s << false << false;
+        QTest::newRow("Excel 97") << u"t_tddxx.xls"_s << false << false;
+        QTest::newRow("Excel 2007 with codes beside names") << u"t_tddxx.xlsx"_s << true << false;
+        QTest::newRow("Excel 2007 of a filtered grid") << u"t_tddxx.xlsx"_s << false << true;
     }
 
     void gridTextsInEveryKind()
     {
         QFETCH(QString, name);
         QFETCH(bool, showCodes);
+        QFETCH(bool, filtered);
         TZKMainDef &def = ZKMainDef();
         def.ShowCodes = showCodes;
         TMainDM &dm = W->Dm();
+        const auto unfiltered = qScopeGuard([&dm] { dm.SetKsFilterText(QString()); });
+        if (filtered) {
+            const qsizetype all = dm.CurrentKSList.size();
+            dm.SetKsFilterText(dm.CurrentKSList.first()->Ksh);
+            QVERIFY(!dm.CurrentKSList.isEmpty() && dm.CurrentKSList.size() < all);
+        }
         const QString folder = W->NewFolder();
         W->ResetWindows();
         const auto showNoCodes = qScopeGuard([&def] { def.ShowCodes = false; });

@@ -108,6 +108,16 @@ private slots:
         const QStringList first = run.Output.Document.PageTexts(0);
         for (const QString &text : {u"批次:"_s, u"1 本科一批"_s, u"1 理工"_s, u"1 非定向"_s})
             QVERIFY2(first.contains(text), qPrintable(text));
+
+        // The grid's live filter narrows what is printed to the candidates it shows.
+        f.Dm().SetKsFilterText(u"ｋ002"_s);
+        TPrintRun filtered;
+        PrintList(f, filtered);
+        QVERIFY(filtered.Printed);
+        const auto k002 = std::find_if(expected.cbegin(), expected.cend(),
+                                       [](const QStringList &row) { return row[0] == u"K002"_s; });
+        QVERIFY(k002 != expected.cend());
+        QCOMPARE(DataRows(filtered.Output.Document, 4), QList<QStringList>{*k002});
     }
 
     void writesAPdfWithTheTitleCaptionsAndOrder()

@@ -19,6 +19,7 @@ public:
     void SetStatusPanelText(int panel, const QString &text) override { Panels[panel] = text; }
     void SetClientAreaVisible(bool visible) override { ClientVisible = visible; }
     void HideHintPanel() override { ++HintHides; }
+    void ShowKsFilterText(const QString &text) override { FilterTexts.append(text); }
     int ScreenDotsPerInch() const override { return Dpi; }
     int ScreenWidthPixels() const override { return Width; }
 
@@ -30,6 +31,7 @@ public:
     QMap<int, QString> Panels;
     bool ClientVisible = false;
     int HintHides = 0;
+    QStringList FilterTexts; // filter texts the workspace set itself
     int Dpi = 96;
     int Width = 1280;
 };

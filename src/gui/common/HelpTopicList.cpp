@@ -22,6 +22,7 @@ const QList<THelpTopicRec> &HelpTopicList()
         {ZKHelp::SelectKL_JHXZ, u"main.html"_s, u"选择科类、计划性质"_s},
         {ZKHelp::FindKS, u"candidates.html"_s, u"查找考生"_s},
         {ZKHelp::CopyKshToClipboard, u"candidates.html"_s, u"复制选中考生的考生号"_s},
+        {ZKHelp::FilterKS, u"candidates.html"_s, u"筛选考生"_s},
         {ZKHelp::ZyState, u"candidates.html"_s, u"专业信息"_s},
         {ZKHelp::KSXX, u"candidates.html"_s, u"考生详细信息"_s},
         {ZKHelp::SortByKSH, u"candidates.html"_s, u"以考生号排序"_s},

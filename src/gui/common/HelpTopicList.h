@@ -22,6 +22,7 @@ inline constexpr int PrintTDD = 11140;
 inline constexpr int SelectKL_JHXZ = 11150;
 inline constexpr int FindKS = 11210;
 inline constexpr int CopyKshToClipboard = 11220;
+inline constexpr int FilterKS = 11230; // "筛选考生", the live filter of the candidate grid
 inline constexpr int ZyState = 11310;
 inline constexpr int KSXX = 11320; // the candidate detail window and its command
 inline constexpr int SortByKSH = 11330;

@@ -114,7 +114,7 @@ void TMemberActionForm::BuildMainMenu(QWidget *window)
     add(u"文件(&F)"_s, u"FileMenu"_s,
         {Item(C::SelectPC), Item(C::SelectKL_JHXZ), Separator, Item(C::DumpToFile), Item(C::DumpTextToFile),
          Separator, Item(C::PrintTDD)});
-    add(u"编辑(&E)"_s, u"EditMenu"_s, {Item(C::ChangeLQZT), Item(C::FindKS), Item(C::CopyKshToClipboard)});
+    add(u"编辑(&E)"_s, u"EditMenu"_s, {Item(C::ChangeLQZT), Item(C::FindKS), Item(C::CopyKshToClipboard), Item(C::FilterKS)});
     QMenu *view = add(u"查看(&V)"_s, u"ViewMenu"_s,
                       {Item(C::ZyState), Separator, Item(C::KSXX), Item(C::Stat), Item(C::ShowCodeTable),
                        Item(C::Journal), Separator, Item(C::ViewTDDW), Item(C::ViewZY), Separator});

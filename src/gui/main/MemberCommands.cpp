@@ -71,6 +71,8 @@ const QList<TMemberCommandDef> &MemberCommands()
         {C::CopyKshToClipboard, u"CopyKshToClipboardAction"_s, u"复制选中考生的考生号"_s,
          QKeySequence(u"Ctrl+C"_s), u"复制选中考生的考生号|将当前选中的考生的考生号复制到剪贴板上。"_s,
          11220},
+        {C::FilterKS, u"FilterKSAction"_s, u"筛选考生"_s, QKeySequence(u"Ctrl+Shift+F"_s),
+         u"筛选考生|按姓名、考生号、中学等筛选主界面显示的考生。"_s, 11230},
         {C::ZyState,
          u"ZyStateAction"_s,
          u"专业信息(&D)"_s,
@@ -174,6 +176,7 @@ bool CommandEnabled(TMemberCommand id, const TCommandState &s)
         return s.IsTDDOpen && s.HasPrinting;
     case C::FindKS:
     case C::CopyKshToClipboard:
+    case C::FilterKS:
     case C::ZyState:
     case C::SortByKSH:
     case C::SortByCj:

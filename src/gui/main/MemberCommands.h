@@ -24,6 +24,7 @@ enum class TMemberCommand
     PrintTDD,
     FindKS,
     CopyKshToClipboard,
+    FilterKS,
     ZyState,
     KSXX,
     SortByKSH,

@@ -9,6 +9,7 @@
 #include "gui/common/SplashForm.h"
 #include "gui/main/FolderToolBar.h"
 #include "gui/main/GridHintPanel.h"
+#include "gui/main/KsFilterField.h"
 #include "gui/main/LQGridView.h"
 #include "gui/main/MainStatusBar.h"
 #include "gui/main/MemberActionForm.h"
@@ -114,6 +115,7 @@ void TZKMainForm::CreateParts(bool showSplash)
     setCentralWidget(FClientArea);
     FHintPanel = new TGridHintPanel(this);
     WireGrid();
+    AddKsFilterField();
 
     setDockNestingEnabled(true);
     FZyStatePanel = new TZyStateForm(FDm, this);
@@ -137,6 +139,24 @@ void TZKMainForm::WireGrid()
         UpdateActions();
         FCommands->GridPopupMenu()->popup(FGrid->viewport()->mapToGlobal(pos));
     });
+}
+
+void TZKMainForm::AddKsFilterField()
+{
+    // At the right end of the folder tool bar, after a stretch.
+    auto *stretch = new QWidget(FFolderToolBar);
+    stretch->setObjectName(u"FolderToolBarStretch"_s);
+    stretch->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    FFolderToolBar->addWidget(stretch);
+    FKsFilterField = new TKsFilterField(FDm, FFolderToolBar);
+    FFolderToolBar->addWidget(FKsFilterField);
+    connect(FKsFilterField, &TKsFilterField::GridFocusRequested, this, [this] { FGrid->setFocus(); });
+}
+
+void TZKMainForm::FocusKsFilterField()
+{
+    FKsFilterField->setFocus(Qt::ShortcutFocusReason);
+    FKsFilterField->selectAll();
 }
 
 void TZKMainForm::InstallHelpKeys()
@@ -238,6 +258,11 @@ bool TZKMainForm::IsClientAreaVisible() const
 void TZKMainForm::HideHintPanel()
 {
     FHintPanel->hide();
+}
+
+void TZKMainForm::ShowKsFilterText(const QString &text)
+{
+    FKsFilterField->setText(text);
 }
 
 int TZKMainForm::ScreenDotsPerInch() const

@@ -18,6 +18,7 @@ class QStackedWidget;
 class TBgTaskThread;
 class TFolderToolBar;
 class TGridHintPanel;
+class TKsFilterField;
 class TLQGridView;
 class TMainDM;
 class TMainStatusBar;
@@ -73,6 +74,8 @@ public:
     TFolderToolBar *FolderToolBar() const { return FFolderToolBar; }
     TMainStatusBar *MainStatusBar() const { return FStatusBar; }
     TGridHintPanel *HintPanel() const { return FHintPanel; }
+    // The live filter's search field at the right end of the folder tool bar.
+    TKsFilterField *KsFilterField() const { return FKsFilterField; }
     TMainDocumentOpener &DocumentOpener() { return FDocumentOpener; }
 
     // Set by "重新登录": the program starts again once this window has closed.
@@ -99,6 +102,7 @@ public:
     void SetStatusPanelText(int panel, const QString &text) override;
     void SetClientAreaVisible(bool visible) override;
     void HideHintPanel() override;
+    void ShowKsFilterText(const QString &text) override;
     int ScreenDotsPerInch() const override;
     int ScreenWidthPixels() const override;
 
@@ -112,6 +116,8 @@ protected:
 private:
     void CreateParts(bool showSplash);
     void WireGrid();
+    void AddKsFilterField();
+    void FocusKsFilterField();
     void WirePanel();
     void InstallHelpKeys();
     void ExecuteCommand(TMemberCommand id);
@@ -152,6 +158,7 @@ private:
     QStackedWidget *FClientArea = nullptr;
     TLQGridView *FGrid = nullptr;
     TGridHintPanel *FHintPanel = nullptr;
+    TKsFilterField *FKsFilterField = nullptr;
     TZyStateForm *FZyStatePanel = nullptr;
     QPointer<QWidget> FSplash;
     Qt::DockWidgetArea FPanelArea = Qt::BottomDockWidgetArea;

@@ -6,6 +6,7 @@
 #include "gui/common/HelpTopics.h"
 #include "gui/common/MemberWindows.h"
 #include "gui/main/FolderToolBar.h"
+#include "gui/main/KsFilterField.h"
 #include "gui/main/LQGridView.h"
 #include "gui/main/MainStatusBar.h"
 #include "gui/main/MemberActionForm.h"
@@ -58,6 +59,7 @@ void TZKMainForm::UpdateActions()
     if (FClosing)
         return;
     FCommands->UpdateActions(CommandState(), FZyStatePanel->isVisible());
+    FKsFilterField->setEnabled(ZKMainDef().IsTDDOpen);
     FStatusBar->SetConnected(ZKMainDef().IsConnected);
 }
 
@@ -115,6 +117,9 @@ void TZKMainForm::ExecuteCommand(TMemberCommand id)
         break;
     case C::CopyKshToClipboard:
         FDm.CopyKshToClipboard();
+        break;
+    case C::FilterKS:
+        FocusKsFilterField();
         break;
     case C::ZyState:
         FZyStatePanel->setVisible(!FZyStatePanel->isVisible());

@@ -6,6 +6,7 @@
 #include "gui/common/MemberWindows.h"
 #include "gui/main/FolderToolBar.h"
 #include "gui/main/GridHintPanel.h"
+#include "gui/main/KsFilterField.h"
 #include "gui/main/LQGridView.h"
 #include "gui/main/MainStatusBar.h"
 #include "gui/main/MemberActionForm.h"
@@ -197,6 +198,7 @@ private slots:
     void restartStartsTheProgram();
     void statusCommandWalk();
     void findSortAndCopy();
+    void filterField();
     void hintPanel();
     void pagesAndWindows();
 };
@@ -215,9 +217,9 @@ void TstMainForm::enablingRules_data()
     QTest::addColumn<QStringList>("enabled");
 
     const QStringList setOpen = Names({"DumpTextToFileAction", "PrintTDDAction", "FindKSAction",
-                                       "CopyKshToClipboardAction", "ZyStateAction", "SortByKSHAction",
-                                       "SortByCjAction", "SortByLQZYAction", "StatAction", "OptionsAction",
-                                       "JournalAction"});
+                                       "CopyKshToClipboardAction", "FilterKSAction", "ZyStateAction",
+                                       "SortByKSHAction", "SortByCjAction", "SortByLQZYAction", "StatAction",
+                                       "OptionsAction", "JournalAction"});
     const QStringList ready = Names({"DumpToFileAction", "ShowCodeTableAction"});
     const QStringList selection = Names({"KSXXAction", "ChangeLQZTAction"});
     const QStringList link = Names({"LogoutAction", "DownLoadTDDAction"});
@@ -234,8 +236,8 @@ void TstMainForm::enablingRules_data()
                                              << Names({"LoginAction"}) + ready + setOpen + selection;
     QTest::newRow("set open, no other windows")
         << false << true << true << true << 1 << true << false << true
-        << Names({"ShowCodeTableAction", "FindKSAction", "CopyKshToClipboardAction", "ZyStateAction",
-                  "SortByKSHAction", "SortByCjAction", "SortByLQZYAction", "ChangeLQZTAction"});
+        << Names({"ShowCodeTableAction", "FindKSAction", "CopyKshToClipboardAction", "FilterKSAction",
+                  "ZyStateAction", "SortByKSHAction", "SortByCjAction", "SortByLQZYAction", "ChangeLQZTAction"});
     QTest::newRow("connected, reading") << true << true << true << true << 1 << true << true << true
                                         << ready + setOpen + selection + link + Names({"UpLoadJGAction"});
     QTest::newRow("connected, in review")
@@ -314,7 +316,8 @@ void TstMainForm::menusAndToolBars()
              (QStringList{u"选择批次..."_s, u"选择科类、计划性质..."_s, u"-"_s, u"导出投档单(&S)..."_s,
                           u"导出屏幕显示的投档单信息..."_s, u"-"_s, u"打印投档单..."_s}));
     QCOMPARE(menus.at(2),
-             (QStringList{u"修改预录取状态..."_s, u"查找考生(&F)..."_s, u"复制选中考生的考生号"_s}));
+             (QStringList{u"修改预录取状态..."_s, u"查找考生(&F)..."_s, u"复制选中考生的考生号"_s,
+                          u"筛选考生"_s}));
     QCOMPARE(menus.at(3),
              (QStringList{u"专业信息(&D)"_s, u"-"_s, u"考生详细信息"_s, u"统计信息..."_s, u"代码表页面"_s,
                           u"决定记录..."_s, u"-"_s, u"选择要查看的投档单位..."_s, u"选择要查看的专业..."_s, u"-"_s,
@@ -729,6 +732,76 @@ void TstMainForm::findSortAndCopy()
 
     rig.W->RunCommand(TMemberCommand::CopyKshToClipboard);
     QCOMPARE(QGuiApplication::clipboard()->text(), K2 + u"\r\n"_s + K3);
+}
+
+void TstMainForm::filterField()
+{
+    TRig rig;
+    TZKMainForm &w = *rig.W;
+    TKsFilterField *field = w.KsFilterField();
+    QCOMPARE(field->accessibleName(), u"筛选考生"_s);
+    QCOMPARE(field->placeholderText(), u"筛选考生：姓名、考生号、中学…"_s);
+    QCOMPARE(w.FolderToolBar()->widgetForAction(w.FolderToolBar()->actions().constLast()), field);
+    QAction *command = rig.Action(TMemberCommand::FilterKS);
+    QCOMPARE(command->text(), u"筛选考生"_s);
+    QCOMPARE(command->shortcut(), QKeySequence(u"Ctrl+Shift+F"_s));
+    w.UpdateActions();
+    QVERIFY(!field->isEnabled()); // no set open
+    w.resize(1000, 600);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    rig.Open();
+    w.UpdateActions();
+    QVERIFY(field->isEnabled());
+    // At the right end of the folder tool bar.
+    const int rightEnd = field->mapTo(w.FolderToolBar(), QPoint(field->width(), 0)).x();
+    QVERIFY2(w.FolderToolBar()->width() - rightEnd < 40, qPrintable(QString::number(rightEnd)));
+
+    rig.Select({K3});
+    QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_VERIFY(field->hasFocus());
+    QTest::keyClicks(field, u"0000"_s);
+    QCOMPARE(rig.Shown().size(), 3);
+    QCOMPARE(rig.Panel(ZKStatusPanel::KsCount), u"考生数3/3"_s);
+    QVERIFY(field->ShowsFiltered());
+    QCOMPARE(field->palette().color(QPalette::Base), TKsFilterField::FilteredColour());
+    QTest::keyClicks(field, u"3"_s);
+    QCOMPARE(rig.Shown(), QStringList{K3});
+    QCOMPARE(w.Grid()->RowCount(), 1);
+    QCOMPARE(rig.Panel(ZKStatusPanel::KsCount), u"考生数1/3"_s);
+    QCOMPARE(rig.Panel(ZKStatusPanel::FocusedRow), u"第1人"_s);
+
+    // Full-width digits; Enter hands over to the grid, whose focused row is the match.
+    field->setText(u"０１０１０００００２"_s);
+    QCOMPARE(rig.Shown(), QStringList{K2});
+    QTest::keyClick(field, Qt::Key_Return);
+    QTRY_VERIFY(w.Grid()->hasFocus());
+    QCOMPARE(w.Grid()->FocusedRow(), 0);
+    QVERIFY(rig.Action(TMemberCommand::KSXX)->isEnabled());
+
+    // Esc clears: the whole list, the focused candidate kept, the usual count and colour.
+    rig.W->RunCommand(TMemberCommand::FilterKS);
+    QTRY_VERIFY(field->hasFocus());
+    QCOMPARE(field->selectedText(), field->text());
+    QTest::keyClick(field, Qt::Key_Escape);
+    QVERIFY(field->text().isEmpty());
+    QCOMPARE(rig.Shown(), (QStringList{K1, K2, K3}));
+    QCOMPARE(w.Grid()->FocusedRow(), rig.F.Ks(K2)->KsIndex);
+    QCOMPARE(rig.Panel(ZKStatusPanel::KsCount), u"考生数3"_s);
+    QVERIFY(!field->ShowsFiltered());
+    QVERIFY(field->palette().color(QPalette::Base) != TKsFilterField::FilteredColour());
+
+    // Finding a candidate the filter hides clears the field.
+    field->setText(K1);
+    rig.W->Hooks().AskCandidateNumber = [](QString &ksh) {
+        ksh = K3;
+        return true;
+    };
+    rig.W->RunCommand(TMemberCommand::FindKS);
+    QVERIFY(field->text().isEmpty());
+    QCOMPARE(w.Grid()->FocusedRow(), rig.F.Ks(K3)->KsIndex);
+    QCOMPARE(rig.Shown().size(), 3);
 }
 
 void TstMainForm::hintPanel()
