@@ -4,6 +4,7 @@
 #include "store/SqlQuery.h"
 #include "store/ZKError.h"
 
+#include <QScopeGuard>
 #include <QSet>
 #include <algorithm>
 #include <limits>
@@ -172,6 +173,9 @@ TRecordset OpenDetached(TSqlQuery &query)
         query.Open();
     else
         query.First();
+    // The statement is finished however the reading ends (a value too long for its
+    // column throws), so that it holds no read on the database afterwards.
+    const auto closeQuery = qScopeGuard([&query] { query.Close(); });
     const QList<TSqlFieldDef> defs = query.FieldDefs();
     const bool typedColumns = std::none_of(defs.begin(), defs.end(), [](const TSqlFieldDef &def) {
         return def.Kind == TSqlFieldKind::Unknown;
@@ -197,7 +201,7 @@ TRecordset OpenDetached(TSqlQuery &query)
         values.reserve(row.size());
         for (int c = 0; c < row.size(); ++c)
             values.append(shared.Share(c, ColumnValue(fields[c], defs[c], row[c])));
-        set.AddRow(std::move(values));
+        set.AddRow(values);
     };
     if (typedColumns) {
         for (; !query.Eof(); query.Next())
@@ -206,7 +210,6 @@ TRecordset OpenDetached(TSqlQuery &query)
         for (const QVariantList &row : rows)
             add(row);
     }
-    query.Close();
     set.First();
     return set;
 }
