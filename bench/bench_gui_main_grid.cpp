@@ -261,7 +261,8 @@ int main(int argc, char *argv[])
     std::printf(
         "worst filter keystroke                %9.2f ms   (processor time %5.2f ms; goal: at most 50 ms)\n",
         worstKey, worstKeyCpu);
-    std::printf("resident memory: before opening %.1f MiB, workspace open %.1f MiB, with the grid %.1f MiB\n",
+    std::printf("resident memory: before opening %.1f MiB, workspace open %.1f MiB, with the grid %.1f MiB "
+                "(goal: at most 300 MiB with the grid)\n",
                 rssBefore, rssWorkspace, rssGrid);
 
     if (!grabFolder.isEmpty()) {

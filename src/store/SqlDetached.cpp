@@ -4,6 +4,9 @@
 #include "store/SqlQuery.h"
 #include "store/ZKError.h"
 
+#include <QScopeGuard>
+#include <QSet>
+#include <algorithm>
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -81,6 +84,57 @@ TDbValue ColumnValue(const TRecordField &field, const TSqlFieldDef &def, const Q
     return TDbValue::FromVariant(v).ConvertTo(field.Type);
 }
 
+// Repeated texts of a column (codes, flags, names of schools) kept once: a value equal
+// to one seen before in its column shares that one's characters. A column stops
+// collecting once it has shown many different values (numbers of candidates, names).
+class TSharedTexts
+{
+public:
+    explicit TSharedTexts(const QList<TRecordField> &fields)
+        : FColumns(fields.size())
+    {
+        for (int c = 0; c < fields.size(); ++c)
+            FColumns[c].Active = IsTextDbType(fields[c].Type) || fields[c].Type == DBTYPE_BYTES;
+    }
+
+    TDbValue Share(int column, TDbValue value)
+    {
+        TColumn &col = FColumns[column];
+        if (!col.Active)
+            return value;
+        if (const QString *text = value.Get<QString>())
+            return Shared(col, col.Texts, *text, value);
+        if (const QByteArray *bytes = value.Get<QByteArray>())
+            return Shared(col, col.Bytes, *bytes, value);
+        return value;
+    }
+
+private:
+    static constexpr qsizetype MaxDistinct = 2048;
+
+    struct TColumn
+    {
+        bool Active = false;
+        QSet<QString> Texts;
+        QSet<QByteArray> Bytes;
+    };
+
+    template<class T>
+    static TDbValue Shared(TColumn &col, QSet<T> &seen, const T &v, const TDbValue &value)
+    {
+        const auto it = seen.constFind(v);
+        if (it != seen.cend())
+            return TDbValue(*it);
+        if (seen.size() >= MaxDistinct)
+            col.Active = false;
+        else
+            seen.insert(v);
+        return value;
+    }
+
+    QList<TColumn> FColumns;
+};
+
 } // namespace
 
 TRecordField RecordFieldFor(const TSqlFieldDef &def)
@@ -119,11 +173,20 @@ TRecordset OpenDetached(TSqlQuery &query)
         query.Open();
     else
         query.First();
-    QList<QVariantList> rows;
-    for (; !query.Eof(); query.Next())
-        rows.append(query.Row());
+    // The statement is finished however the reading ends (a value too long for its
+    // column throws), so that it holds no read on the database afterwards.
+    const auto closeQuery = qScopeGuard([&query] { query.Close(); });
     const QList<TSqlFieldDef> defs = query.FieldDefs();
-    query.Close();
+    const bool typedColumns = std::none_of(defs.begin(), defs.end(), [](const TSqlFieldDef &def) {
+        return def.Kind == TSqlFieldKind::Unknown;
+    });
+    // An expression column takes its type from all of its values: those rows are read
+    // first. Otherwise each row goes into the recordset as it comes.
+    QList<QVariantList> rows;
+    if (!typedColumns) {
+        for (; !query.Eof(); query.Next())
+            rows.append(query.Row());
+    }
 
     QList<TRecordField> fields;
     fields.reserve(defs.size());
@@ -132,12 +195,20 @@ TRecordset OpenDetached(TSqlQuery &query)
                                                              : RecordFieldFor(defs[c]));
     }
     TRecordset set(fields);
-    for (const QVariantList &row : rows) {
+    TSharedTexts shared(fields);
+    auto add = [&](const QVariantList &row) {
         QList<TDbValue> values;
         values.reserve(row.size());
         for (int c = 0; c < row.size(); ++c)
-            values.append(ColumnValue(fields[c], defs[c], row[c]));
-        set.AddRow(std::move(values));
+            values.append(shared.Share(c, ColumnValue(fields[c], defs[c], row[c])));
+        set.AddRow(values);
+    };
+    if (typedColumns) {
+        for (; !query.Eof(); query.Next())
+            add(query.Row());
+    } else {
+        for (const QVariantList &row : rows)
+            add(row);
     }
     set.First();
     return set;

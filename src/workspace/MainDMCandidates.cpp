@@ -7,6 +7,8 @@
 #include "workspace/MainDM.h"
 
 #include <QCollator>
+#include <array>
+#include <memory>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -52,7 +54,8 @@ struct TCandidateColumns
     }
 };
 
-// Writes the repairs of one opening in one transaction, begun at the first repair.
+// Writes the repairs of one opening in one transaction, begun at the first repair; each
+// kind of repair is one statement, prepared once and run for each of its candidates.
 class TRepairWriter
 {
 public:
@@ -60,17 +63,21 @@ public:
         : FConn(conn)
     {}
 
-    void Run(const QStringList &lines, const QString &ksh)
+    void Run(int kind, const QStringList &lines, const QString &ksh)
     {
         if (!FTransaction)
             FTransaction.emplace(FConn);
-        TSqlQuery query(&FConn);
-        query.SetSQL(lines);
-        query.SetParam(u"ksh"_s, ksh);
-        query.ExecSQL();
+        std::unique_ptr<TSqlQuery> &query = FQueries[size_t(kind)];
+        if (!query) {
+            query = std::make_unique<TSqlQuery>(&FConn);
+            query->SetSQL(lines);
+        }
+        query->SetParam(u"ksh"_s, ksh);
+        query->ExecSQL();
     }
     void Commit()
     {
+        FQueries = {};
         if (FTransaction)
             FTransaction->Commit();
     }
@@ -78,6 +85,7 @@ public:
 private:
     TSqlConnection &FConn;
     std::optional<TSqlTransaction> FTransaction;
+    std::array<std::unique_ptr<TSqlQuery>, 2> FQueries;
 };
 
 void SetQueryText(TRecordset &q, int column, const QString &text)
@@ -123,7 +131,7 @@ void RepairRow(TMainDM &dm, const TCandidateColumns &c, TRepairWriter &repairs, 
         SetQueryText(q, c.LQZY, ReturnedZYDH);
         q.Post();
         ks.LqZyId = dm.JhRecCount;
-        repairs.Run({u"update t_tdd"_s, u"set dqtddw = tddw, lqzy = \"  \""_s, u"where ksh = :ksh"_s},
+        repairs.Run(0, {u"update t_tdd"_s, u"set dqtddw = tddw, lqzy = \"  \""_s, u"where ksh = :ksh"_s},
                     ks.Ksh);
         return;
     }
@@ -133,7 +141,7 @@ void RepairRow(TMainDM &dm, const TCandidateColumns &c, TRepairWriter &repairs, 
     q.Post();
     ks.LqZyId = dm.JhRecCount + 1;
     s = 0;
-    repairs.Run({u"update t_tdd"_s, u"set dqtddw = tddw, lqzy = \" ?\", "_s,
+    repairs.Run(1, {u"update t_tdd"_s, u"set dqtddw = tddw, lqzy = \" ?\", "_s,
                  u"tdyydm = \"  \",bz = \"\", kszt = \"0\""_s, u"where ksh = :ksh"_s},
                 ks.Ksh);
 }

@@ -51,6 +51,52 @@ private slots:
         set.SetFilter(u"PCDM='1'"_s);
         QCOMPARE(set.RecordCount(), 1);
     }
+
+    // Repeated texts of a column are kept once; a column of many different values
+    // stops collecting them. Every row still reads its own value, and changing one
+    // row leaves the rows that shared its text alone.
+    void repeatedAndDistinctTextsReadBackPerRow()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"d.mdb"_s);
+        TSqlConnection::CreateDatabase(path);
+        const int rows = 3000; // more different names than a column collects
+        TRecordset set;
+        {
+            TSqlConnection conn;
+            conn.Open(path);
+            conn.ExecSQL(QStringList{u"create table t (ksh char(14), xm text(20) with comp,"_s,
+                                     u"  xbdm text(2), primary key (ksh))"_s});
+            TSqlTransaction transaction(conn);
+            TSqlQuery insert(&conn);
+            insert.SetSQL(u"insert into t values (:ksh, :xm, :xb)"_s);
+            for (int i = 0; i < rows; ++i) {
+                insert.SetParam(u"ksh"_s, u"%1"_s.arg(i, 14, 10, QChar(u'0')));
+                insert.SetParam(u"xm"_s, u"name%1"_s.arg(i));
+                insert.SetParam(u"xb"_s, i % 3 == 0 ? u"1"_s : u"2"_s);
+                insert.ExecSQL();
+            }
+            transaction.Commit();
+            TSqlQuery query(&conn);
+            query.SetSQL(u"select ksh, xm, xbdm from t order by ksh"_s);
+            set = OpenDetached(query);
+            QVERIFY(!query.Active());
+        }
+        QCOMPARE(set.RecordCount(), rows);
+        for (int i : {0, 1, 2, 2047, 2048, 2049, rows - 1}) {
+            set.SetRecNo(i + 1);
+            QCOMPARE(set.FieldByName(u"XM").AsString(), u"name%1"_s.arg(i));
+            QCOMPARE(set.FieldByName(u"XBDM").AsString(), i % 3 == 0 ? u"1"_s : u"2"_s);
+        }
+        set.SetRecNo(4);
+        set.Edit();
+        set.FieldByName(u"XBDM").SetValue(TDbValue(u"9"_s));
+        set.Post();
+        set.SetRecNo(1);
+        QCOMPARE(set.FieldByName(u"XBDM").AsString(), u"1"_s);
+        set.SetRecNo(4);
+        QCOMPARE(set.FieldByName(u"XBDM").AsString(), u"9"_s);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSqlDetached)
