@@ -144,7 +144,7 @@ private slots:
                 q.ExecSQL();
             }
         });
-        dm.UnivConn.ExecSQL(u"update T_TDDZDSX set ZDLX = lcase(ZDLX)"_s);
+        dm.UnivConn.ExecSQL(u"update T_TDDZDSX set ZDLX = lower(ZDLX)"_s);
         QCOMPARE(W->Value(u"select count(*) from T_TDDZDSX where ZDLX = \"j\""_s).toInt() > 0, true);
         const QString folder = W->NewFolder();
         W->ResetWindows();
