@@ -148,6 +148,12 @@ private slots:
     void everyFigureOfTheWorkTablesIsPrinted()
     {
         TWorkspaceFixture f;
+        f.Exec({u"alter table T_TDD add column MZDM text(2) with comp"_s,
+                u"alter table T_TDD add column KSLBDM text(2) with comp"_s,
+                u"alter table T_TDD add column BYLBDM text(2) with comp"_s,
+                u"alter table T_TDD add column ZZMMDM text(2) with comp"_s,
+                u"alter table T_TDD add column GKCJX02 double"_s,
+                u"alter table T_TDD add column GKCJX04 double"_s});
         // Base scores 609, 618, … 654: highest 654, lowest 609, average 631.50.
         for (int i = 1; i <= 6; ++i) {
             TFixtureCandidate c{u"S%1"_s.arg(i), u"考生%1"_s.arg(i)};
