@@ -17,6 +17,7 @@
 #include "CliInputs.h"
 #include "CliSet.h"
 #include "details/DNPageBuilder.h"
+#include "store/Schema.h"
 #include "store/ZKError.h"
 #include "store/ZKMainDef.h"
 
@@ -116,7 +117,7 @@ int RunPageCommand(const QStringList &args)
         const int id = dm.GetKsId(a.Ksh);
         try {
             if (id < 0)
-                throw EZKError(u"当前投档单中找不到该考生"_s);
+                throw EZKError(ZKTable::T_TDD + u"中找不到该考生"_s);
             builder.SetCandidate(dm.KsTable[size_t(id)]->Ksh, dm.KsTable[size_t(id)].get());
             builder.WritePage(0, a.Out);
         } catch (const EZKError &e) {

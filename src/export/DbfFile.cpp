@@ -8,6 +8,7 @@
 #include <QStringEncoder>
 #include <QtEndian>
 #include <memory>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -46,7 +47,7 @@ int WholeCharacterLength(const QByteArray &bytes, int max)
 
 EZKError FileError(const QString &path, const QFile &file)
 {
-    return EZKError(u"Cannot write the dBase file '%1': %2"_s.arg(path, file.errorString()));
+    return EZKError(u"无法写入 dBase 文件“%1”：%2"_s.arg(path, file.errorString()));
 }
 
 QByteArray Padded(QByteArray bytes, int length, bool rightAligned)
@@ -64,13 +65,11 @@ QByteArray NumberBytes(const QVariant &value, const TDbfField &field)
     if (!ok) {
         if (value.toString().trimmed().isEmpty())
             return QByteArray(field.Length, ' ');
-        throw EZKError(
-            u"Data type mismatch: \"%1\" is no number for the field %2."_s.arg(value.toString(), field.Name));
+        throw EZKError(u"数据类型不符：“%1”不是字段 %2 能存放的数值。"_s.arg(value.toString(), field.Name));
     }
     const QByteArray text = QByteArray::number(number, 'f', field.Decimals);
     if (text.size() > field.Length)
-        throw EZKError(u"Numeric field overflow: %1 does not fit the field %2."_s.arg(
-            QString::fromLatin1(text), field.Name));
+        throw EZKError(u"数值溢出：%1 超出了字段 %2 的宽度。"_s.arg(QString::fromLatin1(text), field.Name));
     return Padded(text, field.Length, true);
 }
 
@@ -109,7 +108,7 @@ QByteArray GbkBytes(const QString &text)
 {
     QByteArray out;
     out.reserve(text.size());
-    QStringEncoder encoder("GBK");
+    std::optional<QStringEncoder> encoder(std::in_place, "GBK");
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c.unicode() < 0x80) {
@@ -118,13 +117,17 @@ QByteArray GbkBytes(const QString &text)
         }
         const qsizetype units =
             c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
-        const QByteArray bytes = encoder.encode(QStringView(text).mid(i, units));
+        const QByteArray bytes = encoder->encode(QStringView(text).mid(i, units));
         // ICU puts its substitution byte 0x1A (or nothing) where GBK has no character.
-        if (encoder.hasError() || bytes.isEmpty() || bytes.contains('\x1a') || bytes == "?")
+        if (encoder->hasError() || bytes.isEmpty() || bytes.contains('\x1a') || bytes == "?") {
             out.append('?');
-        else
+            // The error flag outlives resetState(): a fresh encoder keeps it from marking
+            // every following character as unencodable too.
+            encoder.emplace("GBK");
+        } else {
             out.append(bytes);
-        encoder.resetState();
+            encoder->resetState();
+        }
         i += units - 1;
     }
     return out;
@@ -142,12 +145,12 @@ TDbfFile::~TDbfFile()
 void TDbfFile::Create(const QString &path, const QList<TDbfField> &fields)
 {
     if (fields.isEmpty())
-        throw EZKError(u"A dBase table needs at least one field (%1)."_s.arg(path));
+        throw EZKError(u"dBase 数据表至少需要一个字段（%1）。"_s.arg(path));
     QByteArray header(ZKDbf::HeaderSize, '\0');
     int recordLength = 1; // the deletion flag
     for (const TDbfField &f : fields) {
         if (f.Length < 1 || f.Length > 255)
-            throw EZKError(u"The dBase field %1 cannot be %2 bytes long."_s.arg(f.Name).arg(f.Length));
+            throw EZKError(u"dBase 字段 %1 的长度不能是 %2 字节。"_s.arg(f.Name).arg(f.Length));
         QByteArray d(ZKDbf::DescriptorSize, '\0');
         const QByteArray name = GbkBytes(f.Name).left(10);
         d.replace(0, name.size(), name);
@@ -165,7 +168,7 @@ void TDbfFile::Create(const QString &path, const QList<TDbfField> &fields)
     PutLe16(header, 10, quint16(recordLength));
     header[29] = ZKDbf::LanguageDriverGbk;
     if (recordLength > 0xFFFF)
-        throw EZKError(u"The records of %1 would be longer than a dBase file allows."_s.arg(path));
+        throw EZKError(u"%1 的记录长度超出了 dBase 文件的限制。"_s.arg(path));
     header += ZKDbf::EndOfFile;
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(header) != header.size())
@@ -178,10 +181,10 @@ void TDbfFile::Open(const QString &path)
     FPath = path;
     FFile = new QFile(path);
     if (!FFile->open(QIODevice::ReadWrite))
-        throw EZKError(u"Cannot open the dBase file '%1': %2"_s.arg(path, FFile->errorString()));
+        throw EZKError(u"无法打开 dBase 文件“%1”：%2"_s.arg(path, FFile->errorString()));
     const QByteArray head = FFile->read(ZKDbf::HeaderSize);
     if (head.size() < ZKDbf::HeaderSize)
-        throw EZKError(u"'%1' is no dBase file."_s.arg(path));
+        throw EZKError(u"“%1”不是 dBase 文件。"_s.arg(path));
     FRecordCount = qFromLittleEndian<qint32>(head.constData() + 4);
     FHeaderLength = qFromLittleEndian<quint16>(head.constData() + 8);
     FRecordLength = qFromLittleEndian<quint16>(head.constData() + 10);
@@ -233,10 +236,10 @@ QByteArray TDbfFile::Record(const QVariantList &values) const
 void TDbfFile::Append(const QVariantList &values)
 {
     if (!FFile)
-        throw EZKError(u"No dBase file is open."_s);
+        throw EZKError(u"没有打开的 dBase 文件。"_s);
     const QByteArray record = Record(values);
     if (record.size() != FRecordLength)
-        throw EZKError(u"The header of '%1' does not match its fields."_s.arg(FPath));
+        throw EZKError(u"“%1”的文件头与其字段不符。"_s.arg(FPath));
     FPending += record;
     ++FRecordCount;
     if (FPending.size() >= (1 << 20)) {

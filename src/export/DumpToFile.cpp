@@ -2,6 +2,7 @@
 
 #include "export/DbfFile.h"
 #include "export/GridTexts.h"
+#include "export/XlsWorkbook.h"
 #include "store/SqlQuery.h"
 #include "store/StorageFolder.h"
 #include "store/ZKError.h"
@@ -34,6 +35,45 @@ void RunCleanup(bool failing, F &&cleanup)
     }
 }
 
+// Column names reach the export's statements from the local tables, whose columns came
+// from the leader's recordsets, and from the field list of the grid. Only a plain
+// identifier is written, and always bracketed: a letter or "_" first, then letters, digits
+// and "_", at most 64 characters. (The export's own check until the store offers one.)
+bool IsPlainExportIdentifier(const QString &name)
+{
+    if (name.isEmpty() || name.size() > 64)
+        return false;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name[i];
+        const bool digit = c >= u'0' && c <= u'9';
+        if (!(c.isLetter() || c == u'_' || (digit && i > 0)))
+            return false;
+    }
+    return true;
+}
+
+QString QuotedExportIdentifier(const QString &name, const QString &table)
+{
+    if (!IsPlainExportIdentifier(name))
+        throw EZKError(u"数据表 %1 的字段名“%2”不是合法的名称，无法导出。"_s.arg(table, name));
+    return u'[' + name + u']';
+}
+
+// A text inside a double-quoted literal of a statement: each double quote doubled, as the
+// engine reads it back.
+QString QuotedExportLiteral(const QString &text)
+{
+    return u'"' + QString(text).replace(u'"', "\"\""_L1) + u'"';
+}
+
+// The texts of the export's Excel 97 refusal: the table too large for a worksheet.
+void CheckExcel97Size(const QString &table, qint64 records, qint64 columns)
+{
+    const QString refusal = XlsLimitRefusalText(table, records, columns);
+    if (!refusal.isEmpty())
+        throw EZKError(refusal);
+}
+
 // The copy of "t_temp.dbf" to its table's own file, also after an error.
 void MoveTempTable(const QString &folder, const QString &target)
 {
@@ -44,7 +84,7 @@ void MoveTempTable(const QString &folder, const QString &target)
     const bool copied = QFile::copy(temp, target);
     QFile::remove(temp);
     if (!copied)
-        throw EZKError(u"Cannot copy %1 to '%2'."_s.arg(ExportTempTable, target));
+        throw EZKError(u"无法把 %1 复制为“%2”。"_s.arg(ExportTempTable, target));
 }
 
 } // namespace
@@ -82,7 +122,7 @@ void SetNumericDecimals(const QString &dbfPath)
 {
     QFile file(dbfPath);
     if (!file.open(QIODevice::ReadWrite))
-        throw EZKError(u"Cannot open '%1': %2"_s.arg(dbfPath, file.errorString()));
+        throw EZKError(u"无法打开文件“%1”：%2"_s.arg(dbfPath, file.errorString()));
     for (qint64 i = 0;; ++i) {
         const qint64 at = ZKDbf::HeaderSize + ZKDbf::DescriptorSize * i;
         char type = 0;
@@ -92,7 +132,7 @@ void SetNumericDecimals(const QString &dbfPath)
         if (!file.seek(at) || !file.getChar(&first) || first == ZKDbf::HeaderTerminator)
             break;
         if (type == 'N' && !(file.seek(at + 17) && file.putChar(char(9))))
-            throw EZKError(u"Cannot write '%1': %2"_s.arg(dbfPath, file.errorString()));
+            throw EZKError(u"无法写入文件“%1”：%2"_s.arg(dbfPath, file.errorString()));
     }
 }
 
@@ -130,7 +170,70 @@ QString TDumpToFile::SelectionList(const QList<TExportSetRow> &sets)
 
 QString TDumpToFile::SourceClause() const
 {
-    return u'"' + ZKMainDef().LoginInfo.UserFolder + UnivDatabaseFileName + u'"';
+    const QString path = ZKMainDef().LoginInfo.UserFolder + UnivDatabaseFileName;
+    // The path stands inside the double-quoted literal that names the file to read: a path
+    // that could end that literal is refused, never written into a statement.
+    for (const QChar c : path) {
+        if (c == u'"' || c.unicode() < 0x20 || c.unicode() == 0x7F)
+            throw EZKError(u"用户文件夹的路径中含有双引号或控制字符，无法导出：%1"_s.arg(path));
+    }
+    return u'"' + path + u'"';
+}
+
+QString TDumpToFile::SetCondition(const QList<TExportSetRow> &sets)
+{
+    return u"instr(1, "_s + QuotedExportLiteral(SelectionList(sets)) + u", pcdm + kldm + jhxz, 0) > 0"_s;
+}
+
+const QList<TExportTableJob> &TDumpToFile::DossierTableJobs()
+{
+    static const QList<TExportTableJob> jobs = [] {
+        QList<TExportTableJob> list{{u"t_jhk"_s, u"t_jhk"_s, TExportScope::OfSets, false},
+                                    {u"t_tddw"_s, u"t_tddw"_s, TExportScope::OfSets, false},
+                                    {u"T_TDD"_s, u"T_TDD"_s, TExportScope::OfSets, true},
+                                    {u"T_KSJL"_s, u"T_KSJL"_s, TExportScope::OfDossiers, false},
+                                    {u"T_KSHKCJ"_s, u"T_KSHKCJ"_s, TExportScope::OfDossiers, false},
+                                    {u"T_TJXX"_s, u"T_TJXX"_s, TExportScope::OfDossiers, false},
+                                    {u"T_JHK"_s, u"T_QBJHK"_s, TExportScope::All, false}};
+        for (const TDmDBFRec &code : DmDBFTable())
+            list.append({code.TableName, code.TableName, TExportScope::All, false});
+        return list;
+    }();
+    return jobs;
+}
+
+QString TDumpToFile::JobCondition(const TExportTableJob &job, const QString &setCondition,
+                                  const QString &dossierSource)
+{
+    switch (job.Scope) {
+    case TExportScope::OfSets:
+        return setCondition;
+    case TExportScope::OfDossiers:
+        return u"ksh in (select ksh from t_tdd"_s + dossierSource + u" where "_s + setCondition + u")"_s;
+    case TExportScope::All:
+        break;
+    }
+    return QString();
+}
+
+void TDumpToFile::CheckDossierTables(const QString &setCondition, TExportKind kind)
+{
+    TSqlConnection &univ = FDm.UnivConn;
+    for (const TExportTableJob &job : DossierTableJobs()) {
+        if (!univ.TableExists(job.Source))
+            continue; // a table that is not there fails its copy where it comes
+        const QList<TSqlFieldDef> columns = univ.GetColumns(job.Source);
+        for (const TSqlFieldDef &column : columns)
+            QuotedExportIdentifier(column.Name, job.Source);
+        if (kind != TExportKind::Excel97)
+            continue;
+        const QString condition = JobCondition(job, setCondition, QString());
+        TSqlQuery count(&univ);
+        count.SetSQL(u"select count(*) from "_s + job.Source +
+                     (condition.isEmpty() ? QString() : u" where "_s + condition));
+        count.Open();
+        CheckExcel97Size(job.Target, count.Value(0).toLongLong(), columns.size());
+    }
 }
 
 void TDumpToFile::CopyTable(const QString &source, const QString &target, const QString &condition,
@@ -143,34 +246,36 @@ void TDumpToFile::CopyTable(const QString &source, const QString &target, const 
     const QList<TSqlFieldDef> fields =
         FExportConn.FieldDefs({u"select top 1 *"_s, u"from "_s + source + u" in "_s + src});
     if (FExportConn.Kind() == TExportKind::DBase)
-        CopyTableToDbf(fields, target, from, patchDecimals);
+        CopyTableToDbf(fields, source, target, from, patchDecimals);
     else
-        CopyTableToWorksheet(fields, target, from);
+        CopyTableToWorksheet(fields, source, target, from);
 }
 
-void TDumpToFile::CopyTableToWorksheet(const QList<TSqlFieldDef> &fields, const QString &target,
-                                       const QString &from)
+void TDumpToFile::CopyTableToWorksheet(const QList<TSqlFieldDef> &fields, const QString &source,
+                                       const QString &target, const QString &from)
 {
     QString columns;
     for (const TSqlFieldDef &f : fields) {
+        const QString name = QuotedExportIdentifier(f.Name, source);
         if (f.Kind == TSqlFieldKind::BinaryCode)
-            columns = u"%1ltrim(%2) as %2,"_s.arg(columns, f.Name);
+            columns = u"%1ltrim(%2) as %2,"_s.arg(columns, name);
         else
-            columns = u"%1%2,"_s.arg(columns, f.Name);
+            columns = u"%1%2,"_s.arg(columns, name);
     }
     columns.chop(1);
     FExportConn.ExecSQL({u"select "_s + columns, u"into ["_s + target + u"]"_s, from});
 }
 
-void TDumpToFile::CopyTableToDbf(const QList<TSqlFieldDef> &fields, const QString &target,
+void TDumpToFile::CopyTableToDbf(const QList<TSqlFieldDef> &fields, const QString &source, const QString &target,
                                  const QString &from, bool patchDecimals)
 {
     QString definitions;
     QString columns;
     for (const TSqlFieldDef &f : fields) {
         bool asText = false;
-        definitions = u"%1%2 %3,"_s.arg(definitions, f.Name, DbfColumnType(f, asText));
-        columns += (asText ? u"ltrim(%1) as %1"_s.arg(f.Name) : f.Name) + u',';
+        const QString name = QuotedExportIdentifier(f.Name, source);
+        definitions = u"%1%2 %3,"_s.arg(definitions, name, DbfColumnType(f, asText));
+        columns += (asText ? u"ltrim(%1) as %1"_s.arg(name) : name) + u',';
     }
     definitions.chop(1);
     columns.chop(1);
@@ -187,27 +292,21 @@ void TDumpToFile::CopyTableToDbf(const QList<TSqlFieldDef> &fields, const QStrin
     MoveTempTable(folder, folder + target + u".dbf"_s);
 }
 
-void TDumpToFile::ExportDossierTables(const QString &condition)
+void TDumpToFile::ExportDossierTables(const QString &setCondition)
 {
-    FProgress.ShowProgress(ZKExportText::DialogCaption, ZKExportText::DossierProgress, 0, 10, 2);
-    for (const QString &table : {u"t_jhk"_s, u"t_tddw"_s}) {
-        CopyTable(table, table, condition, false);
-        FProgress.UpdateProgressTrans();
-    }
-    FProgress.ShowProgress(QString(), QString(), 10, 60, 4);
-    CopyTable(u"T_TDD"_s, u"T_TDD"_s, condition, true);
-    FProgress.UpdateProgressTrans();
-    const QString ofDossiers =
-        u"ksh in (select ksh from t_tdd in "_s + SourceClause() + u" where "_s + condition + u")"_s;
-    for (const QString &table : {u"T_KSJL"_s, u"T_KSHKCJ"_s, u"T_TJXX"_s}) {
-        CopyTable(table, table, ofDossiers, false);
-        FProgress.UpdateProgressTrans();
-    }
-    FProgress.ShowProgress(QString(), ZKExportText::CodeTableProgress, 70, 30, 19);
-    CopyTable(u"T_JHK"_s, u"T_QBJHK"_s, QString(), false);
-    FProgress.UpdateProgressTrans();
-    for (const TDmDBFRec &code : DmDBFTable()) {
-        CopyTable(code.TableName, code.TableName, QString(), false);
+    const QString src = u" in "_s + SourceClause();
+    const QList<TExportTableJob> &jobs = DossierTableJobs();
+    for (qsizetype i = 0; i < jobs.size(); ++i) {
+        // Three stages of the progress window: the plan and units of the sets, the
+        // dossiers with their rows, the whole plan and the code tables.
+        if (i == 0)
+            FProgress.ShowProgress(ZKExportText::DialogCaption, ZKExportText::DossierProgress, 0, 10, 2);
+        else if (i == 2)
+            FProgress.ShowProgress(QString(), QString(), 10, 60, 4);
+        else if (i == 6)
+            FProgress.ShowProgress(QString(), ZKExportText::CodeTableProgress, 70, 30, int(jobs.size() - 6));
+        const TExportTableJob &job = jobs[i];
+        CopyTable(job.Source, job.Target, JobCondition(job, setCondition, src), job.PatchDecimals);
         FProgress.UpdateProgressTrans();
     }
 }
@@ -216,7 +315,10 @@ bool TDumpToFile::ExportDossiers(const QString &fileName, const QList<TExportSet
 {
     if (sets.isEmpty())
         return false;
-    const QString list = u'"' + SelectionList(sets) + u'"';
+    const QString condition = SetCondition(sets);
+    // Refusals come before anything is closed, copied or written.
+    SourceClause();
+    CheckDossierTables(condition, ExportKindOf(fileName));
     FDm.UnivConn.Close();
     const auto cleanup = [this] {
         // Each step runs even when an earlier one fails; the first error goes on.
@@ -237,7 +339,7 @@ bool TDumpToFile::ExportDossiers(const QString &fileName, const QList<TExportSet
     };
     try {
         FExportConn.Open(fileName, ZKMainDef().ProgramFolder);
-        ExportDossierTables(u"instr(1, "_s + list + u", pcdm + kldm + jhxz, 0) > 0"_s);
+        ExportDossierTables(condition);
     } catch (...) {
         RunCleanup(true, cleanup);
         throw;
@@ -247,30 +349,36 @@ bool TDumpToFile::ExportDossiers(const QString &fileName, const QList<TExportSet
     return true;
 }
 
-void TDumpToFile::WriteScreenRows()
+QString TDumpToFile::ScreenDefinitions()
 {
-    QHash<QString, QPair<QString, int>> fieldTypes; // upper-case ZDDH → (ZDLX, XSZFS)
+    QHash<QString, QPair<QString, int>> fieldTypes; // upper-case ZDDH → (upper-case ZDLX, XSZFS)
     {
         TSqlQuery q(&FDm.UnivConn);
         q.SetSQL(u"select ZDDH, ZDLX, XSZFS from T_TDDZDSX"_s);
         for (q.Open(); !q.Eof(); q.Next()) {
             const QString code = q.AsString(0).toUpper();
             if (!fieldTypes.contains(code))
-                fieldTypes.insert(code, {q.AsString(1), q.Value(2).toInt()});
+                fieldTypes.insert(code, {q.AsString(1).trimmed().toUpper(), q.Value(2).toInt()});
         }
     }
     QString definitions;
     for (const TZKColumnRec &column : std::as_const(FDm.ZKColumn)) {
         const auto [type, width] = fieldTypes.value(column.Name.toUpper());
+        const QString name = QuotedExportIdentifier(column.Name, ZKExportText::ScreenDefaultName);
         if (type == "J"_L1)
-            definitions = u"%1%2 text(18) with comp,"_s.arg(definitions, column.Name);
+            definitions = u"%1%2 text(18) with comp,"_s.arg(definitions, name);
         else if (type == "N"_L1)
-            definitions = u"%1%2 text(15) with comp,"_s.arg(definitions, column.Name);
+            definitions = u"%1%2 text(15) with comp,"_s.arg(definitions, name);
         else
-            definitions = u"%1%2 text(%3) with comp,"_s.arg(definitions, column.Name)
+            definitions = u"%1%2 text(%3) with comp,"_s.arg(definitions, name)
                               .arg(width > 253 || width <= 0 ? 254 : width);
     }
     definitions.chop(1);
+    return definitions;
+}
+
+void TDumpToFile::WriteScreenRows(const QString &definitions)
+{
     const bool dbase = FExportConn.Kind() == TExportKind::DBase;
     const QString target = dbase ? ExportTempTable : ZKExportText::ScreenDefaultName;
     FExportConn.ExecSQL({u"create table ["_s + target + u"] ("_s + definitions + u")"_s});
@@ -321,7 +429,11 @@ void TDumpToFile::ExportTextTable(const QString &fileName, const std::function<v
 
 void TDumpToFile::ExportScreen(const QString &fileName)
 {
-    ExportTextTable(fileName, [this] { WriteScreenRows(); });
+    // Refusals come before the target is prepared: nothing is copied or written.
+    const QString definitions = ScreenDefinitions();
+    if (ExportKindOf(fileName) == TExportKind::Excel97)
+        CheckExcel97Size(ZKExportText::ScreenDefaultName, FDm.CurrentKSList.size(), FDm.ZKColumn.size());
+    ExportTextTable(fileName, [&] { WriteScreenRows(definitions); });
     FMessages.ShowMessage(ZKExportText::ScreenDone, ZKExportText::ScreenCaption, TMsgIcon::Information);
 }
 
@@ -351,6 +463,9 @@ void TDumpToFile::WriteJournalRows(const QList<TJournalEntry> &entries)
 
 void TDumpToFile::ExportJournal(const QString &fileName, const QList<TJournalEntry> &entries)
 {
+    if (ExportKindOf(fileName) == TExportKind::Excel97)
+        CheckExcel97Size(ZKExportText::JournalDefaultName, entries.size(),
+                         TDecisionJournal::ExportFieldNames().size());
     ExportTextTable(fileName, [&] { WriteJournalRows(entries); });
     FMessages.ShowMessage(ZKExportText::JournalDone, ZKExportText::JournalCaption, TMsgIcon::Information);
 }

@@ -18,6 +18,23 @@ struct TExportSetRow
     QString PcText, KlText, JhxzText; // each code immediately followed by its name
 };
 
+// Which rows of a source table the dossier export copies.
+enum class TExportScope
+{
+    All,        // the whole table
+    OfSets,     // the rows of the chosen sets (pcdm, kldm, jhxz)
+    OfDossiers, // the rows of the chosen sets' candidates (ksh)
+};
+
+// One table of the dossier export: its source, its target name, its rows, and whether
+// its numeric fields carry 9 decimals in dBase.
+struct TExportTableJob
+{
+    QString Source, Target;
+    TExportScope Scope = TExportScope::All;
+    bool PatchDecimals = false;
+};
+
 // Texts of the export.
 namespace ZKExportText {
 inline const QString DialogCaption = QStringLiteral("导出投档单");
@@ -44,6 +61,11 @@ inline const QString JournalDefaultName = QStringLiteral("t_jdjl");
 //
 // ExportScreen writes the texts the grid shows for the open set, one record per grid row
 // in grid order and one field per grid column.
+//
+// Both refuse before anything is written: a column name that is no plain identifier, a
+// user folder whose path would end a quoted literal, and, for Excel 97, a table of more
+// than 65,535 records or 256 columns (with a message that names the table and suggests
+// .xlsx or .dbf).
 //
 // Both show their stages in the progress window and, when done, the completion message.
 // An error of the engine or of a file ends the export after the clean-up (the progress
@@ -72,17 +94,30 @@ public:
     // record per row and one text field per column.
     void ExportJournal(const QString &fileName, const QList<TJournalEntry> &entries);
 
-    // The double-quoted path of the user's main database.
+    // The double-quoted path of the user's main database; throws EZKError when the path
+    // holds a double quote or a control character, which would end the literal.
     QString SourceClause() const;
 
+    // The condition of the chosen sets' rows: a search of pcdm + kldm + jhxz in their
+    // selection list, the list written as a literal with its double quotes doubled.
+    static QString SetCondition(const QList<TExportSetRow> &sets);
+
+    // The tables of the dossier export in the order they are written.
+    static const QList<TExportTableJob> &DossierTableJobs();
+
 private:
+    static QString JobCondition(const TExportTableJob &job, const QString &setCondition,
+                                const QString &dossierSource);
+    void CheckDossierTables(const QString &setCondition, TExportKind kind);
     void CopyTable(const QString &source, const QString &target, const QString &condition,
                    bool patchDecimals);
-    void CopyTableToWorksheet(const QList<TSqlFieldDef> &fields, const QString &target, const QString &from);
-    void CopyTableToDbf(const QList<TSqlFieldDef> &fields, const QString &target, const QString &from,
-                        bool patchDecimals);
-    void ExportDossierTables(const QString &condition);
-    void WriteScreenRows();
+    void CopyTableToWorksheet(const QList<TSqlFieldDef> &fields, const QString &source, const QString &target,
+                              const QString &from);
+    void CopyTableToDbf(const QList<TSqlFieldDef> &fields, const QString &source, const QString &target,
+                        const QString &from, bool patchDecimals);
+    void ExportDossierTables(const QString &setCondition);
+    QString ScreenDefinitions();
+    void WriteScreenRows(const QString &definitions);
     void WriteJournalRows(const QList<TJournalEntry> &entries);
     // Opens the target, writes its one table and cleans up (also after an error).
     void ExportTextTable(const QString &fileName, const std::function<void()> &writeRows);

@@ -105,7 +105,7 @@ void ScratchPragma(TSqlConnection &conn, const char *pragma)
     if (sqlite3_exec(conn.Handle(), pragma, nullptr, nullptr, &message) != SQLITE_OK) {
         const QString text = QString::fromUtf8(message ? message : "");
         sqlite3_free(message);
-        throw EZKError(u"Cannot prepare the export: %1"_s.arg(text));
+        throw EZKError(u"无法准备导出：%1"_s.arg(text));
     }
 }
 
@@ -164,16 +164,16 @@ void TExportConn::Open(const QString &fileName, const QString &programFolder)
     } else {
         const QString empty = QDir(programFolder).filePath(EmptyExportWorkbookName(FKind));
         if (!QFileInfo::exists(empty))
-            throw EZKError(u"The empty workbook '%1' is missing."_s.arg(empty));
+            throw EZKError(u"找不到空白工作簿“%1”。"_s.arg(empty));
         QFile::remove(FFileName);
         if (!QFile::copy(empty, FFileName))
-            throw EZKError(u"Cannot copy the empty workbook to '%1'."_s.arg(FFileName));
+            throw EZKError(u"无法把空白工作簿复制为“%1”。"_s.arg(FFileName));
         QFile::setPermissions(FFileName,
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     }
     auto dir = std::make_unique<QTemporaryDir>();
     if (!dir->isValid())
-        throw EZKError(u"Cannot make a scratch folder for the export: %1"_s.arg(dir->errorString()));
+        throw EZKError(u"无法为导出建立临时文件夹：%1"_s.arg(dir->errorString()));
     const QString scratch = dir->filePath(u"target.db"_s);
     TSqlConnection::CreateDatabase(scratch);
     auto conn = std::make_unique<TSqlConnection>(scratch);
@@ -272,7 +272,7 @@ void TExportConn::SyncTables()
 int TExportConn::ExecSQL(const QStringList &lines)
 {
     if (!FScratch)
-        throw EZKError(u"The export target is not open."_s);
+        throw EZKError(u"导出目标没有打开。"_s);
     CommitAppends();
     ForgetRemovedTables();
     const QString jet = lines.join(u'\n');
@@ -330,19 +330,13 @@ void TExportConn::CheckWorksheetLimits(const QString &table)
         return;
     FScratch->ExecSQL(u"drop table [%1]"_s.arg(FTables[i]));
     const QString name = FTables.takeAt(i);
-    if (columns > XlsMaxColumns)
-        throw EZKError(u"The table %1 has %2 columns; an Excel 97 worksheet holds at most %3."_s.arg(name)
-                           .arg(columns)
-                           .arg(XlsMaxColumns));
-    throw EZKError(
-        u"The table %1 has %2 records; an Excel 97 worksheet holds at most %3."_s.arg(name).arg(rows).arg(
-            XlsMaxRows - 1));
+    throw EZKError(XlsLimitRefusalText(name, rows, columns));
 }
 
 QList<TSqlFieldDef> TExportConn::FieldDefs(const QStringList &lines)
 {
     if (!FScratch)
-        throw EZKError(u"The export target is not open."_s);
+        throw EZKError(u"导出目标没有打开。"_s);
     TSqlQuery query(FScratch.get());
     query.SetSQL(lines);
     query.Open();
@@ -352,14 +346,14 @@ QList<TSqlFieldDef> TExportConn::FieldDefs(const QStringList &lines)
 void TExportConn::OpenTable(const QString &name)
 {
     if (!FScratch)
-        throw EZKError(u"The export target is not open."_s);
+        throw EZKError(u"导出目标没有打开。"_s);
     CommitAppends();
     QString table = BareName(name);
     if (FKind != TExportKind::DBase && table.endsWith(u'$'))
         table.chop(1);
     const qsizetype i = IndexOfName(FTables, table);
     if (i < 0)
-        throw EZKError(u"The export target has no table %1."_s.arg(name));
+        throw EZKError(u"导出目标中没有数据表 %1。"_s.arg(name));
     FAppendTable = FTables[i];
     FAppendColumns = int(FScratch->GetColumns(FAppendTable).size());
     TSqlQuery count(FScratch.get());
@@ -379,11 +373,9 @@ void TExportConn::OpenTable(const QString &name)
 void TExportConn::AppendRecord(const QVariantList &values)
 {
     if (!FAppendQuery)
-        throw EZKError(u"No table of the export target is open."_s);
+        throw EZKError(u"导出目标中没有打开的数据表。"_s);
     if (FKind == TExportKind::Excel97 && FAppendRows + 1 >= XlsMaxRows)
-        throw EZKError(
-            u"The table %1 is full: an Excel 97 worksheet holds at most %2 records."_s.arg(FAppendTable)
-                .arg(XlsMaxRows - 1));
+        throw EZKError(XlsLimitRefusalText(FAppendTable, FAppendRows + 1, 0));
     if (!FAppending) {
         FScratch->BeginTrans();
         FAppending = true;

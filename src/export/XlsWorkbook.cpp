@@ -277,10 +277,7 @@ void WriteCell(TBiffWriter &w, quint16 row, quint16 col, const TSheetCell &cell,
 QByteArray SheetStream(TExportSheet &sheet, bool first, TSharedStrings &sst)
 {
     if (sheet.Columns.size() > XlsMaxColumns)
-        throw EZKError(
-            u"The table %1 has %2 columns; an Excel 97 worksheet holds at most %3."_s.arg(sheet.Name)
-                .arg(sheet.Columns.size())
-                .arg(XlsMaxColumns));
+        throw EZKError(XlsLimitRefusalText(sheet.Name, 0, sheet.Columns.size()));
     TBiffWriter cells;
     int row = 0;
     for (int c = 0; c < sheet.Columns.size(); ++c)
@@ -288,9 +285,7 @@ QByteArray SheetStream(TExportSheet &sheet, bool first, TSharedStrings &sst)
     QVariantList values;
     while (sheet.NextRow && sheet.NextRow(values)) {
         if (++row >= XlsMaxRows)
-            throw EZKError(u"The table %1 has more than %2 records; an Excel 97 worksheet holds at most %2."_s
-                               .arg(sheet.Name)
-                               .arg(XlsMaxRows - 1));
+            throw EZKError(XlsLimitRefusalText(sheet.Name, row, 0));
         for (int c = 0; c < sheet.Columns.size(); ++c) {
             const QVariant value = c < values.size() ? values[c] : QVariant();
             WriteCell(cells, quint16(row), quint16(c), SheetCellOf(value, sheet.Columns[c].Kind), sst);
@@ -357,7 +352,7 @@ QByteArray Globals(const QList<TExportSheet> &sheets, const TSharedStrings &sst,
 QByteArray XlsWorkbookStream(QList<TExportSheet> &sheets)
 {
     if (sheets.isEmpty())
-        throw EZKError(u"A workbook needs at least one worksheet."_s);
+        throw EZKError(u"工作簿至少需要一个工作表。"_s);
     TSharedStrings sst;
     QList<QByteArray> streams;
     for (qsizetype i = 0; i < sheets.size(); ++i)
@@ -382,8 +377,24 @@ void WriteXlsWorkbook(const QString &path, QList<TExportSheet> &sheets)
     if (!WriteSingleStreamCompoundFile(QFile::encodeName(path).constData(), "Workbook",
                                        reinterpret_cast<const unsigned char *>(stream.constData()),
                                        std::size_t(stream.size()), error))
-        throw EZKError(
-            u"Cannot write the workbook '%1': %2"_s.arg(path, QString::fromLocal8Bit(error.c_str())));
+        throw EZKError(u"无法写入工作簿“%1”：%2"_s.arg(path, QString::fromLocal8Bit(error.c_str())));
+}
+
+QString XlsLimitRefusalText(const QString &table, qint64 records, qint64 columns)
+{
+    const QString advice = u"请改为导出到 Excel 2007 文件（.xlsx）或 dBase 文件（.dbf）。"_s;
+    if (columns > XlsMaxColumns)
+        return u"数据表 %1 有 %2 列，超过了 Excel 97 工作表最多 %3 列的限制，无法导出到 .xls 文件。"_s.arg(table)
+                   .arg(columns)
+                   .arg(XlsMaxColumns) +
+               advice;
+    if (records > XlsMaxRows - 1)
+        return u"数据表 %1 有 %2 条记录，超过了 Excel 97 工作表最多 %3 条记录的限制，无法导出到 .xls 文件。"_s
+                   .arg(table)
+                   .arg(records)
+                   .arg(XlsMaxRows - 1) +
+               advice;
+    return QString();
 }
 
 void WriteEmptyXlsWorkbook(const QString &path)

@@ -22,5 +22,10 @@ QByteArray XlsWorkbookStream(QList<TExportSheet> &sheets);
 // Writes the workbook file (replacing an existing file). Throws EZKError.
 void WriteXlsWorkbook(const QString &path, QList<TExportSheet> &sheets);
 
+// The refusal of a table too large for an Excel 97 worksheet (more than 65,535 records
+// under the column names, or more than 256 columns): a Chinese text that names the table
+// and suggests .xlsx or .dbf; empty when the table fits.
+QString XlsLimitRefusalText(const QString &table, qint64 records, qint64 columns);
+
 // A valid workbook with one empty worksheet named "Sheet1".
 void WriteEmptyXlsWorkbook(const QString &path);

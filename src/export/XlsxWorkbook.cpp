@@ -15,7 +15,7 @@ constexpr int XlsxMaxRows = 1048576;
 EZKError WriteError(const QString &path, lxw_error error)
 {
     return EZKError(
-        u"Cannot write the workbook '%1': %2"_s.arg(path, QString::fromUtf8(lxw_strerror(error))));
+        u"无法写入工作簿“%1”：%2"_s.arg(path, QString::fromUtf8(lxw_strerror(error))));
 }
 
 class TXlsxFile
@@ -32,7 +32,7 @@ public:
         QFile::remove(path);
         FBook = workbook_new_opt(QFile::encodeName(path).constData(), &options);
         if (!FBook)
-            throw EZKError(u"Cannot create the workbook '%1'."_s.arg(path));
+            throw EZKError(u"无法创建工作簿“%1”。"_s.arg(path));
         FDate = workbook_add_format(FBook);
         format_set_num_format(FDate, "yyyy-mm-dd");
         FDateTime = workbook_add_format(FBook);
@@ -50,7 +50,7 @@ public:
     {
         lxw_worksheet *ws = workbook_add_worksheet(FBook, sheet.Name.left(31).toUtf8().constData());
         if (!ws)
-            throw EZKError(u"Cannot add the worksheet %1 to '%2'."_s.arg(sheet.Name, FPath));
+            throw EZKError(u"无法在“%2”中添加工作表 %1。"_s.arg(sheet.Name, FPath));
         for (int c = 0; c < sheet.Columns.size(); ++c)
             Check(worksheet_write_string(ws, 0, lxw_col_t(c), sheet.Columns[c].Name.toUtf8().constData(),
                                          nullptr));
@@ -58,9 +58,8 @@ public:
         int row = 0;
         while (sheet.NextRow && sheet.NextRow(values)) {
             if (++row >= XlsxMaxRows)
-                throw EZKError(
-                    u"The table %1 has more than %2 records; a worksheet holds at most %2."_s.arg(sheet.Name)
-                        .arg(XlsxMaxRows - 1));
+                throw EZKError(u"数据表 %1 的记录超过了工作表最多 %2 条记录的限制。"_s.arg(sheet.Name)
+                                   .arg(XlsxMaxRows - 1));
             for (int c = 0; c < sheet.Columns.size(); ++c) {
                 const QVariant value = c < values.size() ? values[c] : QVariant();
                 WriteCell(ws, lxw_row_t(row), lxw_col_t(c), SheetCellOf(value, sheet.Columns[c].Kind));

@@ -98,7 +98,13 @@ QString ProposedPrintTitle()
 
 QString MarkedMajorText(const TZKColumnRec &column, QString text)
 {
-    if (column.ColType == u'Z' && !text.isEmpty() && !text.startsWith(u' '))
+    if (column.ColType != u'Z' || text.isEmpty())
+        return text;
+    // The two marks a major text can begin with: the wish order written in front of a real
+    // current major (a space when none), and the sign in front of an adjustment text.
+    const QChar first = text[0];
+    const bool wishOrder = column.Tag == 0 && first >= u'1' && first <= u'9';
+    if (wishOrder || first == u'◆')
         text[0] = u'.';
     return text;
 }

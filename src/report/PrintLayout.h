@@ -87,8 +87,8 @@ public:
     void CloseQuery();
     bool IsQueryOpen() const { return FQueryOpen; }
 
-    // The printed text of one field of one candidate: the workspace's cell text, with the
-    // first character of a major column replaced by "." unless it is a space. Opens the
+    // The printed text of one field of one candidate: the workspace's cell text, with a
+    // major column's leading mark replaced by "." (MarkedMajorText). Opens the
     // dossier query when it is closed; a candidate without a row gives empty texts.
     QString GetTddFieldStr(const TKSItem *AKsItem, int ColumnIndex);
 
@@ -110,6 +110,8 @@ private:
     QHash<QString, int> FRowOfKsh;
 };
 
-// "." in place of the first character of a major column's text that does not begin
-// with a space.
+// The printed text of a major column: "." in place of a mark at the start of the text,
+// that is the wish-order digit in front of a real current major (`LQZY`) or the "◆" of an
+// adjustment text; every other text ("未定", "退档", "预退[…]", major names, a leading
+// space) prints as the grid shows it.
 QString MarkedMajorText(const TZKColumnRec &column, QString text);

@@ -58,7 +58,9 @@ struct TReportBand
     TReportBandKind Kind = TReportBandKind::Data;
     double Height = 0.25;
     QString Connection; // data bands: the data connection giving the rows
-    // Data bands: a row whose field AltField is not empty is drawn with AltItems.
+    // Data bands: a row whose field AltField is not empty is drawn with AltItems; when the
+    // row also fills fields of Items, Items follow on a line of their own right under it,
+    // so that every figure of the row is printed.
     QString AltField;
     std::vector<std::unique_ptr<TReportItem>> Items;
     std::vector<std::unique_ptr<TReportItem>> AltItems;

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPen>
 #include <QPrinter>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -104,10 +105,38 @@ private:
         for (conn->First(); !conn->Eof(); conn->Next()) {
             conn->GetRow(fields);
             const bool alt = !band.AltField.isEmpty() && !fields.value(band.AltField).isEmpty();
-            Place(band, alt ? band.AltItems : band.Items, fields, band.Height);
+            if (!alt) {
+                Place(band, band.Items, fields, band.Height);
+                continue;
+            }
+            // A row with its own caption may fill the other columns too (a score item's
+            // summary: the candidate count, then the highest, lowest and average score):
+            // those print under the caption, and the two lines stay on one page.
+            const bool more = FillsAnyField(band.Items, fields, band.AltField);
+            if (more)
+                KeepTogether(2 * band.Height);
+            Place(band, band.AltItems, fields, band.Height);
+            if (more)
+                Place(band, band.Items, fields, band.Height);
         }
         conn->Restore();
         FRepeatHeader = nullptr;
+    }
+
+    static bool FillsAnyField(const std::vector<std::unique_ptr<TReportItem>> &items,
+                              const QHash<QString, QString> &fields, const QString &except)
+    {
+        return std::any_of(items.begin(), items.end(), [&](const auto &item) {
+            return item->Kind == TReportItemKind::Text && !item->Field.isEmpty() && item->Field != except &&
+                   !fields.value(item->Field).isEmpty();
+        });
+    }
+
+    // Starts a new page unless the height fits below the current position.
+    void KeepTogether(double height)
+    {
+        if (FY + height > FBottom + 1e-9 && FY > FPageContentTop + 1e-9)
+            NewPage();
     }
 
     void Place(const TReportBand &band, const std::vector<std::unique_ptr<TReportItem>> &items,

@@ -93,7 +93,7 @@ namespace {
 void RefuseAmbiguousPath(const QString &path)
 {
     if (path.contains(u';'))
-        throw EZKSqlError(u"The database path '%1' holds a \";\"; it is not opened."_s.arg(path), QString(),
+        throw EZKSqlError(u"数据库路径“%1”含有“;”，不能打开。"_s.arg(path), QString(),
                           SQLITE_CANTOPEN);
 }
 
@@ -129,10 +129,10 @@ void TSqlConnection::Open()
         return;
     const QString path = FileName();
     if (path.isEmpty())
-        throw EZKSqlError(u"The connection names no database file."_s, QString(), 0);
+        throw EZKSqlError(u"连接没有指定数据库文件。"_s, QString(), 0);
     RefuseAmbiguousPath(path);
     if (!QFileInfo(path).isFile())
-        throw EZKSqlError(u"Could not find file '%1'."_s.arg(path), QString(), SQLITE_CANTOPEN);
+        throw EZKSqlError(u"找不到文件“%1”。"_s.arg(path), QString(), SQLITE_CANTOPEN);
     sqlite3 *db = nullptr;
     const int rc =
         sqlite3_open_v2(Utf8(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -141,7 +141,7 @@ void TSqlConnection::Open()
         Configure(db);
     } catch (const EZKSqlError &e) {
         sqlite3_close_v2(db);
-        throw EZKSqlError(u"Cannot open the database '%1': %2"_s.arg(path, e.EngineMessage()), QString(),
+        throw EZKSqlError(u"无法打开数据库“%1”：%2"_s.arg(path, e.EngineMessage()), QString(),
                           e.ResultCode());
     }
     FDb = db;
@@ -171,7 +171,7 @@ void TSqlConnection::CreateDatabase(const QString &path)
 {
     RefuseAmbiguousPath(path);
     if (QFileInfo::exists(path))
-        throw EZKSqlError(u"The database '%1' already exists."_s.arg(path), QString(), SQLITE_CANTOPEN);
+        throw EZKSqlError(u"数据库“%1”已经存在。"_s.arg(path), QString(), SQLITE_CANTOPEN);
     sqlite3 *db = nullptr;
     int rc =
         sqlite3_open_v2(Utf8(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -183,7 +183,7 @@ void TSqlConnection::CreateDatabase(const QString &path)
     const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
     sqlite3_close_v2(db);
     if (rc != SQLITE_OK)
-        throw EZKSqlError(u"Cannot create the database '%1': %2"_s.arg(path, message), QString(), rc);
+        throw EZKSqlError(u"无法创建数据库“%1”：%2"_s.arg(path, message), QString(), rc);
     // SQLite makes the file 0644, and its journals take the file's mode: a database is
     // the member's alone from the start.
     MakePrivateFile(path);
@@ -206,7 +206,7 @@ int TSqlConnection::ExecSQL(const QStringList &lines)
 void TSqlConnection::RunPlain(const QString &sql, const QString &jetSql)
 {
     if (!FDb)
-        throw EZKSqlError(u"The connection is not open."_s, jetSql, 0);
+        throw EZKSqlError(u"数据库连接没有打开。"_s, jetSql, 0);
     if (sqlite3_exec(FDb, Utf8(sql).constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
         Fail(jetSql);
 }
@@ -228,7 +228,7 @@ void TSqlConnection::BeginTrans()
 void TSqlConnection::CommitTrans()
 {
     if (FTransactionLevel == 0 || !FDb)
-        throw EZKSqlError(u"There is no transaction to commit."_s, u"CommitTrans"_s, 0);
+        throw EZKSqlError(u"没有可以提交的事务。"_s, u"CommitTrans"_s, 0);
     if (FTransactionLevel == 1) {
         RunPlain(u"COMMIT"_s, u"CommitTrans"_s);
     } else {
@@ -240,7 +240,7 @@ void TSqlConnection::CommitTrans()
 void TSqlConnection::RollbackTrans()
 {
     if (FTransactionLevel == 0 || !FDb)
-        throw EZKSqlError(u"There is no transaction to roll back."_s, u"RollbackTrans"_s, 0);
+        throw EZKSqlError(u"没有可以回滚的事务。"_s, u"RollbackTrans"_s, 0);
     // An error such as a full disk may already have rolled the whole transaction back.
     if (sqlite3_get_autocommit(FDb)) {
         FTransactionLevel = 0;
@@ -293,7 +293,7 @@ QList<TSqlFieldDef> TSqlConnection::GetColumns(const QString &table)
         columns.append(f);
     }
     if (columns.isEmpty())
-        throw EZKSqlError(u"The table '%1' does not exist."_s.arg(table), QString(), 0);
+        throw EZKSqlError(u"数据表“%1”不存在。"_s.arg(table), QString(), 0);
     return columns;
 }
 
@@ -315,7 +315,7 @@ const TSqlPlan &TSqlConnection::Plan(const QString &jetSql)
 sqlite3_stmt *TSqlConnection::AcquireStatement(const QString &sql, const QString &jetSql)
 {
     if (!FDb)
-        throw EZKSqlError(u"The connection is not open."_s, jetSql, 0);
+        throw EZKSqlError(u"数据库连接没有打开。"_s, jetSql, 0);
     if (sqlite3_stmt *idle = FIdleStatements.take(sql))
         return idle;
     const QByteArray text = Utf8(sql);
@@ -326,8 +326,8 @@ sqlite3_stmt *TSqlConnection::AcquireStatement(const QString &sql, const QString
         Fail(jetSql);
     if (!stmt || QByteArray(tail).trimmed().size() > 0) {
         sqlite3_finalize(stmt);
-        throw EZKSqlError(stmt ? u"Characters found after end of SQL statement."_s
-                               : u"The statement is empty."_s,
+        throw EZKSqlError(stmt ? u"SQL 语句结束后还有多余的字符。"_s
+                               : u"SQL 语句是空的。"_s,
                           jetSql, SQLITE_ERROR);
     }
     return stmt;
@@ -353,10 +353,10 @@ void TSqlConnection::PrepareAttachments(const TSqlPlan &plan, const QString &jet
             continue;
         if (InTransaction())
             throw EZKSqlError(
-                u"A statement that reads another database file cannot start inside a transaction."_s, jetSql,
+                u"读取其他数据库文件的语句不能在事务中执行。"_s, jetSql,
                 0);
         if (!QFileInfo(a.Path).isFile())
-            throw EZKSqlError(u"Could not find file '%1'."_s.arg(a.Path), jetSql, SQLITE_CANTOPEN);
+            throw EZKSqlError(u"找不到文件“%1”。"_s.arg(a.Path), jetSql, SQLITE_CANTOPEN);
         TSqlQuery attach(this);
         attach.SetSQL(u"attach :path as "_s + Quoted(a.Alias));
         attach.SetTextParam(u"path"_s, a.Path);

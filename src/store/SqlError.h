@@ -2,13 +2,17 @@
 
 #include "store/ZKError.h"
 
-// An error of the database engine. Its text is the engine's message, a line break and
-// the statement as the caller wrote it, so that a reported step shows what failed.
+// An error of the database engine. Its text is "数据库操作出错：", the engine's message,
+// a line break and the statement as the caller wrote it: the member reads what failed in
+// Chinese, and the technical detail follows for whoever looks into it.
 class EZKSqlError : public EZKError
 {
 public:
+    static QString Lead() { return QStringLiteral("数据库操作出错："); }
+
     EZKSqlError(const QString &engineMessage, const QString &statement, int resultCode)
-        : EZKError(statement.isEmpty() ? engineMessage : engineMessage + QStringLiteral("\r\n") + statement)
+        : EZKError(Lead() + (statement.isEmpty() ? engineMessage
+                                                 : engineMessage + QStringLiteral("\r\n") + statement))
         , FEngineMessage(engineMessage)
         , FStatement(statement)
         , FResultCode(resultCode)

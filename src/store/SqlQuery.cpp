@@ -161,7 +161,7 @@ QString SqlValueText(const QVariant &value)
 void SetCodeParam(TSqlQuery &query, const QString &name, int width, const QString &value)
 {
     if (width <= 0)
-        throw EZKSqlError(u"SetCodeParam: the width of %1 must be positive."_s.arg(name), query.SQL(), 0);
+        throw EZKSqlError(u"SetCodeParam：参数 %1 的宽度必须大于 0。"_s.arg(name), query.SQL(), 0);
     query.SetTextParam(name, value);
 }
 
@@ -191,7 +191,7 @@ void TSqlQuery::SetConnection(TSqlConnection *connection)
 TSqlConnection &TSqlQuery::Conn() const
 {
     if (!FConnection || !FConnection->Connected())
-        throw EZKSqlError(u"The query has no open connection."_s, FSQL, 0);
+        throw EZKSqlError(u"查询没有打开的数据库连接。"_s, FSQL, 0);
     return *FConnection;
 }
 
@@ -260,14 +260,14 @@ void TSqlQuery::SetParam(const QString &name, const QVariant &value)
 {
     const int index = ParamIndex(name);
     if (index < 0)
-        Fail(u"Parameter '%1' not found."_s.arg(name));
+        Fail(u"找不到参数“%1”。"_s.arg(name));
     SetParamAt(index, value);
 }
 
 void TSqlQuery::SetParamAt(int index, const QVariant &value)
 {
     if (index < 0 || index >= FParamValues.size())
-        Fail(u"There is no parameter %1."_s.arg(index));
+        Fail(u"没有第 %1 个参数。"_s.arg(index));
     FParamValues[index] = value;
     FParamGiven[index] = true;
 }
@@ -286,10 +286,10 @@ QList<int> TSqlQuery::BindMapOf(sqlite3_stmt *stmt)
     for (int i = 1; i <= count; ++i) {
         const char *raw = sqlite3_bind_parameter_name(stmt, i);
         if (!raw)
-            Fail(u"Parameters must be named (:name)."_s);
+            Fail(u"参数必须带名称（:name）。"_s);
         const int index = ParamIndex(QString::fromUtf8(raw + 1));
         if (index < 0)
-            Fail(u"Parameter '%1' not found."_s.arg(QString::fromUtf8(raw + 1)));
+            Fail(u"找不到参数“%1”。"_s.arg(QString::fromUtf8(raw + 1)));
         map.append(index);
     }
     return map;
@@ -300,7 +300,7 @@ void TSqlQuery::BindParams(sqlite3_stmt *stmt, const QList<int> &map)
     for (int i = 0; i < map.size(); ++i) {
         const int index = map[i];
         if (!FParamGiven[index])
-            Fail(u"No value given for parameter '%1'."_s.arg(FPlan->ParamNames[index]));
+            Fail(u"参数“%1”没有给出值。"_s.arg(FPlan->ParamNames[index]));
         if (BindValue(stmt, i + 1, FParamValues[index]) != SQLITE_OK)
             Conn().Fail(FSQL);
     }
@@ -448,7 +448,7 @@ void TSqlQuery::Open()
     TSqlConnection &conn = Conn();
     const TSqlPlan &plan = CurrentPlan();
     if (plan.Kind != TSqlPlanKind::Plain)
-        Fail(u"The statement gives no rows to open; run it with ExecSQL."_s);
+        Fail(u"该语句不返回记录，不能打开，请用 ExecSQL 执行。"_s);
     conn.PrepareAttachments(plan, FSQL);
     sqlite3_stmt *stmt = Statement(plan.Sql);
     try {
@@ -526,7 +526,7 @@ void TSqlQuery::Step()
 void TSqlQuery::First()
 {
     if (!FActive)
-        Fail(u"The query is not open."_s);
+        Fail(u"查询没有打开。"_s);
     sqlite3_reset(FStmt);
     Step();
 }
@@ -534,7 +534,7 @@ void TSqlQuery::First()
 void TSqlQuery::Next()
 {
     if (!FActive)
-        Fail(u"The query is not open."_s);
+        Fail(u"查询没有打开。"_s);
     if (!FEof)
         Step();
 }
@@ -571,7 +571,7 @@ int TSqlQuery::FieldIndex(const QString &name) const
 QVariant TSqlQuery::Value(int index) const
 {
     if (FEof || index < 0 || index >= FRow.size())
-        Fail(FEof ? u"There is no current row."_s : u"There is no field %1."_s.arg(index));
+        Fail(FEof ? u"没有当前记录。"_s : u"没有第 %1 个字段。"_s.arg(index));
     return FRow.at(index);
 }
 
@@ -579,7 +579,7 @@ QVariant TSqlQuery::Value(const QString &name) const
 {
     const int index = FieldIndex(name);
     if (index < 0)
-        Fail(u"Item cannot be found in the collection (field %1)."_s.arg(name));
+        Fail(u"在集合中找不到字段 %1。"_s.arg(name));
     return Value(index);
 }
 

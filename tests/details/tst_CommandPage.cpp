@@ -101,8 +101,10 @@ void TestCommandPage::pageErrorsWriteNothing()
     QVERIFY2(run.Err.contains(u"生成考生信息页面出错: t_tjxx中找不到该考生"_s), qPrintable(run.Err));
     QVERIFY(!QFile::exists(out));
 
+    // A candidate number the set does not hold is missing from the dossier table.
     run = RunPage(r, {u"--ksh"_s, u"C9"_s, u"--template"_s, tmpl, u"--out"_s, out});
     QCOMPARE(run.ExitCode, 1);
+    QVERIFY2(run.Err.contains(u"生成考生信息页面出错: T_TDD中找不到该考生"_s), qPrintable(run.Err));
     QVERIFY(!QFile::exists(out));
 
     run = RunPage(r, {u"--ksh"_s, u"C1"_s, u"--template"_s, tmpl + u"x"_s, u"--out"_s, out});

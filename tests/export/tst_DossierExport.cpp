@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSet>
 #include <QtEndian>
 #include <QtTest>
@@ -81,6 +82,9 @@ private slots:
     void selectionIsASubstringTest();
     void failureInTheMiddleCleansUp_data();
     void failureInTheMiddleCleansUp();
+    void refusalsWriteNothing_data();
+    void refusalsWriteNothing();
+    void setCodesStayInsideTheirLiteral();
 
 private:
     // Exports the sets into folder + name; the read-back tables.
@@ -365,7 +369,7 @@ void TestDossierExport::failureInTheMiddleCleansUp()
     QVERIFY(!W->Progress.Showing);
     QVERIFY(!QFile::exists(folder + u"t_temp.dbf"_s));
     if (dbase) {
-        QVERIFY2(error.contains(u"overflow"_s), qPrintable(error));
+        QVERIFY2(error.startsWith(u"数值溢出"_s), qPrintable(error));
         // The work file was copied to the dossier table's name: its rows before the failure.
         QVERIFY(QFile::exists(folder + u"T_TDD.dbf"_s));
         QVERIFY(QFile::exists(folder + u"t_tddw.dbf"_s));
@@ -378,6 +382,105 @@ void TestDossierExport::failureInTheMiddleCleansUp()
         QCOMPARE(Sorted(back.Tables.keys()),
                  Sorted({u"t_jhk"_s, u"t_tddw"_s, u"T_TDD"_s, u"T_KSJL"_s, u"T_KSHKCJ"_s}));
     }
+}
+
+void TestDossierExport::refusalsWriteNothing_data()
+{
+    // Statements run on the user database before the export and after it, records of the
+    // first chosen set's first candidate added to T_KSJL, the file name, and the start of
+    // the refusal.
+    QTest::addColumn<QStringList>("prepare");
+    QTest::addColumn<QStringList>("undo");
+    QTest::addColumn<int>("records");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("refusal");
+    const QStringList undoTjxx{u"drop table T_TJXX"_s, u"alter table T_TJXX_away rename to T_TJXX"_s};
+    QString wide = u"create table T_TJXX (KSH text(14) with comp"_s;
+    for (int c = 1; c < 257; ++c)
+        wide += u", C%1 text(1)"_s.arg(c);
+    QTest::newRow("more columns than an Excel 97 worksheet")
+        << QStringList{u"alter table T_TJXX rename to T_TJXX_away"_s, wide + u')'} << undoTjxx << 0
+        << u"tdd.xls"_s << u"数据表 T_TJXX 有 257 列，超过了 Excel 97 工作表"_s;
+    QTest::newRow("more records than an Excel 97 worksheet")
+        << QStringList{u"alter table T_KSJL rename to T_KSJL_away"_s,
+                       u"create table T_KSJL (KSH text(14) with comp, JL text(20) with comp)"_s}
+        << QStringList{u"drop table T_KSJL"_s, u"alter table T_KSJL_away rename to T_KSJL"_s} << 65536
+        << u"tdd.xls"_s << u"数据表 T_KSJL 有 65536 条记录，超过了 Excel 97 工作表"_s;
+    for (const QString &column : {u"bad name"_s, u"q\"uote"_s, u"x];drop"_s}) {
+        const QString quoted = column.contains(u']') ? u'`' + column + u'`' : u'[' + column + u']';
+        QTest::addRow("column named %s", qPrintable(column))
+            << QStringList{u"alter table T_TJXX rename to T_TJXX_away"_s,
+                           u"create table T_TJXX (KSH text(14) with comp, %1 text(5))"_s.arg(quoted)}
+            << undoTjxx << 0 << u"tdd.dbf"_s << u"数据表 T_TJXX 的字段名“%1”不是合法的名称"_s.arg(column);
+    }
+    QTest::newRow("user folder with a double quote")
+        << QStringList() << QStringList() << 0 << u"tdd.xlsx"_s << u"用户文件夹的路径中含有双引号或控制字符"_s;
+}
+
+void TestDossierExport::refusalsWriteNothing()
+{
+    QFETCH(QStringList, prepare);
+    QFETCH(QStringList, undo);
+    QFETCH(int, records);
+    QFETCH(QString, name);
+    QFETCH(QString, refusal);
+    for (const QString &sql : std::as_const(prepare))
+        W->Univ().ExecSQL(sql);
+    const auto restore = qScopeGuard([&] {
+        W->Univ().Open();
+        for (const QString &sql : std::as_const(undo))
+            W->Univ().ExecSQL(sql);
+    });
+    if (records > 0) {
+        TSqlTransaction transaction(W->Univ());
+        TSqlQuery insert(&W->Univ());
+        insert.SetSQL(u"insert into T_KSJL values (:ksh, \"经历\")"_s);
+        insert.SetTextParam(u"ksh"_s,
+                            W->Rows(u"select ksh from T_TDD"_s + SetWhere(FChosen[0])).value(0).value(0).toString());
+        for (int i = 0; i < records; ++i)
+            insert.ExecSQL();
+        transaction.Commit();
+    }
+    const QString userFolder = ZKMainDef().LoginInfo.UserFolder;
+    const auto restoreFolder = qScopeGuard([&] { ZKMainDef().LoginInfo.UserFolder = userFolder; });
+    if (QString::fromLatin1(QTest::currentDataTag()).startsWith(u"user folder"_s))
+        ZKMainDef().LoginInfo.UserFolder = userFolder + u"a\" in \"x/"_s;
+
+    const QString folder = W->NewFolder();
+    QFile earlier(folder + name);
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("an earlier file of the member");
+    earlier.close();
+    W->ResetWindows();
+    QString error;
+    try {
+        TDumpToFile dump(W->Dm(), W->Progress, W->Messages);
+        dump.ExportDossiers(folder + name, FChosen);
+    } catch (const EZKError &e) {
+        error = e.Message();
+    }
+    QVERIFY2(error.startsWith(refusal), qPrintable(error));
+    if (name.endsWith(u".xls"_s))
+        QVERIFY2(error.contains(u".xlsx"_s) && error.contains(u".dbf"_s), qPrintable(error));
+    // Nothing was written, replaced or shown, and the user database stayed open.
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{name});
+    QCOMPARE(zktest::readFile(folder + name), QByteArray("an earlier file of the member"));
+    QVERIFY(W->Progress.Calls.isEmpty());
+    QVERIFY(W->Messages.Messages.isEmpty());
+    QVERIFY(W->Univ().Connected());
+}
+
+void TestDossierExport::setCodesStayInsideTheirLiteral()
+{
+    // Codes that would end the selection list's literal and add a condition of their own
+    // are searched for as text: they select nothing beyond the real set's dossiers.
+    TExportSetRow hostile{u"1\""_s, u") > 0 or 1 = 1 or instr(1, \""_s, u"x"_s, {}, {}, {}};
+    const QString count = u"select count(*) from T_TDD where "_s;
+    QCOMPARE(W->Value(count + TDumpToFile::SetCondition({hostile})).toInt(), 0);
+    QCOMPARE(W->Value(count + TDumpToFile::SetCondition({hostile, FChosen[0]})).toInt(),
+             W->Value(u"select count(*) from T_TDD"_s + SetWhere(FChosen[0])).toInt());
+    QVERIFY(W->Value(u"select count(*) from T_TDD"_s).toInt() >
+            W->Value(count + TDumpToFile::SetCondition({FChosen[0]})).toInt());
 }
 
 QTEST_GUILESS_MAIN(TestDossierExport)

@@ -67,6 +67,31 @@ private slots:
         QTest::newRow("Hangul is not in GBK") << u"a한b"_s << QByteArray("a?b");
         QTest::newRow("a character beyond the BMP is one ?") << u"x\U00020000y"_s << QByteArray("x?y");
         QTest::newRow("mixed") << u"中a"_s << QByteArray::fromHex("d6d061");
+        // Only the character GBK lacks becomes "?": the ones after it are kept.
+        QTest::newRow("the unencodable character alone") << u"𠮷田一郎"_s << QByteArray::fromHex("3fccefd2bbc0c9");
+        QTest::newRow("inside a text") << u"小学𠮷田一郎"_s << QByteArray::fromHex("d0a1d1a73fccefd2bbc0c9");
+        QTest::newRow("two in a row") << u"한𠮷中"_s << QByteArray::fromHex("3f3fd6d0");
+    }
+
+    void dbfKeepsTheTextAroundAnUnencodableCharacter()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"names.dbf"_s);
+        TDbfFile::Create(path, {{u"XM"_s, 'C', 12, 0}, {u"CUT"_s, 'C', 6, 0}});
+        TDbfFile file;
+        file.Open(path);
+        // The second field of 6 bytes would cut "郎" in half: it keeps "?田一".
+        file.Append({u"小学𠮷田一郎"_s, u"𠮷田一郎"_s});
+        file.Append({u"𠮷田一郎"_s, u"a𠮷田一郎"_s});
+        file.Close();
+        const TReadBack back = ReadBack(u"dbf"_s, {path});
+        if (back.Missing)
+            QSKIP(qPrintable(back.Error));
+        QVERIFY2(back.Error.isEmpty(), qPrintable(back.Error));
+        const QList<QVariantList> rows = back.Tables[u"names"_s];
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows[1], (QVariantList{u"小学?田一郎"_s, u"?田一"_s}));
+        QCOMPARE(rows[2], (QVariantList{u"?田一郎"_s, u"a?田一"_s}));
     }
     void gbkTexts()
     {
@@ -249,12 +274,40 @@ private slots:
         QCOMPARE(back.Tables[u"small"_s].value(1).value(0).toString(), u"小"_s);
     }
 
+    void excel97RefusalNamesTheTable_data()
+    {
+        QTest::addColumn<qint64>("records");
+        QTest::addColumn<qint64>("columns");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("fits") << qint64(65535) << qint64(256) << QString();
+        QTest::newRow("one record too many")
+            << qint64(65536) << qint64(3) << u"数据表 T_TDD 有 65536 条记录，超过了 Excel 97 工作表最多 65535 条记录的限制"_s;
+        QTest::newRow("one column too many")
+            << qint64(10) << qint64(257) << u"数据表 T_TDD 有 257 列，超过了 Excel 97 工作表最多 256 列的限制"_s;
+    }
+    void excel97RefusalNamesTheTable()
+    {
+        QFETCH(qint64, records);
+        QFETCH(qint64, columns);
+        QFETCH(QString, refusal);
+        const QString text = XlsLimitRefusalText(u"T_TDD"_s, records, columns);
+        QVERIFY2(text.startsWith(refusal), qPrintable(text));
+        QCOMPARE(text.isEmpty(), refusal.isEmpty());
+        if (!text.isEmpty())
+            QVERIFY(text.endsWith(u"请改为导出到 Excel 2007 文件（.xlsx）或 dBase 文件（.dbf）。"_s));
+    }
+
     void excel97Limits()
     {
         QTemporaryDir dir;
         QList<QVariantList> rows(XlsMaxRows, QVariantList{1});
         QList<TExportSheet> tooLong{Sheet(u"T"_s, {{u"N"_s, TSqlFieldKind::Long}}, rows)};
-        QVERIFY_THROWS_EXCEPTION(EZKError, WriteXlsWorkbook(dir.filePath(u"a.xls"_s), tooLong));
+        try {
+            WriteXlsWorkbook(dir.filePath(u"a.xls"_s), tooLong);
+            QFAIL("a table longer than a worksheet was written");
+        } catch (const EZKError &e) {
+            QVERIFY2(e.Message().startsWith(u"数据表 T 有 65536 条记录"_s), qPrintable(e.Message()));
+        }
         rows.removeLast(); // the column names take the first row
         QList<TExportSheet> fits{Sheet(u"T"_s, {{u"N"_s, TSqlFieldKind::Long}}, rows)};
         WriteXlsWorkbook(dir.filePath(u"b.xls"_s), fits);

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "export/DbfFile.h"
 #include "store/SqlQuery.h"
+#include "store/ZKError.h"
 #include "store/ZKMainDef.h"
 
 #include <QDir>
@@ -140,6 +141,20 @@ private slots:
     void dbaseFieldWidthsFollowTheFieldTypes()
     {
         TMainDM &dm = W->Dm();
+        // The type letters in lower case: the export reads them as the print and the
+        // pages do, whatever their case.
+        QList<QVariantList> stored = W->Rows(u"select ZDDH, ZDLX from T_TDDZDSX"_s);
+        const auto restore = qScopeGuard([&] {
+            for (const QVariantList &row : std::as_const(stored)) {
+                TSqlQuery q(&dm.UnivConn);
+                q.SetSQL(u"update T_TDDZDSX set ZDLX = :zdlx where ZDDH = :zddh"_s);
+                q.SetTextParam(u"zdlx"_s, row[1].toString());
+                q.SetTextParam(u"zddh"_s, row[0].toString());
+                q.ExecSQL();
+            }
+        });
+        dm.UnivConn.ExecSQL(u"update T_TDDZDSX set ZDLX = lower(ZDLX)"_s);
+        QCOMPARE(W->Value(u"select count(*) from T_TDDZDSX where ZDLX = \"j\""_s).toInt() > 0, true);
         const QString folder = W->NewFolder();
         W->ResetWindows();
         TDumpToFile(dm, W->Progress, W->Messages).ExportScreen(folder + u"t_tddxx.dbf"_s);
@@ -148,15 +163,62 @@ private slots:
         q.SetSQL(u"select ZDDH, ZDLX, XSZFS from T_TDDZDSX"_s);
         QMap<QString, int> expected;
         for (q.Open(); !q.Eof(); q.Next()) {
-            const QString type = q.AsString(1);
+            const QString type = q.AsString(1).toUpper();
             const int width = q.Value(2).toInt();
             expected.insert(q.AsString(0).toUpper(), type == "J"_L1   ? 18
                                                      : type == "N"_L1 ? 15
                                                                       : (width > 253 ? 254 : width));
         }
         QVERIFY(!widths.isEmpty());
+        QVERIFY(std::find(widths.begin(), widths.end(), 18) != widths.end());
         for (auto it = widths.begin(); it != widths.end(); ++it)
             QCOMPARE(it.value(), expected.value(it.key().toUpper()));
+    }
+
+    void refusalsWriteNothing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("columns");   // grid columns added (copies of the first)
+        QTest::addColumn<QString>("code");  // the first column's field code, when given
+        QTest::addColumn<QString>("refusal");
+        const int wider = 257 - int(W->Dm().ZKColumn.size());
+        QTest::newRow("more columns than an Excel 97 worksheet")
+            << u"t_tddxx.xls"_s << wider << QString() << u"数据表 t_tddxx 有 257 列，超过了 Excel 97 工作表"_s;
+        QTest::newRow("field code that is no plain name")
+            << u"t_tddxx.dbf"_s << 0 << u"XM text(1)) --"_s << u"数据表 t_tddxx 的字段名“XM text(1)) --”"_s;
+        QTest::newRow("field code with a bracket")
+            << u"t_tddxx.xlsx"_s << 0 << u"XM]"_s << u"数据表 t_tddxx 的字段名“XM]”"_s;
+    }
+    void refusalsWriteNothing()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, columns);
+        QFETCH(QString, code);
+        QFETCH(QString, refusal);
+        TMainDM &dm = W->Dm();
+        const QList<TZKColumnRec> shown = dm.ZKColumn;
+        const auto restore = qScopeGuard([&] { dm.ZKColumn = shown; });
+        for (int i = 0; i < columns; ++i)
+            dm.ZKColumn.append(shown.first());
+        if (!code.isEmpty())
+            dm.ZKColumn.first().Name = code;
+        const QString folder = W->NewFolder();
+        QFile earlier(folder + name);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("an earlier file of the member");
+        earlier.close();
+        W->ResetWindows();
+        QString error;
+        try {
+            TDumpToFile(dm, W->Progress, W->Messages).ExportScreen(folder + name);
+        } catch (const EZKError &e) {
+            error = e.Message();
+        }
+        QVERIFY2(error.startsWith(refusal), qPrintable(error));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{name});
+        QCOMPARE(zktest::readFile(folder + name), QByteArray("an earlier file of the member"));
+        QVERIFY(W->Progress.Calls.isEmpty());
+        QVERIFY(W->Messages.Messages.isEmpty());
     }
 
 private:

@@ -23,23 +23,27 @@ public:
     void HideProgress() override {}
 };
 
-// The texts a work table's rows print, in order: the item name of a row that has one,
-// otherwise its other columns that are not empty.
+// The texts a work table's rows print, in order: every column that is not empty.
 QStringList PrintedRows(TWorkspaceFixture &f, const QString &sql)
 {
     QStringList texts;
     for (const QString &row : f.Rows(sql)) {
-        QStringList cells = row.split(u'|');
-        if (cells[0] != u"NULL"_s && !cells[0].isEmpty()) {
-            texts.append(cells[0]);
-            continue;
-        }
-        for (const QString &cell : cells.mid(1)) {
+        for (const QString &cell : row.split(u'|')) {
             if (cell != u"NULL"_s && !cell.isEmpty())
                 texts.append(cell);
         }
     }
     return texts;
+}
+
+// The line of the text that holds needle, empty when none does.
+QString LineWith(const QString &text, const QString &needle)
+{
+    for (const QString &line : text.split(u'\n')) {
+        if (line.contains(needle))
+            return line.simplified();
+    }
+    return QString();
 }
 
 QStringList AllPrintedRows(TWorkspaceFixture &f)
@@ -139,6 +143,50 @@ private slots:
         for (const QString &caption :
              {u"报名信息统计"_s, u"成绩信息统计"_s, u"专业信息统计"_s, u"所占比例(%)"_s})
             QVERIFY2(text.contains(caption), qPrintable(caption));
+    }
+
+    void everyFigureOfTheWorkTablesIsPrinted()
+    {
+        TWorkspaceFixture f;
+        f.Exec({u"alter table T_TDD add column MZDM text(2) with comp"_s,
+                u"alter table T_TDD add column KSLBDM text(2) with comp"_s,
+                u"alter table T_TDD add column BYLBDM text(2) with comp"_s,
+                u"alter table T_TDD add column ZZMMDM text(2) with comp"_s,
+                u"alter table T_TDD add column GKCJX02 double"_s,
+                u"alter table T_TDD add column GKCJX04 double"_s});
+        // Base scores 609, 618, … 654: highest 654, lowest 609, average 631.50.
+        for (int i = 1; i <= 6; ++i) {
+            TFixtureCandidate c{u"S%1"_s.arg(i), u"考生%1"_s.arg(i)};
+            c.XBDM = i <= 2 ? u"2"_s : u"1"_s;
+            c.ZYYTJZCJ = 600.0 + 9 * i;
+            c.ZYDH = {u"01"_s};
+            f.AddCandidate(c);
+        }
+        f.Open();
+        UseBuiltProgramFolder();
+        TQuietProgress progress;
+        FillStatWorkTables(f.Dm(), QString(), progress);
+        QTemporaryDir dir;
+        TPdfReportOutput pdf(dir.filePath(u"stat.pdf"_s));
+        QVERIFY(TPrintDM(f.Dm(), pdf).ExecuteStat(u"全部"_s));
+        const QString text = PdfText(pdf.FileName());
+
+        // The summary of the base score: its count, and under it its three scores.
+        const QString summary = LineWith(text, u"最高分："_s);
+        QCOMPARE(summary, u"最高分：654 最低分：609 平均分：631.50"_s);
+        const QStringList lines = text.split(u'\n');
+        qsizetype at = -1;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (lines[i].contains(u"最高分："_s))
+                at = i;
+        }
+        QVERIFY(at > 0);
+        QCOMPARE(lines[at - 1].simplified(), u"共有考生：6"_s);
+        // One row of each of the three tables, with every column.
+        QCOMPARE(LineWith(text, u"600 - 609"_s), u"600 - 609 1 16.67"_s);
+        QCOMPARE(LineWith(text, u"女"_s), u"女 2 33.33"_s);
+        QCOMPARE(LineWith(text, u"计划数:报考数"_s), u"专业名称 招生计划数 专业1报考数 计划数:报考数"_s);
+        QVERIFY2(LineWith(text, u"第1专业"_s).startsWith(u"第1专业 "_s), qPrintable(text));
     }
 
     void projectErrorsNameTheFile()

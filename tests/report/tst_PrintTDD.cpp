@@ -239,21 +239,34 @@ private slots:
 
     void markedMajorText_data()
     {
+        // Each kind of text a major column shows: only a leading mark becomes ".".
         QTest::addColumn<QString>("type");
+        QTest::addColumn<int>("tag");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("printed");
-        QTest::newRow("wish number") << u"Z"_s << u"1计算机"_s << u".计算机"_s;
-        QTest::newRow("mark") << u"Z"_s << u"◆都服从"_s << u".都服从"_s;
-        QTest::newRow("leading space") << u"Z"_s << u" 计算机"_s << u" 计算机"_s;
-        QTest::newRow("empty") << u"Z"_s << QString() << QString();
-        QTest::newRow("not a major column") << u"S"_s << u"1计算机"_s << u"1计算机"_s;
+        QTest::newRow("wish order before the current major") << u"Z"_s << 0 << u"1计算机"_s << u".计算机"_s;
+        QTest::newRow("wish order with codes") << u"Z"_s << 0 << u"2 101 01 计算机"_s << u". 101 01 计算机"_s;
+        QTest::newRow("current major outside the wishes") << u"Z"_s << 0 << u" 计算机"_s << u" 计算机"_s;
+        QTest::newRow("no wish order, with codes") << u"Z"_s << 0 << u"  101 01 计算机"_s << u"  101 01 计算机"_s;
+        QTest::newRow("undecided") << u"Z"_s << 0 << u"未定"_s << u"未定"_s;
+        QTest::newRow("returned") << u"Z"_s << 0 << u"退档"_s << u"退档"_s;
+        QTest::newRow("pre-returned") << u"Z"_s << 0 << u"预退[1计算机]"_s << u"预退[1计算机]"_s;
+        QTest::newRow("adjustment text") << u"Z"_s << 1 << u"◆都服从"_s << u".都服从"_s;
+        QTest::newRow("first wish's name") << u"Z"_s << 1 << u"计算机"_s << u"计算机"_s;
+        QTest::newRow("wish name beginning with a digit") << u"Z"_s << 3 << u"3D设计"_s << u"3D设计"_s;
+        QTest::newRow("wish with codes") << u"Z"_s << 2 << u"101 01 计算机"_s << u"101 01 计算机"_s;
+        QTest::newRow("proposed major") << u"Z"_s << -1 << u"计算机"_s << u"计算机"_s;
+        QTest::newRow("empty") << u"Z"_s << 0 << QString() << QString();
+        QTest::newRow("not a major column") << u"S"_s << 0 << u"1计算机"_s << u"1计算机"_s;
     }
     void markedMajorText()
     {
         QFETCH(QString, type);
+        QFETCH(int, tag);
         QFETCH(QString, text);
         TZKColumnRec column;
         column.ColType = type.at(0);
+        column.Tag = tag;
         QTEST(MarkedMajorText(column, text), "printed");
     }
 

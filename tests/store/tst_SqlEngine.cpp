@@ -368,10 +368,38 @@ void TstSqlEngine::errorsCarryMessageAndStatement()
     } catch (const EZKSqlError &e) {
         QVERIFY(e.EngineMessage().contains("no such table"_L1));
         QCOMPARE(e.Statement(), lines.join(u"\r\n"_s));
-        QCOMPARE(e.Message(), e.EngineMessage() + u"\r\n"_s + e.Statement());
+        // The member reads what failed in Chinese; the engine's detail follows.
+        QCOMPARE(e.Message(), u"数据库操作出错："_s + e.EngineMessage() + u"\r\n"_s + e.Statement());
         QVERIFY(QString::fromUtf8(e.what()).contains("t_nowhere"_L1));
     }
     QVERIFY_THROWS_EXCEPTION(EZKSqlError, db.Conn().ExecSQL(u"select 1; select 2"_s));
+
+    // The engine's own failures, each in Chinese with its technical detail after it.
+    const auto messageOf = [](const auto &f) {
+        try {
+            f();
+        } catch (const EZKSqlError &e) {
+            return e.Message();
+        }
+        return QString();
+    };
+    TSqlConnection missing(u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source="_s + db.Path() + u".none"_s);
+    const QList<std::pair<QString, QString>> failures{
+        {messageOf([&] { missing.Open(); }), u"数据库操作出错：找不到文件“"_s},
+        {messageOf([&] { db.Conn().ExecSQL(u"select 1; select 2"_s); }),
+         u"数据库操作出错：SQL 语句结束后还有多余的字符。"_s},
+        {messageOf([&] { db.Conn().CommitTrans(); }), u"数据库操作出错：没有可以提交的事务。"_s},
+        {messageOf([&] { db.Conn().GetColumns(u"t_nowhere"_s); }), u"数据库操作出错：数据表“t_nowhere”不存在。"_s},
+        {messageOf([&] {
+             TSqlQuery p(&db.Conn());
+             p.SetSQL(u"select :a"_s);
+             p.Open();
+         }),
+         u"数据库操作出错：参数“a”没有给出值。"_s},
+        {messageOf([&] { db.Conn().ExecSQL(u"select top x from t"_s); }), u"数据库操作出错：Syntax error"_s},
+    };
+    for (const auto &[message, start] : failures)
+        QVERIFY2(message.startsWith(start), qPrintable(message));
 }
 
 // An import runs one insert statement per row with new values each time.
