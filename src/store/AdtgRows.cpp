@@ -18,6 +18,9 @@
 #include "store/AdtgValues.h"
 #include "store/ZKError.h"
 
+#include <new>
+#include <vector>
+
 using namespace Qt::StringLiterals;
 
 namespace Adtg {
@@ -46,8 +49,10 @@ public:
         , FMeta(meta)
         , FAnsi(ansi)
     {
-        for (const TColumnInfo &c : meta.Columns)
+        for (const TColumnInfo &c : meta.Columns) {
             FNullable += c.Field.IsNullable() ? 1 : 0;
+            FReaders.emplace_back(c.Field, c.Layout);
+        }
         // No count in the file drives the loop, but a row of zero-byte columns
         // costs one byte: cap the values at a generous multiple of the input.
         FCellBudget = std::max<qint64>(qint64(1) << 20, qint64(in.Remaining()) * 16);
@@ -129,16 +134,15 @@ private:
     QList<TDbValue> ReadOriginal()
     {
         const char *bitmap = FIn.Take((FNullable + 7) / 8, "null bitmap");
-        QList<TDbValue> values;
-        values.reserve(FMeta.Columns.size());
+        QList<TDbValue> values(FMeta.Columns.size());
+        TDbValue *value = values.data();
         int bit = 0;
         for (FColumn = 0; FColumn < FMeta.Columns.size(); ++FColumn) {
             const TColumnInfo &c = FMeta.Columns[FColumn];
-            if (c.Field.IsNullable() && !BitAt(bitmap, bit++)) {
-                values.append(TDbValue());
+            if (c.Field.IsNullable() && !BitAt(bitmap, bit++))
                 continue;
-            }
-            values.append(ReadValue(FIn, c.Field, c.Layout, FAnsi));
+            // Made in place: the slot holds a NULL, which needs no destruction.
+            ::new (&value[FColumn]) TDbValue(FReaders[FColumn].Read(FIn, FAnsi));
         }
         FColumn = -1;
         return values;
@@ -152,12 +156,11 @@ private:
         const char *forceNull = FIn.Take(mapBytes, "force-null map");
         QBitArray assigned(FMeta.Columns.size());
         for (FColumn = 0; FColumn < FMeta.Columns.size(); ++FColumn) {
-            const TColumnInfo &c = FMeta.Columns[FColumn];
             if (BitAt(forceNull, FColumn)) {
                 values[FColumn] = TDbValue();
                 assigned.setBit(FColumn);
             } else if (BitAt(update, FColumn)) {
-                values[FColumn] = ReadValue(FIn, c.Field, c.Layout, FAnsi);
+                values[FColumn] = FReaders[FColumn].Read(FIn, FAnsi);
                 assigned.setBit(FColumn);
             } else if (insert) {
                 values[FColumn] = TDbValue(); // an untouched column of an insert shows NULL
@@ -170,6 +173,7 @@ private:
     TInput &FIn;
     const TMetadata &FMeta;
     TAnsiCodec &FAnsi;
+    std::vector<TColumnReader> FReaders; // one per column, in ordinal order
     int FNullable = 0;
     int FColumn = -1;
     qint64 FCellBudget = 0;

@@ -2,7 +2,9 @@
 
 #include "store/ZKError.h"
 
+#include <QSysInfo>
 #include <QtEndian>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -23,29 +25,9 @@ void Hierarchical(const QString &detail)
     throw EZKError(u"hierarchical recordsets are not supported: %1"_s.arg(detail));
 }
 
-const char *TInput::Take(qsizetype n, const char *what)
+void TInput::Overrun(qsizetype n, const char *what) const
 {
-    if (n < 0 || n > FSize - FPos)
-        Malformed(u"%1 needs %2 bytes, %3 are left"_s.arg(QLatin1String(what)).arg(n).arg(FSize - FPos),
-                  Offset());
-    const char *p = FData + FPos;
-    FPos += n;
-    return p;
-}
-
-quint16 TInput::U16(const char *what)
-{
-    return qFromLittleEndian<quint16>(Take(2, what));
-}
-
-quint32 TInput::U32(const char *what)
-{
-    return qFromLittleEndian<quint32>(Take(4, what));
-}
-
-quint64 TInput::U64(const char *what)
-{
-    return qFromLittleEndian<quint64>(Take(8, what));
+    Malformed(u"%1 needs %2 bytes, %3 are left"_s.arg(QLatin1String(what)).arg(n).arg(FSize - FPos), Offset());
 }
 
 QUuid TInput::Guid(const char *what)
@@ -81,33 +63,12 @@ void TInput::ExpectEnd(const char *what) const
                   Offset());
 }
 
-void TOutput::U16(quint16 v)
-{
-    char b[2];
-    qToLittleEndian(v, b);
-    Bytes.append(b, 2);
-}
-
-void TOutput::U32(quint32 v)
-{
-    char b[4];
-    qToLittleEndian(v, b);
-    Bytes.append(b, 4);
-}
-
-void TOutput::U64(quint64 v)
-{
-    char b[8];
-    qToLittleEndian(v, b);
-    Bytes.append(b, 8);
-}
-
 void TOutput::Guid(const QUuid &g)
 {
     U32(g.data1);
     U16(g.data2);
     U16(g.data3);
-    Bytes.append(reinterpret_cast<const char *>(g.data4), 8);
+    Raw(reinterpret_cast<const char *>(g.data4), 8);
 }
 
 void TOutput::LpStr(const QString &s)
@@ -115,23 +76,54 @@ void TOutput::LpStr(const QString &s)
     if (s.size() > 0xFFFF)
         throw EZKError(u"a name of %1 characters is too long for a recordset file"_s.arg(s.size()));
     U16(quint16(s.size()));
-    for (QChar c : s)
-        U16(c.unicode());
+    Utf16(s.constData(), s.size());
+}
+
+void TOutput::Utf16(const QChar *units, qsizetype count)
+{
+    char *p = Grow(count * 2);
+    if constexpr (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
+        if (count > 0)
+            std::memcpy(p, units, size_t(count) * 2);
+    } else {
+        for (qsizetype i = 0; i < count; ++i)
+            qToLittleEndian(units[i].unicode(), p + 2 * i);
+    }
 }
 
 qsizetype TOutput::BeginElement(quint8 token)
 {
     U8(token);
     U16(0);
-    return Bytes.size();
+    return FSize;
 }
 
 void TOutput::EndElement(qsizetype start)
 {
-    const qsizetype size = Bytes.size() - start;
+    const qsizetype size = FSize - start;
     if (size > 0xFFFF)
         throw EZKError(u"a recordset file element of %1 bytes exceeds 65535 bytes"_s.arg(size));
-    qToLittleEndian(quint16(size), Bytes.data() + start - 2);
+    qToLittleEndian(quint16(size), FData + start - 2);
+}
+
+void TOutput::Expand(qsizetype n)
+{
+    const qsizetype capacity = std::max({FSize + n, FCapacity * 2, qsizetype(4096)});
+    FBytes.resize(capacity);
+    FData = FBytes.data();
+    FCapacity = capacity;
+}
+
+QByteArray TOutput::TakeBytes()
+{
+    FBytes.resize(FSize);
+    FBytes.squeeze(); // the growth's spare room goes back
+    QByteArray bytes = std::move(FBytes);
+    FBytes = QByteArray();
+    FData = nullptr;
+    FSize = 0;
+    FCapacity = 0;
+    return bytes;
 }
 
 TValueLayout TValueLayout::Of(const TRecordField &field)

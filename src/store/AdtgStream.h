@@ -11,6 +11,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QUuid>
+#include <QtEndian>
+#include <cstring>
 #include <optional>
 
 namespace Adtg {
@@ -77,12 +79,20 @@ public:
     bool AtEnd() const { return FPos >= FSize; }
     quint8 Peek() const { return quint8(FData[FPos]); }
 
-    const char *Take(qsizetype n, const char *what);
+    // Inline: the rows call these for every value; only the refusal is out of line.
+    const char *Take(qsizetype n, const char *what)
+    {
+        if (n < 0 || n > FSize - FPos) [[unlikely]]
+            Overrun(n, what);
+        const char *p = FData + FPos;
+        FPos += n;
+        return p;
+    }
     quint8 U8(const char *what) { return quint8(*Take(1, what)); }
-    quint16 U16(const char *what);
-    quint32 U32(const char *what);
+    quint16 U16(const char *what) { return qFromLittleEndian<quint16>(Take(2, what)); }
+    quint32 U32(const char *what) { return qFromLittleEndian<quint32>(Take(4, what)); }
     qint32 I32(const char *what) { return qint32(U32(what)); }
-    quint64 U64(const char *what);
+    quint64 U64(const char *what) { return qFromLittleEndian<quint64>(Take(8, what)); }
     QUuid Guid(const char *what);
     // u16 count of UTF-16 units, then the units.
     QString LpStr(const char *what);
@@ -92,27 +102,55 @@ public:
     void ExpectEnd(const char *what) const;
 
 private:
+    [[noreturn]] void Overrun(qsizetype n, const char *what) const;
+
     const char *FData;
     qsizetype FSize;
     qsizetype FBase;
     qsizetype FPos = 0;
 };
 
-// Output buffer; elements with a u16 size are framed by Begin/EndElement.
+// Output buffer; elements with a u16 size are framed by Begin/EndElement. The bytes
+// are written in place into a buffer that grows geometrically: the rows of a large
+// recordset write millions of small pieces.
 class TOutput
 {
 public:
-    QByteArray Bytes;
-
-    void U8(quint8 v) { Bytes.append(char(v)); }
-    void U16(quint16 v);
-    void U32(quint32 v);
-    void U64(quint64 v);
+    void U8(quint8 v) { *Grow(1) = char(v); }
+    void U16(quint16 v) { qToLittleEndian(v, Grow(2)); }
+    void U32(quint32 v) { qToLittleEndian(v, Grow(4)); }
+    void U64(quint64 v) { qToLittleEndian(v, Grow(8)); }
     void Guid(const QUuid &g);
     void LpStr(const QString &s);
-    void Raw(const char *data, qsizetype n) { Bytes.append(data, n); }
+    void Raw(const char *data, qsizetype n)
+    {
+        if (n > 0)
+            std::memcpy(Grow(n), data, size_t(n));
+    }
+    // UTF-16 units as little-endian bytes.
+    void Utf16(const QChar *units, qsizetype count);
+    // n more bytes at the end, to be filled by the caller before the next write.
+    char *Grow(qsizetype n)
+    {
+        if (n > FCapacity - FSize) [[unlikely]]
+            Expand(n);
+        char *p = FData + FSize;
+        FSize += n;
+        return p;
+    }
+    qsizetype Size() const { return FSize; }
     qsizetype BeginElement(quint8 token);
     void EndElement(qsizetype start); // refuses an element over 65535 bytes
+    // The bytes written; the output is empty afterwards.
+    QByteArray TakeBytes();
+
+private:
+    void Expand(qsizetype n);
+
+    QByteArray FBytes; // FCapacity bytes, the first FSize written
+    char *FData = nullptr;
+    qsizetype FSize = 0;
+    qsizetype FCapacity = 0;
 };
 
 // How the values of a column travel: the fixed-size types as their bytes; text,

@@ -19,8 +19,10 @@
 
 #include "store/ZKError.h"
 
+#include <QSysInfo>
 #include <QtEndian>
 #include <bit>
+#include <cstring>
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -149,8 +151,12 @@ TDbValue ReadVariable(TInput &in, quint16 type, qsizetype length, TAnsiCodec &an
         // Unit by unit: a leading byte-order mark is text here, not a marker.
         QString s(length / 2, Qt::Uninitialized);
         QChar *out = s.data();
-        for (qsizetype i = 0; i < length / 2; ++i)
-            out[i] = QChar(qFromLittleEndian<quint16>(p + 2 * i));
+        if constexpr (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
+            std::memcpy(out, p, size_t(length));
+        } else {
+            for (qsizetype i = 0; i < length / 2; ++i)
+                out[i] = QChar(qFromLittleEndian<quint16>(p + 2 * i));
+        }
         return s;
     }
     }
@@ -158,32 +164,59 @@ TDbValue ReadVariable(TInput &in, quint16 type, qsizetype length, TAnsiCodec &an
 
 } // namespace
 
-TDbValue ReadValue(TInput &in, const TRecordField &field, const TValueLayout &layout, TAnsiCodec &ansi)
+TColumnReader::TColumnReader(const TRecordField &field, const TValueLayout &layout)
+    : FType(field.Type)
+    , FLayout(layout)
+    , FVariable(IsVariableDbType(field.Type))
+    , FSharing(FVariable && field.Type != DBTYPE_VARNUMERIC)
+{}
+
+TDbValue TColumnReader::Read(TInput &in, TAnsiCodec &ansi)
 {
     qint64 length = 0;
-    switch (layout.Framing) {
+    switch (FLayout.Framing) {
     case TValueLayout::NoData:
         return {};
     case TValueLayout::FixedSize:
-        if (!IsVariableDbType(field.Type))
-            return ReadFixed(in, field.Type);
-        length = layout.Size;
+        if (!FVariable)
+            return ReadFixed(in, FType);
+        length = FLayout.Size;
         break;
     case TValueLayout::Prefix1:
         length = in.U8("length prefix");
         break;
     case TValueLayout::Prefix4:
         length = in.U32("length prefix");
-        if (layout.Padded && length != layout.Capacity)
+        if (FLayout.Padded && length != FLayout.Capacity)
             Malformed(
-                u"a fixed-length value of %1 bytes in a column of %2"_s.arg(length).arg(layout.Capacity),
+                u"a fixed-length value of %1 bytes in a column of %2"_s.arg(length).arg(FLayout.Capacity),
                 in.Offset());
         break;
     }
-    if (layout.Capacity >= 0 && length > layout.Capacity)
-        Malformed(u"a value of %1 bytes in a column of at most %2"_s.arg(length).arg(layout.Capacity),
+    if (FLayout.Capacity >= 0 && length > FLayout.Capacity)
+        Malformed(u"a value of %1 bytes in a column of at most %2"_s.arg(length).arg(FLayout.Capacity),
                   in.Offset());
-    return ReadVariable(in, field.Type, qsizetype(length), ansi);
+    if (!FSharing)
+        return ReadVariable(in, FType, qsizetype(length), ansi);
+    // The bytes stay in the input for the whole load: the previous value's bytes are
+    // compared where they lie.
+    const char *bytes = in.Take(0, "text or binary value");
+    if (length == FPreviousLength && length <= in.Remaining() &&
+        std::memcmp(bytes, FPreviousBytes, size_t(length)) == 0) {
+        in.Take(qsizetype(length), "text or binary value");
+        ++FShared;
+        return FPrevious;
+    }
+    TDbValue value = ReadVariable(in, FType, qsizetype(length), ansi);
+    if (++FRead % kSharingProbe == 0) {
+        // A column whose values hardly repeat (keys, names) is not worth the copies.
+        FSharing = FShared * 8 >= kSharingProbe;
+        FShared = 0;
+    }
+    FPreviousBytes = bytes;
+    FPreviousLength = length;
+    FPrevious = value;
+    return value;
 }
 
 namespace {
@@ -379,23 +412,39 @@ QByteArray VarNumericBytes(const TDbValue &v)
     return bytes;
 }
 
-QByteArray Payload(const TRecordField &field, const TDbValue &v, TAnsiCodec &ansi)
+// The length prefix, the payload and the padding of a text or binary value whose
+// payload is `size` bytes; writePayload puts exactly those bytes at the pointer.
+template<class F>
+void WriteFramed(TOutput &out, const TRecordField &field, const TValueLayout &layout, qsizetype size,
+                 F &&writePayload)
 {
-    switch (field.Type) {
-    case DBTYPE_BYTES:
-        return *v.Get<QByteArray>();
-    case DBTYPE_STR:
-        return ansi.Encode(*v.Get<QString>(), field.Name);
-    case DBTYPE_VARNUMERIC:
-        return VarNumericBytes(v);
-    default: {
-        const QString &s = *v.Get<QString>();
-        QByteArray bytes(s.size() * 2, Qt::Uninitialized);
-        for (qsizetype i = 0; i < s.size(); ++i)
-            qToLittleEndian(s[i].unicode(), bytes.data() + 2 * i);
-        return bytes;
+    if (layout.Capacity >= 0 && size > layout.Capacity)
+        throw EZKError(u"a value of %1 bytes is too long for field %2 (at most %3 bytes)"_s.arg(size)
+                           .arg(field.Name)
+                           .arg(layout.Capacity));
+    const qsizetype missing = layout.Padded && size < layout.Capacity ? layout.Capacity - size : 0;
+    if (layout.Framing == TValueLayout::Prefix1)
+        out.U8(quint8(size + missing));
+    else if (layout.Framing == TValueLayout::Prefix4)
+        out.U32(quint32(size + missing));
+    if (size > 0)
+        writePayload(out.Grow(size));
+    if (missing == 0)
+        return;
+    // Fixed text is padded with spaces, fixed binary with zeros.
+    char *pad = out.Grow(missing);
+    if (field.Type == DBTYPE_WSTR || field.Type == DBTYPE_BSTR) {
+        for (qsizetype i = 0; i < missing; ++i)
+            pad[i] = i % 2 == 0 && i + 1 < missing ? ' ' : '\0';
+    } else {
+        std::memset(pad, field.Type == DBTYPE_STR ? ' ' : '\0', size_t(missing));
     }
-    }
+}
+
+void WriteBytes(TOutput &out, const TRecordField &field, const TValueLayout &layout, const QByteArray &bytes)
+{
+    WriteFramed(out, field, layout, bytes.size(),
+                [&bytes](char *p) { std::memcpy(p, bytes.constData(), size_t(bytes.size())); });
 }
 
 } // namespace
@@ -407,32 +456,33 @@ void WriteValue(TOutput &out, const TRecordField &field, const TValueLayout &lay
         return;
     TDbValue scratch;
     const TDbValue &v = Native(value, field.Type, scratch);
-    if (!IsVariableDbType(field.Type)) {
+    switch (field.Type) {
+    case DBTYPE_BYTES:
+        WriteBytes(out, field, layout, *v.Get<QByteArray>());
+        return;
+    case DBTYPE_STR:
+        WriteBytes(out, field, layout, ansi.Encode(*v.Get<QString>(), field.Name));
+        return;
+    case DBTYPE_VARNUMERIC:
+        WriteBytes(out, field, layout, VarNumericBytes(v));
+        return;
+    case DBTYPE_WSTR:
+    case DBTYPE_BSTR: {
+        const QString &s = *v.Get<QString>();
+        WriteFramed(out, field, layout, s.size() * 2, [&s](char *p) {
+            if constexpr (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
+                std::memcpy(p, s.constData(), size_t(s.size()) * 2);
+            } else {
+                for (qsizetype i = 0; i < s.size(); ++i)
+                    qToLittleEndian(s[i].unicode(), p + 2 * i);
+            }
+        });
+        return;
+    }
+    default:
         WriteFixed(out, field.Type, v);
         return;
     }
-    QByteArray bytes = Payload(field, v, ansi);
-    if (layout.Capacity >= 0 && bytes.size() > layout.Capacity)
-        throw EZKError(u"a value of %1 bytes is too long for field %2 (at most %3 bytes)"_s.arg(bytes.size())
-                           .arg(field.Name)
-                           .arg(layout.Capacity));
-    if (layout.Padded && bytes.size() < layout.Capacity) {
-        // Fixed text is padded with spaces, fixed binary with zeros.
-        const qsizetype missing = layout.Capacity - bytes.size();
-        if (field.Type == DBTYPE_WSTR || field.Type == DBTYPE_BSTR) {
-            for (qsizetype i = 0; i + 1 < missing; i += 2)
-                bytes.append(" \0", 2);
-            if (missing % 2)
-                bytes.append('\0');
-        } else {
-            bytes.append(missing, field.Type == DBTYPE_STR ? ' ' : '\0');
-        }
-    }
-    if (layout.Framing == TValueLayout::Prefix1)
-        out.U8(quint8(bytes.size()));
-    else if (layout.Framing == TValueLayout::Prefix4)
-        out.U32(quint32(bytes.size()));
-    out.Raw(bytes.constData(), bytes.size());
 }
 
 } // namespace Adtg

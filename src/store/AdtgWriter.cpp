@@ -8,6 +8,7 @@
 #include "store/ZKError.h"
 
 #include <QSaveFile>
+#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -129,8 +130,10 @@ public:
         , FSet(set)
         , FAnsi(ansi)
     {
-        for (const TRecordField &f : set.Columns())
+        for (const TRecordField &f : set.Columns()) {
             FLayouts.append(TValueLayout::Of(f));
+            FNullableCount += f.IsNullable() ? 1 : 0;
+        }
     }
 
     void Write(const TRecordRow &row, int index)
@@ -164,7 +167,9 @@ private:
     void WriteOriginal(const QList<TDbValue> &values)
     {
         FOut.U8(TokRow);
-        QByteArray bitmap;
+        const qsizetype bitmapBytes = (FNullableCount + 7) / 8;
+        char *bitmap = FOut.Grow(bitmapBytes); // filled before anything else is written
+        std::memset(bitmap, 0, size_t(bitmapBytes));
         int bit = 0;
         for (int c = 0; c < FSet.ColumnCount(); ++c) {
             const TRecordField &f = FSet.Column(c);
@@ -174,15 +179,12 @@ private:
                     throw EZKError(u"field %1 is not nullable but has no value"_s.arg(f.Name));
                 continue;
             }
-            if (bit % 8 == 0)
-                bitmap.append('\0');
             if (!values[c].IsNull())
-                bitmap.back() = char(bitmap.back() | (0x80 >> (bit % 8)));
+                bitmap[bit / 8] = char(bitmap[bit / 8] | (0x80 >> (bit % 8)));
             ++bit;
         }
         if (bit % 8 != 0)
-            bitmap.back() = char(bitmap.back() | (0xFF >> (bit % 8)));
-        FOut.Raw(bitmap.constData(), bitmap.size());
+            bitmap[bit / 8] = char(bitmap[bit / 8] | (0xFF >> (bit % 8)));
         for (int c = 0; c < FSet.ColumnCount(); ++c) {
             if (!values[c].IsNull())
                 WriteValue(FOut, FSet.Column(c), FLayouts[c], values[c], FAnsi);
@@ -214,6 +216,7 @@ private:
     const TRecordset &FSet;
     TAnsiCodec &FAnsi;
     QList<TValueLayout> FLayouts;
+    int FNullableCount = 0;
 };
 
 } // namespace
@@ -246,7 +249,7 @@ QByteArray SaveAdtg(const TRecordset &set, const TAdtgOptions &options)
         }
     }
     out.U8(TokDone);
-    return out.Bytes;
+    return out.TakeBytes();
 }
 
 void SaveAdtgFile(const TRecordset &set, const QString &fileName, const TAdtgOptions &options)

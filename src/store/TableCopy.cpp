@@ -178,6 +178,8 @@ public:
     // Copies the current source row: added, updated by its key, or dropped.
     void CopyCurrentRow()
     {
+        for (int i = 0; i < FPairs.size(); ++i)
+            FValues.Prepare(i, FSource.Value(FPairs[i].SourceColumn));
         Bind(FInsert);
         if (FInsert.Run(true) == SQLITE_DONE || !FUpdate)
             return;
@@ -192,7 +194,7 @@ private:
     void Bind(TCachedStatement &stmt)
     {
         for (int i = 0; i < FPairs.size(); ++i) {
-            const int rc = FValues.Bind(stmt.Handle(), i, FSource.Value(FPairs[i].SourceColumn));
+            const int rc = FValues.Apply(stmt.Handle(), i);
             if (rc != SQLITE_OK)
                 stmt.FailWith(rc);
         }

@@ -2,12 +2,15 @@
 
 #include "store/ZKError.h"
 
+#include <bit>
 #include <limits>
 #include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+constexpr qsizetype kMaxOleDateTexts = 1 << 16;
 
 bool IsBlankText(const TDbValue &value)
 {
@@ -34,43 +37,32 @@ QString ParsedDateTimeText(const QString &text)
     return TimeStampColumnText(ts);
 }
 
-int BindInt64(sqlite3_stmt *stmt, int n, qint64 v)
+// UTF-8 of a text without surrogate units (as SQLite would make it) into out, which
+// grows as needed; false, with nothing promised about out, when the text has a
+// surrogate: such texts are left to SQLite's own conversion.
+bool Utf8Of(QStringView text, QByteArray &out, qsizetype &size)
 {
-    return sqlite3_bind_int64(stmt, n, sqlite3_int64(v));
-}
-
-int BindUInt64(sqlite3_stmt *stmt, int n, quint64 v)
-{
-    if (v <= quint64(std::numeric_limits<qint64>::max()))
-        return BindInt64(stmt, n, qint64(v));
-    return sqlite3_bind_double(stmt, n, double(v));
-}
-
-int BindInteger(sqlite3_stmt *stmt, int n, const TDbValue &v)
-{
-    if (const qint64 *i = v.Get<qint64>())
-        return BindInt64(stmt, n, *i);
-    if (const quint64 *u = v.Get<quint64>())
-        return BindUInt64(stmt, n, *u);
-    if (const bool *b = v.Get<bool>())
-        return sqlite3_bind_int(stmt, n, *b ? 1 : 0);
-    return BindInt64(stmt, n, v.AsInteger());
-}
-
-int BindDouble(sqlite3_stmt *stmt, int n, const TDbValue &v)
-{
-    if (const double *d = v.Get<double>())
-        return sqlite3_bind_double(stmt, n, *d);
-    if (const qint64 *i = v.Get<qint64>())
-        return BindInt64(stmt, n, *i);
-    if (const bool *b = v.Get<bool>())
-        return sqlite3_bind_int(stmt, n, *b ? 1 : 0);
-    return sqlite3_bind_double(stmt, n, v.AsFloat());
-}
-
-int BindBytes(sqlite3_stmt *stmt, int n, const QByteArray &bytes)
-{
-    return sqlite3_bind_blob64(stmt, n, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
+    if (out.size() < text.size() * 3)
+        out.resize(text.size() * 3);
+    char *start = out.data();
+    char *p = start;
+    for (const QChar qc : text) {
+        const char16_t c = qc.unicode();
+        if (c < 0x80) {
+            *p++ = char(c);
+        } else if (c < 0x800) {
+            *p++ = char(0xC0 | (c >> 6));
+            *p++ = char(0x80 | (c & 0x3F));
+        } else if (c >= 0xD800 && c < 0xE000) {
+            return false;
+        } else {
+            *p++ = char(0xE0 | (c >> 12));
+            *p++ = char(0x80 | ((c >> 6) & 0x3F));
+            *p++ = char(0x80 | (c & 0x3F));
+        }
+    }
+    size = p - start;
+    return true;
 }
 
 bool IsDateKind(const TDbValue &v)
@@ -114,89 +106,175 @@ QString StoredDateTimeText(const TDbValue &value)
 
 TCopyValueBinder::TCopyValueBinder(QList<TCopyPair> pairs)
     : FPairs(std::move(pairs))
-    , FTexts(FPairs.size())
+    , FPrepared(size_t(FPairs.size()))
 {}
 
-int TCopyValueBinder::Bind(sqlite3_stmt *stmt, int index, const TDbValue &value)
+void TCopyValueBinder::Prepare(int index, const TDbValue &value)
 {
     try {
-        return BindValue(stmt, index, value);
+        PrepareValue(FPrepared[size_t(index)], index, value);
     } catch (const EZKError &e) {
         throw EZKError(u"The value \"%1\" of the field %2 does not fit its column: %3"_s.arg(
             value.AsString(), FPairs[index].Name, e.Message()));
     }
 }
 
-int TCopyValueBinder::BindText(sqlite3_stmt *stmt, int index, QString text)
+int TCopyValueBinder::Apply(sqlite3_stmt *stmt, int index) const
 {
-    FTexts[index] = std::move(text);
-    const QString &kept = FTexts[index];
-    return sqlite3_bind_text16(stmt, index + 1, kept.utf16(), int(kept.size() * 2), SQLITE_STATIC);
+    const TPrepared &p = FPrepared[size_t(index)];
+    const int n = index + 1;
+    switch (p.Kind) {
+    case TPrepared::Null:
+        break;
+    case TPrepared::Integer:
+        return sqlite3_bind_int64(stmt, n, sqlite3_int64(p.IntegerValue));
+    case TPrepared::Float:
+        return sqlite3_bind_double(stmt, n, p.FloatValue);
+    case TPrepared::Utf8:
+        return sqlite3_bind_text(stmt, n, p.Utf8Buffer.constData(), int(p.Utf8Size), SQLITE_STATIC);
+    case TPrepared::Utf16:
+        return sqlite3_bind_text16(stmt, n, p.Text.utf16(), int(p.Text.size() * 2), SQLITE_STATIC);
+    case TPrepared::Blob:
+        return sqlite3_bind_blob64(stmt, n, p.Bytes.constData(), sqlite3_uint64(p.Bytes.size()),
+                                   SQLITE_STATIC);
+    }
+    return sqlite3_bind_null(stmt, n);
 }
 
-int TCopyValueBinder::BindValue(sqlite3_stmt *stmt, int index, const TDbValue &v)
+QString TCopyValueBinder::DateTimeText(const TDbValue &value)
+{
+    const TOleDate *date = value.Get<TOleDate>();
+    if (!date)
+        return StoredDateTimeText(value);
+    const quint64 bits = std::bit_cast<quint64>(date->Days);
+    if (const auto it = FOleDateTexts.constFind(bits); it != FOleDateTexts.constEnd())
+        return *it;
+    if (FOleDateTexts.size() >= kMaxOleDateTexts)
+        FOleDateTexts.clear();
+    return *FOleDateTexts.insert(bits, StoredDateTimeText(value));
+}
+
+void TCopyValueBinder::SetText(TPrepared &p, const QString &text)
+{
+    if (Utf8Of(text, p.Utf8Buffer, p.Utf8Size)) {
+        p.Kind = TPrepared::Utf8;
+        p.Text = QString();
+    } else {
+        p.Kind = TPrepared::Utf16;
+        p.Text = text;
+    }
+}
+
+void TCopyValueBinder::SetInteger(TPrepared &p, const TDbValue &v)
+{
+    p.Kind = TPrepared::Integer;
+    if (const qint64 *i = v.Get<qint64>()) {
+        p.IntegerValue = *i;
+    } else if (const quint64 *u = v.Get<quint64>()) {
+        if (*u <= quint64(std::numeric_limits<qint64>::max())) {
+            p.IntegerValue = qint64(*u);
+        } else {
+            p.Kind = TPrepared::Float;
+            p.FloatValue = double(*u);
+        }
+    } else if (const bool *b = v.Get<bool>()) {
+        p.IntegerValue = *b ? 1 : 0;
+    } else {
+        p.IntegerValue = v.AsInteger();
+    }
+}
+
+void TCopyValueBinder::PrepareValue(TPrepared &p, int index, const TDbValue &v)
 {
     const TCopyPair &pair = FPairs[index];
-    const int n = index + 1;
     using K = TSqlFieldKind;
+    p.Bytes = QByteArray();
     if (pair.Kind == K::BinaryCode) // a NULL too: its text is empty, the code all spaces
-        return BindText(stmt, index, CodeColumnText(v, pair.SourceType, pair.CodeChars));
+        return SetText(p, CodeColumnText(v, pair.SourceType, pair.CodeChars));
+    p.Kind = TPrepared::Null;
     if (v.IsNull())
-        return sqlite3_bind_null(stmt, n);
+        return;
     switch (pair.Kind) {
     case K::Text:
     case K::Memo:
     case K::FixedText:
         if (const QString *s = v.Get<QString>())
-            return sqlite3_bind_text16(stmt, n, s->utf16(), int(s->size() * 2), SQLITE_STATIC);
-        return BindText(stmt, index, v.AsString());
+            return SetText(p, *s);
+        return SetText(p, v.AsString());
     case K::Short:
     case K::Long:
     case K::Counter:
-        return IsBlankText(v) ? sqlite3_bind_null(stmt, n) : BindInteger(stmt, n, v);
+        if (!IsBlankText(v))
+            SetInteger(p, v);
+        return;
     case K::Double:
-        return IsBlankText(v) ? sqlite3_bind_null(stmt, n) : BindDouble(stmt, n, v);
+        if (IsBlankText(v))
+            return;
+        if (const double *d = v.Get<double>()) {
+            p.Kind = TPrepared::Float;
+            p.FloatValue = *d;
+        } else if (v.Get<qint64>() || v.Get<bool>()) {
+            SetInteger(p, v);
+        } else {
+            p.FloatValue = v.AsFloat();
+            p.Kind = TPrepared::Float;
+        }
+        return;
     case K::Boolean:
-        return IsBlankText(v) ? sqlite3_bind_null(stmt, n) : sqlite3_bind_int(stmt, n, v.AsBoolean() ? 1 : 0);
+        if (!IsBlankText(v)) {
+            p.IntegerValue = v.AsBoolean() ? 1 : 0;
+            p.Kind = TPrepared::Integer;
+        }
+        return;
     case K::DateTime: {
         if (IsBlankText(v))
-            return sqlite3_bind_null(stmt, n);
-        QString text = StoredDateTimeText(v);
+            return;
+        const QString text = DateTimeText(v);
         if (!text.isEmpty())
-            return BindText(stmt, index, std::move(text));
+            return SetText(p, text);
         if (v.Get<QString>())
             throw EZKError(u"the text is no date"_s);
-        return sqlite3_bind_double(stmt, n, v.AsFloat()); // a day number
+        p.FloatValue = v.AsFloat(); // a day number
+        p.Kind = TPrepared::Float;
+        return;
     }
     case K::LongBinary:
-        if (const QByteArray *b = v.Get<QByteArray>())
-            return BindBytes(stmt, n, *b);
-        return BindBytes(stmt, n, *v.ConvertTo(DBTYPE_BYTES).Get<QByteArray>());
+        p.Bytes = v.Get<QByteArray>() ? *v.Get<QByteArray>() : *v.ConvertTo(DBTYPE_BYTES).Get<QByteArray>();
+        p.Kind = TPrepared::Blob;
+        return;
     case K::BinaryCode:
     case K::Unknown:
         break;
     }
-    return BindNatural(stmt, index, v);
+    PrepareNatural(p, v);
 }
 
 // A column without a type of this engine's own takes the value as it is.
-int TCopyValueBinder::BindNatural(sqlite3_stmt *stmt, int index, const TDbValue &v)
+void TCopyValueBinder::PrepareNatural(TPrepared &p, const TDbValue &v)
 {
-    const int n = index + 1;
     if (const QString *s = v.Get<QString>())
-        return sqlite3_bind_text16(stmt, n, s->utf16(), int(s->size() * 2), SQLITE_STATIC);
+        return SetText(p, *s);
     if (v.Get<qint64>() || v.Get<quint64>() || v.Get<bool>())
-        return BindInteger(stmt, n, v);
-    if (const double *d = v.Get<double>())
-        return sqlite3_bind_double(stmt, n, *d);
-    if (const float *f = v.Get<float>())
-        return sqlite3_bind_double(stmt, n, double(*f));
-    if (const QByteArray *b = v.Get<QByteArray>())
-        return BindBytes(stmt, n, *b);
-    if (IsDateKind(v)) {
-        QString text = StoredDateTimeText(v);
-        if (!text.isEmpty())
-            return BindText(stmt, index, std::move(text));
+        return SetInteger(p, v);
+    if (const double *d = v.Get<double>()) {
+        p.FloatValue = *d;
+        p.Kind = TPrepared::Float;
+        return;
     }
-    return BindText(stmt, index, v.AsString());
+    if (const float *f = v.Get<float>()) {
+        p.FloatValue = double(*f);
+        p.Kind = TPrepared::Float;
+        return;
+    }
+    if (const QByteArray *b = v.Get<QByteArray>()) {
+        p.Bytes = *b;
+        p.Kind = TPrepared::Blob;
+        return;
+    }
+    if (IsDateKind(v)) {
+        const QString text = DateTimeText(v);
+        if (!text.isEmpty())
+            return SetText(p, text);
+    }
+    SetText(p, v.AsString());
 }

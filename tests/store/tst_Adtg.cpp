@@ -72,6 +72,7 @@ private slots:
     void valueFraming();
     void valuesThatDoNotFitAreRefused();
     void pendingChangesRoundTrip();
+    void repeatedValuesReadAsWritten();
     void hiddenAndKeyColumns();
     void resultPackageWithoutRows();
     void strCodePages();
@@ -494,6 +495,36 @@ void TstAdtg::pendingChangesRoundTrip()
         uR"("rows":[[1,"n1"],[2,null],[4,null]]})"_s);
     QCOMPARE(back.StoredRow(2).Status, TRowStatus::Modified);
     QCOMPARE(back.StoredRow(2).Original[1].AsString(), u"n2"_s);
+    QCOMPARE(SaveAdtg(back), bytes);
+}
+
+// Values that repeat row after row, change, come back after a NULL, or never repeat,
+// in every kind of text and binary column, across enough rows for the reader to
+// change its mind about a column; a changed row reads its original and new values.
+void TstAdtg::repeatedValuesReadAsWritten()
+{
+    using F = TRecordField;
+    TRecordset set({F::Define(u"KSH"_s, DBTYPE_WSTR, 14, F::foKey), F::Define(u"DM"_s, DBTYPE_WSTR, 6),
+                    F::Define(u"PCDM"_s, DBTYPE_BYTES, 4, F::foNullable | F::foFixedLength),
+                    F::Define(u"XM"_s, DBTYPE_STR, 20), F::Define(u"DW"_s, DBTYPE_WSTR, 4, F::foFixedLength),
+                    F::Define(u"BZ"_s, DBTYPE_WSTR, 0, F::foLong | F::foNullable)});
+    for (int r = 0; r < 700; ++r) {
+        const int run = r / 40;
+        // Fixed columns as the reader gives them back: padded.
+        const QByteArray code = run % 3 == 0 ? QByteArray("1\0\0\0", 4) : QByteArray("1\0" "2\0", 4);
+        set.AddRow({u"2411010100%1"_s.arg(r, 4, 10, QLatin1Char('0')), QString(u"0"_s.repeated(run % 4)),
+                    r % 7 == 3 ? TDbValue() : TDbValue(code), QString(u"张三"_s + QString::number(run % 2)),
+                    QString::number(run % 5).leftJustified(4), r % 5 == 2 ? TDbValue() : TDbValue(u"备注"_s.repeated(run))});
+    }
+    set.SetRecNo(650);
+    set.Edit();
+    set.FieldByName(u"DM").SetAsString(u"000"_s); // another value of the column
+    set.FieldByName(u"BZ").SetAsString(set.FieldByName(u"BZ").AsString()); // the same value again
+    set.Post();
+    const QByteArray bytes = SaveAdtg(set);
+    const TRecordset back = LoadAdtg(bytes);
+    QVERIFY(back.SameContent(set));
+    QCOMPARE(back.StoredRow(649).Original[1].AsString(), set.StoredRow(649).Original[1].AsString());
     QCOMPARE(SaveAdtg(back), bytes);
 }
 

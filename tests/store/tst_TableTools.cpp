@@ -104,6 +104,7 @@ private slots:
     void binaryCodeColumns();
     void mergeLocatesByRightAlignedBinaryKey();
     void valuesTakeTheirColumnsForm();
+    void textsAreStoredAsTheDatabaseConvertsThem();
     void autoIncrementFieldBecomesCounter();
     void connectionStateIsGivenBack();
     void failedLoadLeavesTableAsBefore();
@@ -418,6 +419,47 @@ void TestTableTools::valuesTakeTheirColumnsForm()
     QVERIFY(q.Value(8).isNull()); // a blank text in a number column
     QCOMPARE(q.Value(9).toString(), u"real"_s);
     QCOMPARE(q.Value(10).toString(), u"integer"_s);
+}
+
+// Every text reaches the table with the bytes SQLite's own conversion of its UTF-16
+// gives: plain, accented and Chinese texts, characters beyond the BMP, a surrogate
+// without its partner, an embedded NUL, the empty text; a repeated day number keeps
+// its text in a merge too.
+void TestTableTools::textsAreStoredAsTheDatabaseConvertsThem()
+{
+    const QString texts[] = {u"KS001"_s,
+                             u"Zoë café"_s,
+                             u"张三丰"_s,
+                             QString(u"𠀀𪚥 x"_s),
+                             QString(u"a"_s + QChar(0xD800) + u"b"_s),
+                             QString(QChar(0xDC00)),
+                             QString(u"a"_s + QChar(0) + u"b"_s),
+                             QString(),
+                             QString(QChar(0xFFFF)) + QChar(0x07FF) + QChar(0x0800)};
+    TRows rows;
+    int id = 0;
+    for (const QString &text : texts)
+        rows.append({u"%1"_s.arg(++id), text, TOleDate{36000.25}});
+    TRecordset source =
+        ThroughFile({Text(u"ID"_s, 4), Text(u"A"_s, 20), Number(u"D"_s, DBTYPE_DATE)}, rows);
+    TSqlTestDb db;
+    CopyDataSetToTable(source, db.Conn(), u"T"_s, u"ID"_s, {});
+    CopyDataSetToTable(source, db.Conn(), u"T"_s, u"ID"_s, ctoMerge);
+    TSqlQuery stored(&db.Conn());
+    stored.SetSQL(u"select hex(A), D from T order by rowid"_s);
+    stored.Open();
+    TSqlQuery converted(&db.Conn());
+    converted.SetSQL(u"select hex(:TEXT)"_s);
+    for (const QString &text : texts) {
+        QVERIFY(!stored.Eof());
+        converted.SetParam(u"TEXT"_s, text);
+        converted.Open();
+        QCOMPARE(stored.Value(0).toString(), converted.Value(0).toString());
+        converted.Close();
+        QCOMPARE(stored.Value(1).toDateTime(), QDateTime(QDate(1998, 7, 24), QTime(6, 0)));
+        stored.Next();
+    }
+    QVERIFY(stored.Eof());
 }
 
 void TestTableTools::autoIncrementFieldBecomesCounter()
