@@ -3,6 +3,7 @@
 #include "export/DbfFile.h"
 #include "export/GridTexts.h"
 #include "export/XlsWorkbook.h"
+#include "store/SqlIdentifiers.h"
 #include "store/SqlQuery.h"
 #include "store/StorageFolder.h"
 #include "store/ZKError.h"
@@ -36,25 +37,11 @@ void RunCleanup(bool failing, F &&cleanup)
 }
 
 // Column names reach the export's statements from the local tables, whose columns came
-// from the leader's recordsets, and from the field list of the grid. Only a plain
-// identifier is written, and always bracketed: a letter or "_" first, then letters, digits
-// and "_", at most 64 characters. (The export's own check until the store offers one.)
-bool IsPlainExportIdentifier(const QString &name)
-{
-    if (name.isEmpty() || name.size() > 64)
-        return false;
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const QChar c = name[i];
-        const bool digit = c >= u'0' && c <= u'9';
-        if (!(c.isLetter() || c == u'_' || (digit && i > 0)))
-            return false;
-    }
-    return true;
-}
-
+// from the leader's recordsets, and from the field list of the grid: only a plain
+// identifier is written, and always bracketed.
 QString QuotedExportIdentifier(const QString &name, const QString &table)
 {
-    if (!IsPlainExportIdentifier(name))
+    if (!IsPlainIdentifier(name))
         throw EZKError(u"数据表 %1 的字段名“%2”不是合法的名称，无法导出。"_s.arg(table, name));
     return u'[' + name + u']';
 }
