@@ -53,7 +53,7 @@ TDumpToFileForm::TDumpToFileForm(TMainDM &dm, QWidget *parent)
     setObjectName(u"DumpToFileForm"_s);
     setWindowTitle(ZKExportText::DialogCaption);
     ChooseFile = [this](const QString &caption, const QString &defaultName) {
-        return RunSaveDialog(caption, defaultName);
+        return RunSaveDialog(this, caption, defaultName);
     };
     BuildLayout();
     ApplyWindowFont(this);
@@ -140,9 +140,9 @@ QStringList TDumpToFileForm::FileFilters()
     return filters;
 }
 
-QString TDumpToFileForm::RunSaveDialog(const QString &caption, const QString &defaultName)
+QString TDumpToFileForm::RunSaveDialog(QWidget *parent, const QString &caption, const QString &defaultName)
 {
-    QFileDialog dialog(this, caption);
+    QFileDialog dialog(parent, caption);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(FileFilters());

@@ -54,6 +54,10 @@ public:
     // Filter of the save dialog (the Excel 2007 entry only while AceAvailable is true).
     static QStringList FileFilters();
 
+    // The export's save dialog over parent: the kinds of FileFilters, a name typed without
+    // an extension taking the chosen kind's. The chosen file, or "" when cancelled.
+    static QString RunSaveDialog(QWidget *parent, const QString &caption, const QString &defaultName);
+
     QLabel *HintLabel = nullptr;
     QTreeWidget *KLJHXZList = nullptr;
     QPushButton *SelectAllBtn = nullptr;
@@ -68,7 +72,6 @@ private:
     void BuildLayout();
     void ChooseFileClicked();
     void SetAllChecks(bool invert);
-    QString RunSaveDialog(const QString &caption, const QString &defaultName);
 
     TMainDM &FDm;
     QList<TExportSetRow> FRows;

@@ -10,7 +10,6 @@
 #include "workspace/MainDM.h"
 
 #include <QEvent>
-#include <QFileDialog>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -81,7 +80,7 @@ TJournalForm::TJournalForm(TMainDM &dm, IProgressSink &progress, IMessageSink &m
     setObjectName(u"JournalForm"_s);
     setWindowTitle(WindowCaption);
     ChooseFile = [this](const QString &caption, const QString &defaultName) {
-        return RunSaveDialog(caption, defaultName);
+        return TDumpToFileForm::RunSaveDialog(this, caption, defaultName);
     };
     BuildLayout();
     ApplyWindowFont(this);
@@ -205,24 +204,6 @@ bool TJournalForm::FocusCandidate(int row)
         owner->activateWindow();
     }
     return true;
-}
-
-QString TJournalForm::RunSaveDialog(const QString &caption, const QString &defaultName)
-{
-    QFileDialog dialog(this, caption);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(TDumpToFileForm::FileFilters());
-    dialog.setDefaultSuffix(u"dbf"_s);
-    dialog.selectFile(defaultName);
-    // A name typed without an extension takes the chosen type's.
-    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
-        const qsizetype dot = filter.lastIndexOf(u'.');
-        dialog.setDefaultSuffix(filter.mid(dot + 1).chopped(1));
-    });
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().first();
 }
 
 bool TJournalForm::ExportRows()

@@ -80,7 +80,6 @@ protected:
 
 private:
     void BuildLayout();
-    QString RunSaveDialog(const QString &caption, const QString &defaultName);
 
     TMainDM &FDm;
     IProgressSink &FProgress;
