@@ -1,5 +1,6 @@
 #include "store/SqlFunctions.h"
 
+#include "store/SqlText.h"
 #include "store/ZKError.h"
 
 #include <QDateTime>
@@ -23,7 +24,7 @@ QString TextOf(sqlite3_value *v)
 
 void ResultText(sqlite3_context *ctx, const QString &text)
 {
-    sqlite3_result_text16(ctx, text.utf16(), static_cast<int>(text.size() * 2), SQLITE_TRANSIENT);
+    SqlText::Result(ctx, text);
 }
 
 using TNumber = std::variant<sqlite3_int64, double>;

@@ -1,6 +1,7 @@
 #include "store/SqlQuery.h"
 
 #include "store/SqlError.h"
+#include "store/SqlText.h"
 
 #include <QDateTime>
 #include <cmath>
@@ -59,8 +60,7 @@ QVariant ColumnValue(sqlite3_stmt *stmt, int i, TSqlFieldKind kind)
         return QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, i)),
                           sqlite3_column_bytes(stmt, i));
     default: {
-        const auto *data = static_cast<const char16_t *>(sqlite3_column_text16(stmt, i));
-        const QString text = QString::fromUtf16(data, sqlite3_column_bytes16(stmt, i) / 2);
+        const QString text = SqlText::Column(stmt, i);
         return kind == TSqlFieldKind::DateTime ? DateTimeValue(text) : QVariant(text);
     }
     }
@@ -112,10 +112,8 @@ int BindValue(sqlite3_stmt *stmt, int index, const QVariant &value)
         return sqlite3_bind_text16(stmt, index,
                                    DateTimeText(QDateTime(QDate(1899, 12, 30), value.toTime())).utf16(), -1,
                                    SQLITE_TRANSIENT);
-    default: {
-        const QString text = value.toString();
-        return sqlite3_bind_text16(stmt, index, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
-    }
+    default:
+        return SqlText::Bind(stmt, index, value.toString());
     }
 }
 

@@ -1,5 +1,6 @@
 #include "store/TableCopyValues.h"
 
+#include "store/SqlText.h"
 #include "store/ZKError.h"
 
 #include <bit>
@@ -35,34 +36,6 @@ QString ParsedDateTimeText(const QString &text)
     if (text.isEmpty() || !DbText::ParseDateTime(text.trimmed(), ts, hasTime))
         return QString();
     return TimeStampColumnText(ts);
-}
-
-// UTF-8 of a text without surrogate units (as SQLite would make it) into out, which
-// grows as needed; false, with nothing promised about out, when the text has a
-// surrogate: such texts are left to SQLite's own conversion.
-bool Utf8Of(QStringView text, QByteArray &out, qsizetype &size)
-{
-    if (out.size() < text.size() * 3)
-        out.resize(text.size() * 3);
-    char *start = out.data();
-    char *p = start;
-    for (const QChar qc : text) {
-        const char16_t c = qc.unicode();
-        if (c < 0x80) {
-            *p++ = char(c);
-        } else if (c < 0x800) {
-            *p++ = char(0xC0 | (c >> 6));
-            *p++ = char(0x80 | (c & 0x3F));
-        } else if (c >= 0xD800 && c < 0xE000) {
-            return false;
-        } else {
-            *p++ = char(0xE0 | (c >> 12));
-            *p++ = char(0x80 | ((c >> 6) & 0x3F));
-            *p++ = char(0x80 | (c & 0x3F));
-        }
-    }
-    size = p - start;
-    return true;
 }
 
 bool IsDateKind(const TDbValue &v)
@@ -156,12 +129,12 @@ QString TCopyValueBinder::DateTimeText(const TDbValue &value)
 
 void TCopyValueBinder::SetText(TPrepared &p, const QString &text)
 {
-    if (Utf8Of(text, p.Utf8Buffer, p.Utf8Size)) {
+    if (SqlText::Utf8Of(text, p.Utf8Buffer, p.Utf8Size)) {
         p.Kind = TPrepared::Utf8;
         p.Text = QString();
     } else {
         p.Kind = TPrepared::Utf16;
-        p.Text = text;
+        p.Text = SqlText::Utf16ForSqlite(text);
     }
 }
 

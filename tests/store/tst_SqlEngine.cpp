@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -32,6 +33,7 @@ private slots:
     void execReturnsChangedRows();
     void datasetFieldsAndRows();
     void valueTypes();
+    void textsReadBackAsWritten();
     void openTableGivesRowIds();
     void transactionsCommitAndRollBack();
     void guardRollsBackOnError();
@@ -275,6 +277,50 @@ void TstSqlEngine::valueTypes()
     QCOMPARE(q.Value(5), QVariant(qlonglong(5000000000)));
     QVERIFY(!q.Value(6).isValid());
     QCOMPARE(q.AsString(6), QString());
+}
+
+// A text reads back with the characters it was written with: one that begins with a
+// character SQLite would take for a byte order mark, characters beyond the BMP, an
+// embedded NUL; bytes that are no UTF-8 at all read as SQLite's own conversion gives.
+void TstSqlEngine::textsReadBackAsWritten()
+{
+    const QString texts[] = {u"KS001"_s,
+                             QString(QChar(0xFEFF)) + u"x"_s,
+                             QString(QChar(0xFFFE)) + u"xy"_s,
+                             QString(QChar(0xFEFF)) + u"𠀀z"_s,
+                             QString(QChar(0xFFFE)) + u"𪚥"_s,
+                             u"张三丰 Zoë"_s,
+                             u"𠀀𪚥"_s,
+                             QString(u"a"_s + QChar(0) + u"b"_s),
+                             QString(QChar(0xFFFF)) + QChar(0x07FF) + QChar(0x0800)};
+    TSqlTestDb db;
+    db.Exec({u"create table t (n long, a memo)"_s});
+    TSqlQuery insert(&db.Conn());
+    insert.SetSQL(u"insert into t values (:n, :a)"_s);
+    int n = 0;
+    for (const QString &text : texts) {
+        insert.SetParam(u"n"_s, ++n);
+        insert.SetParam(u"a"_s, text);
+        insert.ExecSQL();
+    }
+    db.Exec({u"insert into t values (100, cast(x'61ff80c0af62' as text))"_s});
+    TSqlQuery read(&db.Conn());
+    read.SetSQL(u"select a, hex(a) from t order by n"_s);
+    read.Open();
+    for (const QString &text : texts) {
+        QCOMPARE(read.Value(0).toString(), text);
+        read.Next();
+    }
+    // The broken bytes come back as SQLite's conversion to UTF-16 reads them.
+    sqlite3_stmt *raw = nullptr;
+    QCOMPARE(sqlite3_prepare_v2(db.Conn().Handle(), "select a from t where n = 100", -1, &raw, nullptr),
+             SQLITE_OK);
+    QCOMPARE(sqlite3_step(raw), SQLITE_ROW);
+    const auto *utf16 = static_cast<const char16_t *>(sqlite3_column_text16(raw, 0));
+    const QString bySqlite = QString::fromUtf16(utf16, sqlite3_column_bytes16(raw, 0) / 2);
+    sqlite3_finalize(raw);
+    QCOMPARE(read.Value(0).toString(), bySqlite);
+    QCOMPARE(read.Value(1).toString(), u"61FF80C0AF62"_s);
 }
 
 void TstSqlEngine::openTableGivesRowIds()
