@@ -298,6 +298,17 @@ void TRecordset::AddRow(const QList<TDbValue> &values)
     AddStoredRow(std::move(row));
 }
 
+void TRecordset::AddFittedRow(QList<TDbValue> values)
+{
+    if (values.size() != FColumns.size())
+        throw EZKError(u"a row of %1 values for %2 columns"_s.arg(values.size()).arg(FColumns.size()));
+    for (int c = 0; c < values.size(); ++c)
+        CheckLength(values[c], FColumns[c]);
+    TRecordRow row;
+    row.Values = std::move(values);
+    AddStoredRow(std::move(row));
+}
+
 void TRecordset::AddStoredRow(TRecordRow row)
 {
     if (row.Values.size() != FColumns.size())

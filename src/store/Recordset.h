@@ -163,6 +163,9 @@ public:
 
     // Adds a plain (unchanged) row at the end, values converted to the column types.
     void AddRow(const QList<TDbValue> &values);
+    // Adds a plain row whose values already are what AddRow would make of them (a
+    // reader that builds each value for its column's type); only lengths are checked.
+    void AddFittedRow(QList<TDbValue> values);
     // Adds a stored row as it is (the file reader); its values must already have
     // the column kinds. The row is shown unless it is a pending delete.
     void AddStoredRow(TRecordRow row);

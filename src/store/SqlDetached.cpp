@@ -4,6 +4,7 @@
 #include "store/SqlQuery.h"
 #include "store/ZKError.h"
 
+#include <QHash>
 #include <QScopeGuard>
 #include <QSet>
 #include <algorithm>
@@ -85,8 +86,9 @@ TDbValue ColumnValue(const TRecordField &field, const TSqlFieldDef &def, const Q
 }
 
 // Repeated texts of a column (codes, flags, names of schools) kept once: a value equal
-// to one seen before in its column shares that one's characters. A column stops
-// collecting once it has shown many different values (numbers of candidates, names).
+// to one seen before in its column shares that one's characters, and is found by its
+// stored bytes before any decoding. A column stops collecting once it has shown many
+// different values (numbers of candidates, names).
 class TSharedTexts
 {
 public:
@@ -97,6 +99,7 @@ public:
             FColumns[c].Active = IsTextDbType(fields[c].Type) || fields[c].Type == DBTYPE_BYTES;
     }
 
+    // A value read through a QVariant (expression columns, numbers in text columns).
     TDbValue Share(int column, TDbValue value)
     {
         TColumn &col = FColumns[column];
@@ -109,6 +112,24 @@ public:
         return value;
     }
 
+    // The value of a stored text, made by make from the text when it is new.
+    template<class F>
+    TDbValue FromStored(int column, QByteArrayView utf8, F &&make)
+    {
+        TColumn &col = FColumns[column];
+        if (!col.Active)
+            return make();
+        const QByteArray key = QByteArray::fromRawData(utf8.data(), utf8.size());
+        if (const auto it = col.Stored.constFind(key); it != col.Stored.constEnd())
+            return *it;
+        TDbValue value = make();
+        if (col.Stored.size() >= MaxDistinct)
+            col.Active = false;
+        else
+            col.Stored.insert(QByteArray(utf8.data(), utf8.size()), value);
+        return value;
+    }
+
 private:
     static constexpr qsizetype MaxDistinct = 2048;
 
@@ -117,6 +138,7 @@ private:
         bool Active = false;
         QSet<QString> Texts;
         QSet<QByteArray> Bytes;
+        QHash<QByteArray, TDbValue> Stored; // by the stored UTF-8
     };
 
     template<class T>
@@ -134,6 +156,32 @@ private:
 
     QList<TColumn> FColumns;
 };
+
+// The value of one cell of the current row. Texts, numbers and doubles, nearly all of
+// what a set holds, are read straight from the statement; every other case goes the
+// way of the QVariant as before, so each value is what it always was.
+TDbValue CellValue(const TSqlCells &cells, int c, const TRecordField &field, const TSqlFieldDef &def,
+                   TSharedTexts &shared)
+{
+    if (cells.IsNull(c))
+        return TDbValue();
+    switch (def.Kind) {
+    case TSqlFieldKind::Text:
+    case TSqlFieldKind::FixedText:
+    case TSqlFieldKind::Memo:
+        if (cells.IsText(c) && IsTextDbType(field.Type))
+            return shared.FromStored(c, cells.Utf8(c), [&] { return TDbValue(cells.Text(c)); });
+        break;
+    case TSqlFieldKind::BinaryCode:
+        if (cells.IsText(c))
+            return shared.FromStored(c, cells.Utf8(c),
+                                     [&] { return BinaryCodeValue(QVariant(cells.Text(c)), field.MaxLength); });
+        break;
+    default:
+        break;
+    }
+    return shared.Share(c, ColumnValue(field, def, cells.Value(c)));
+}
 
 } // namespace
 
@@ -196,19 +244,22 @@ TRecordset OpenDetached(TSqlQuery &query)
     }
     TRecordset set(fields);
     TSharedTexts shared(fields);
-    auto add = [&](const QVariantList &row) {
-        QList<TDbValue> values;
-        values.reserve(row.size());
-        for (int c = 0; c < row.size(); ++c)
-            values.append(shared.Share(c, ColumnValue(fields[c], defs[c], row[c])));
-        set.AddRow(values);
-    };
     if (typedColumns) {
-        for (; !query.Eof(); query.Next())
-            add(query.Row());
+        query.ReadRemainingRows([&](const TSqlCells &cells) {
+            QList<TDbValue> values;
+            values.reserve(fields.size());
+            for (int c = 0; c < fields.size(); ++c)
+                values.append(CellValue(cells, c, fields[c], defs[c], shared));
+            set.AddFittedRow(std::move(values));
+        });
     } else {
-        for (const QVariantList &row : rows)
-            add(row);
+        for (const QVariantList &row : rows) {
+            QList<TDbValue> values;
+            values.reserve(row.size());
+            for (int c = 0; c < row.size(); ++c)
+                values.append(shared.Share(c, ColumnValue(fields[c], defs[c], row[c])));
+            set.AddFittedRow(std::move(values));
+        }
     }
     set.First();
     return set;

@@ -521,6 +521,51 @@ void TSqlQuery::Step()
     }
 }
 
+void TSqlQuery::ReadRemainingRows(const std::function<void(const TSqlCells &)> &reader)
+{
+    const TSqlCells cells(FStmt, FTableMode ? 1 : 0, FFields);
+    while (!FEof) {
+        reader(cells);
+        const int rc = sqlite3_step(FStmt);
+        if (rc == SQLITE_ROW)
+            continue;
+        FEof = true;
+        FRow.clear();
+        if (rc != SQLITE_DONE) {
+            const EZKSqlError error(QString::fromUtf8(sqlite3_errmsg(FConnection->Handle())), FSQL,
+                                    sqlite3_extended_errcode(FConnection->Handle()));
+            Close();
+            throw error;
+        }
+    }
+}
+
+bool TSqlCells::IsNull(int field) const
+{
+    return sqlite3_column_type(FStmt, field + FOffset) == SQLITE_NULL;
+}
+
+bool TSqlCells::IsText(int field) const
+{
+    return sqlite3_column_type(FStmt, field + FOffset) == SQLITE_TEXT;
+}
+
+QByteArrayView TSqlCells::Utf8(int field) const
+{
+    const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(FStmt, field + FOffset));
+    return QByteArrayView(data, sqlite3_column_bytes(FStmt, field + FOffset));
+}
+
+QString TSqlCells::Text(int field) const
+{
+    return SqlText::Column(FStmt, field + FOffset);
+}
+
+QVariant TSqlCells::Value(int field) const
+{
+    return ColumnValue(FStmt, field + FOffset, FFields.at(field).Kind);
+}
+
 void TSqlQuery::First()
 {
     if (!FActive)

@@ -2,9 +2,36 @@
 
 #include "store/SqlConnection.h"
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QVariant>
+#include <functional>
 #include <optional>
+
+// The current row of a query as the statement holds it, for readers that copy many
+// rows: each field's storage class and its bytes, without a QVariant per value.
+class TSqlCells
+{
+public:
+    TSqlCells(sqlite3_stmt *stmt, int offset, const QList<TSqlFieldDef> &fields)
+        : FStmt(stmt)
+        , FOffset(offset)
+        , FFields(fields)
+    {}
+    bool IsNull(int field) const;
+    bool IsText(int field) const;
+    // The bytes of a text as stored (UTF-8); valid until the next call on this field.
+    QByteArrayView Utf8(int field) const;
+    // The text of Utf8's bytes, as Value gives it.
+    QString Text(int field) const;
+    // The value as TSqlQuery::Value gives it.
+    QVariant Value(int field) const;
+
+private:
+    sqlite3_stmt *FStmt;
+    int FOffset;
+    const QList<TSqlFieldDef> &FFields;
+};
 
 // A statement on a connection: run it (ExecSQL), or open its rows (Open, OpenTable) and
 // walk them with First, Next and Eof. The statement is Jet dialect (SqlDialect.h) given
@@ -80,6 +107,8 @@ public:
     QString AsString(int index) const;
     QString AsString(const QString &name) const;
     const QVariantList &Row() const { return FRow; }
+    // Hands the current row and every row after it to the reader, and ends at Eof.
+    void ReadRemainingRows(const std::function<void(const TSqlCells &)> &reader);
     qint64 RowId() const { return FRowId; }
 
     // Called by the connection when it closes.

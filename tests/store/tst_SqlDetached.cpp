@@ -1,6 +1,7 @@
 #include "store/SqlConnection.h"
 #include "store/SqlDetached.h"
 #include "store/SqlQuery.h"
+#include "store/ZKError.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -96,6 +97,49 @@ private slots:
         QCOMPARE(set.FieldByName(u"XBDM").AsString(), u"1"_s);
         set.SetRecNo(4);
         QCOMPARE(set.FieldByName(u"XBDM").AsString(), u"9"_s);
+    }
+
+    // Each cell holds what the query itself reads, whatever the database keeps in the
+    // column: a number in a text column, text in a number column, bytes that are no
+    // UTF-8, a code kept as text or as bytes; and a text too long for its column is
+    // refused, with the query closed.
+    void cellsReadAsTheQueryReadsThem()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"d.mdb"_s);
+        TSqlConnection::CreateDatabase(path);
+        TSqlConnection conn;
+        conn.Open(path);
+        conn.ExecSQL(u"create table t (k long, a text(6), b memo, n long, d double, c binary(4))"_s);
+        conn.ExecSQL(u"insert into t values (1, \"甲乙\", \"x\", 5, 2.5, \"7\")"_s);
+        conn.ExecSQL(u"insert into t values (2, 12, cast(x'61ff62' as text), \"6\", 3, x'41004200')"_s);
+        conn.ExecSQL(u"insert into t values (3, \"甲乙\", null, null, null, \"07\")"_s);
+        TSqlQuery query(&conn);
+        query.SetSQL(u"select a, b, n, d, c from t order by k"_s);
+        QList<QVariantList> expected;
+        for (query.Open(); !query.Eof(); query.Next())
+            expected.append(query.Row());
+        TRecordset set = OpenDetached(query);
+        QCOMPARE(set.RecordCount(), 3);
+        for (int r = 0; r < 3; ++r) {
+            set.SetRecNo(r + 1);
+            for (int c : {0, 1, 2, 3})
+                QCOMPARE(set.Fields(c).AsString(), SqlValueText(expected[r][c]));
+        }
+        QCOMPARE(set.Fields(1).Value().IsNull(), true);
+        set.SetRecNo(1);
+        QCOMPARE(set.Fields(2).Value(), TDbValue(qint64(5)));
+        QCOMPARE(set.Fields(3).Value(), TDbValue(2.5));
+        QCOMPARE(set.Fields(4).Value(), TDbValue(QByteArray("\x20\x00\x37\x00", 4)));
+        set.SetRecNo(2);
+        QCOMPARE(set.Fields(2).Value(), TDbValue(qint64(6)));
+        QCOMPARE(set.Fields(4).Value(), TDbValue(QByteArray("A\0B\0", 4)));
+        set.SetRecNo(3);
+        QCOMPARE(set.Fields(4).Value(), TDbValue(QByteArray("0\0" "7\0", 4)));
+
+        conn.ExecSQL(u"insert into t values (4, \"一二三四五六七\", null, null, null, null)"_s);
+        QVERIFY_THROWS_EXCEPTION(EZKError, OpenDetached(query));
+        QVERIFY(!query.Active());
     }
 };
 
