@@ -44,7 +44,7 @@ void RequirePlainCodes(const TRecordset &rows, const QStringList &fields, const 
         if (column < 0)
             continue;
         for (int i = 0; i < rows.StoredRowCount(); ++i) {
-            const TDbValue &value = rows.StoredRow(i).Values.at(column);
+            const TDbValue &value = rows.StoredValue(i, column);
             const QString code = value.AsString();
             if (!value.IsNull() && !IsPlainCode(code))
                 throw EZKError(u"%1 holds a %2 that is not a plain code: %3"_s.arg(

@@ -153,7 +153,7 @@ void TTddPrintFields::OpenQuery()
     FRowOfKsh.clear();
     const int kshColumn = FQuery.FindField(u"ksh");
     for (int row = 0; kshColumn >= 0 && row < FQuery.StoredRowCount(); ++row)
-        FRowOfKsh.insert(FQuery.StoredRow(row).Values.at(kshColumn).AsString(), row);
+        FRowOfKsh.insert(FQuery.StoredValue(row, kshColumn).AsString(), row);
     for (TZKColumnRec &column : ZKColumn)
         column.MainField = FQuery.FindField(column.ColType == u'Z' ? u"ZYTJFC"_s : column.Name);
     FQueryOpen = true;

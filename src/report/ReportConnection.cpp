@@ -16,7 +16,6 @@ void TTableConnection::Open()
 void TTableConnection::GetRow(QHash<QString, QString> &fields)
 {
     fields.clear();
-    const TRecordRow &row = FRows.StoredRow(FRow);
     for (int c = 0; c < FRows.ColumnCount(); ++c)
-        fields.insert(FRows.Column(c).Name.toLower(), row.Values.at(c).AsString());
+        fields.insert(FRows.Column(c).Name.toLower(), FRows.StoredValue(FRow, c).AsString());
 }

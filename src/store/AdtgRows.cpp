@@ -18,6 +18,7 @@
 #include "store/AdtgValues.h"
 #include "store/ZKError.h"
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -183,6 +184,9 @@ private:
 
 void ReadRows(TInput &in, const TMetadata &meta, TRecordset &set, TAnsiCodec &ansi)
 {
+    // The announced count is only a hint: no more rows than the bytes left could hold
+    // at a few bytes each are made room for.
+    set.ReserveRows(qsizetype(std::min<qint64>(meta.RowCount, qint64(in.Remaining()) / 8)));
     TRowReader(in, meta, ansi).Run(set);
 }
 

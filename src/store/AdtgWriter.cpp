@@ -130,31 +130,37 @@ public:
         , FSet(set)
         , FAnsi(ansi)
     {
+        FCells.resize(set.ColumnCount());
         for (const TRecordField &f : set.Columns()) {
             FLayouts.append(TValueLayout::Of(f));
             FNullableCount += f.IsNullable() ? 1 : 0;
         }
     }
 
-    void Write(const TRecordRow &row, int index)
+    void Write(int index)
     {
         try {
-            switch (row.Status) {
+            const auto stored = [this, index](int c) -> const TDbValue & {
+                return FSet.StoredValue(index, c);
+            };
+            switch (FSet.StoredStatus(index)) {
             case TRowStatus::Unchanged:
-                WriteOriginal(row.Values);
+                WriteOriginal(stored);
                 break;
             case TRowStatus::Deleted:
-                WriteOriginal(row.Values);
+                WriteOriginal(stored);
                 FOut.U8(TokDelete);
                 break;
-            case TRowStatus::Modified:
-                WriteOriginal(row.Original);
+            case TRowStatus::Modified: {
+                const TRecordRow row = FSet.StoredRow(index);
+                WriteOriginal([&row](int c) -> const TDbValue & { return row.Original[c]; });
                 FOut.U8(TokChange);
-                WriteUpdate(row.Values, row.Changed);
+                WriteUpdate(stored, row.Changed);
                 break;
+            }
             case TRowStatus::Inserted:
                 FOut.U8(TokInsert);
-                WriteUpdate(row.Values, QBitArray(FSet.ColumnCount(), true));
+                WriteUpdate(stored, QBitArray(FSet.ColumnCount(), true));
                 break;
             }
         } catch (const EZKError &e) {
@@ -164,8 +170,13 @@ public:
 
 private:
     // Null bitmap with the unused low bits set, as the platform writes it.
-    void WriteOriginal(const QList<TDbValue> &values)
+    template<class F>
+    void WriteOriginal(const F &stored)
     {
+        // Each value is looked up once: the bitmap and the values both read it.
+        for (int c = 0; c < FSet.ColumnCount(); ++c)
+            FCells[c] = &stored(c);
+        const auto valueAt = [this](int c) -> const TDbValue & { return *FCells[c]; };
         FOut.U8(TokRow);
         const qsizetype bitmapBytes = (FNullableCount + 7) / 8;
         char *bitmap = FOut.Grow(bitmapBytes); // filled before anything else is written
@@ -175,25 +186,27 @@ private:
             const TRecordField &f = FSet.Column(c);
             if (!f.IsNullable()) {
                 // EMPTY and NULL columns hold nothing: no value is their only value.
-                if (values[c].IsNull() && FLayouts[c].Framing != TValueLayout::NoData)
+                if (valueAt(c).IsNull() && FLayouts[c].Framing != TValueLayout::NoData)
                     throw EZKError(u"field %1 is not nullable but has no value"_s.arg(f.Name));
                 continue;
             }
-            if (!values[c].IsNull())
+            if (!valueAt(c).IsNull())
                 bitmap[bit / 8] = char(bitmap[bit / 8] | (0x80 >> (bit % 8)));
             ++bit;
         }
         if (bit % 8 != 0)
             bitmap[bit / 8] = char(bitmap[bit / 8] | (0xFF >> (bit % 8)));
         for (int c = 0; c < FSet.ColumnCount(); ++c) {
-            if (!values[c].IsNull())
-                WriteValue(FOut, FSet.Column(c), FLayouts[c], values[c], FAnsi);
+            const TDbValue &value = valueAt(c);
+            if (!value.IsNull())
+                WriteValue(FOut, FSet.Column(c), FLayouts[c], value, FAnsi);
         }
     }
 
     // Update and force-null maps (unused bits 0): an assigned NULL is force-null
     // alone, any other assigned value has its update bit and follows.
-    void WriteUpdate(const QList<TDbValue> &values, const QBitArray &assigned)
+    template<class F>
+    void WriteUpdate(const F &valueAt, const QBitArray &assigned)
     {
         const int n = FSet.ColumnCount();
         QByteArray update((n + 7) / 8, '\0');
@@ -201,14 +214,14 @@ private:
         for (int c = 0; c < n; ++c) {
             if (!assigned.testBit(c))
                 continue;
-            QByteArray &map = values[c].IsNull() ? forceNull : update;
+            QByteArray &map = valueAt(c).IsNull() ? forceNull : update;
             map[c / 8] = char(map[c / 8] | (0x80 >> (c % 8)));
         }
         FOut.Raw(update.constData(), update.size());
         FOut.Raw(forceNull.constData(), forceNull.size());
         for (int c = 0; c < n; ++c) {
-            if (assigned.testBit(c) && !values[c].IsNull())
-                WriteValue(FOut, FSet.Column(c), FLayouts[c], values[c], FAnsi);
+            if (assigned.testBit(c) && !valueAt(c).IsNull())
+                WriteValue(FOut, FSet.Column(c), FLayouts[c], valueAt(c), FAnsi);
         }
     }
 
@@ -216,6 +229,7 @@ private:
     const TRecordset &FSet;
     TAnsiCodec &FAnsi;
     QList<TValueLayout> FLayouts;
+    QList<const TDbValue *> FCells; // the row being written
     int FNullableCount = 0;
 };
 
@@ -230,7 +244,7 @@ QByteArray SaveAdtg(const TRecordset &set, const TAdtgOptions &options)
         throw EZKError(u"a recordset file holds at most 65535 columns"_s);
     quint32 rowCount = 0;
     for (int i = 0; i < set.StoredRowCount(); ++i)
-        rowCount += set.StoredRow(i).Status != TRowStatus::Deleted ? 1 : 0;
+        rowCount += set.StoredStatus(i) != TRowStatus::Deleted ? 1 : 0;
     TOutput out;
     WriteHeader(out);
     WriteResultDescriptor(out, set, rowCount);
@@ -242,10 +256,10 @@ QByteArray SaveAdtg(const TRecordset &set, const TAdtgOptions &options)
     // The platform's order: pending deletes, the other stored rows, inserts.
     for (TRowStatus pass : {TRowStatus::Deleted, TRowStatus::Unchanged, TRowStatus::Inserted}) {
         for (int i = 0; i < set.StoredRowCount(); ++i) {
-            const TRecordRow &row = set.StoredRow(i);
-            const TRowStatus group = row.Status == TRowStatus::Modified ? TRowStatus::Unchanged : row.Status;
+            const TRowStatus status = set.StoredStatus(i);
+            const TRowStatus group = status == TRowStatus::Modified ? TRowStatus::Unchanged : status;
             if (group == pass)
-                rows.Write(row, i);
+                rows.Write(i);
         }
     }
     out.U8(TokDone);

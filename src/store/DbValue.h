@@ -196,6 +196,10 @@ private:
     TData FData;
 };
 
+// Every alternative moves by its bytes (QString and QByteArray are relocatable, the
+// rest are plain data), so lists of values grow by moving memory.
+Q_DECLARE_TYPEINFO(TDbValue, Q_RELOCATABLE_TYPE);
+
 // Text forms shared by the value texts, the recordset JSON and the file codec.
 namespace DbText {
 // The shortest text that reads back to the same number ("0.1", "1e+20", "-0",

@@ -104,6 +104,7 @@ void TFieldRef::SetValue(const TDbValue &value) const
 
 TRecordset::TRecordset(QList<TRecordField> columns)
     : FColumns(std::move(columns))
+    , FCells(FColumns.size())
 {
     for (int c = 0; c < FColumns.size(); ++c) {
         if (!IsSupportedDbType(FColumns[c].Type))
@@ -193,7 +194,7 @@ const TDbValue &TRecordset::Value(int column) const
     if (FState != TRecordsetState::Browse)
         return FBuffer.at(column);
     const int row = CurrentRowIndex();
-    return row < 0 ? kNullValue : FRows[row].Values.at(column);
+    return row < 0 ? kNullValue : FCells[column].At(row);
 }
 
 void TRecordset::SetValue(int column, const TDbValue &value)
@@ -224,7 +225,7 @@ void TRecordset::Edit()
     const int row = CurrentRowIndex();
     if (row < 0)
         throw EZKError(u"there is no current record to edit"_s);
-    FBuffer = FRows[row].Values;
+    FBuffer = StoredValues(row);
     FAssigned = QBitArray(FColumns.size());
     FState = TRecordsetState::Edit;
 }
@@ -232,19 +233,22 @@ void TRecordset::Edit()
 void TRecordset::Post()
 {
     if (FState == TRecordsetState::Insert) {
-        FRows.append(TRecordRow{FBuffer, {}, {}, TRowStatus::Inserted});
-        FView.append(int(FRows.size()) - 1);
+        AppendValues(std::move(FBuffer), TRowStatus::Inserted);
+        FView.append(int(FStatus.size()) - 1);
         FCurrent = int(FView.size()) - 1;
     } else if (FState == TRecordsetState::Edit && FAssigned.count(true) > 0) {
-        TRecordRow &row = FRows[CurrentRowIndex()];
-        if (row.Status == TRowStatus::Unchanged) {
-            row.Original = row.Values;
-            row.Changed = FAssigned;
-            row.Status = TRowStatus::Modified;
-        } else if (row.Status == TRowStatus::Modified) {
-            row.Changed |= FAssigned;
+        const int row = CurrentRowIndex();
+        TRowStatus &status = FStatus[row];
+        if (status == TRowStatus::Unchanged) {
+            FChanges.insert(row, TRowChange{StoredValues(row), FAssigned});
+            status = TRowStatus::Modified;
+        } else if (status == TRowStatus::Modified) {
+            FChanges[row].Changed |= FAssigned;
         }
-        row.Values = FBuffer;
+        for (int c = 0; c < FColumns.size(); ++c) {
+            if (FAssigned.testBit(c))
+                FCells[c].Set(row, std::move(FBuffer[c]));
+        }
     }
     Cancel();
 }
@@ -267,35 +271,39 @@ void TRecordset::Delete()
     const int index = CurrentRowIndex();
     if (index < 0)
         throw EZKError(u"there is no current record to delete"_s);
-    TRecordRow &row = FRows[index];
     FView.removeAt(FCurrent);
-    if (row.Status == TRowStatus::Inserted) {
-        FRows.removeAt(index);
+    if (FStatus[index] == TRowStatus::Inserted) {
+        for (TRecordColumn &column : FCells)
+            column.RemoveAt(index);
+        FStatus.removeAt(index);
         for (int &v : FView) {
             if (v > index)
                 --v;
         }
+        QHash<int, TRowChange> changes;
+        for (auto it = FChanges.begin(); it != FChanges.end(); ++it)
+            changes.insert(it.key() > index ? it.key() - 1 : it.key(), std::move(it.value()));
+        FChanges = std::move(changes);
         return;
     }
-    if (row.Status == TRowStatus::Modified)
-        row.Values = row.Original; // a pending delete carries the original values
-    row.Original.clear();
-    row.Changed.clear();
-    row.Status = TRowStatus::Deleted;
+    if (FStatus[index] == TRowStatus::Modified) {
+        // A pending delete carries the original values.
+        const TRowChange change = FChanges.take(index);
+        for (int c = 0; c < FColumns.size(); ++c)
+            FCells[c].Set(index, change.Original.at(c));
+    }
+    FStatus[index] = TRowStatus::Deleted;
 }
 
 void TRecordset::AddRow(const QList<TDbValue> &values)
 {
     if (values.size() != FColumns.size())
         throw EZKError(u"a row of %1 values for %2 columns"_s.arg(values.size()).arg(FColumns.size()));
-    TRecordRow row;
-    row.Values.reserve(values.size());
-    for (int c = 0; c < values.size(); ++c) {
-        TDbValue v = FitToColumn(values[c], FColumns[c]);
-        CheckLength(v, FColumns[c]);
-        row.Values.append(std::move(v));
-    }
-    AddStoredRow(std::move(row));
+    QList<TDbValue> fitted;
+    fitted.reserve(values.size());
+    for (int c = 0; c < values.size(); ++c)
+        fitted.append(FitToColumn(values[c], FColumns[c]));
+    AddFittedRow(std::move(fitted));
 }
 
 void TRecordset::AddFittedRow(QList<TDbValue> values)
@@ -304,46 +312,101 @@ void TRecordset::AddFittedRow(QList<TDbValue> values)
         throw EZKError(u"a row of %1 values for %2 columns"_s.arg(values.size()).arg(FColumns.size()));
     for (int c = 0; c < values.size(); ++c)
         CheckLength(values[c], FColumns[c]);
-    TRecordRow row;
-    row.Values = std::move(values);
-    AddStoredRow(std::move(row));
+    AddStoredRow(TRecordRow{std::move(values), {}, {}, TRowStatus::Unchanged});
 }
 
 void TRecordset::AddStoredRow(TRecordRow row)
 {
     if (row.Values.size() != FColumns.size())
         throw EZKError(u"a row of %1 values for %2 columns"_s.arg(row.Values.size()).arg(FColumns.size()));
-    const bool shown = row.Status != TRowStatus::Deleted;
-    FRows.append(std::move(row));
-    if (shown && (!FFilter || FFilter->Matches(FRows.last().Values)) && FSortKeys.isEmpty())
-        FView.append(int(FRows.size()) - 1);
-    else if (shown)
+    if (row.Status == TRowStatus::Modified)
+        FChanges.insert(int(FStatus.size()), TRowChange{std::move(row.Original), std::move(row.Changed)});
+    AppendValues(std::move(row.Values), row.Status);
+    const int index = int(FStatus.size()) - 1;
+    if (row.Status == TRowStatus::Deleted)
+        return;
+    if (FSortKeys.isEmpty() && Shown(index))
+        FView.append(index);
+    else
         RebuildView();
+}
+
+void TRecordset::ReserveRows(qsizetype rows)
+{
+    FStatus.reserve(rows);
+    for (TRecordColumn &column : FCells)
+        column.Reserve(rows);
+}
+
+void TRecordset::AppendValues(QList<TDbValue> &&values, TRowStatus status)
+{
+    for (int c = 0; c < FColumns.size(); ++c)
+        FCells[c].Append(std::move(values[c]));
+    FStatus.append(status);
+}
+
+QList<TDbValue> TRecordset::StoredValues(int index) const
+{
+    QList<TDbValue> values;
+    values.reserve(FColumns.size());
+    for (const TRecordColumn &column : FCells)
+        values.append(column.At(index));
+    return values;
+}
+
+TRecordRow TRecordset::StoredRow(int index) const
+{
+    TRecordRow row{StoredValues(index), {}, {}, FStatus.at(index)};
+    if (row.Status == TRowStatus::Modified) {
+        const TRowChange &change = FChanges[index];
+        row.Original = change.Original;
+        row.Changed = change.Changed;
+    }
+    return row;
+}
+
+bool TRecordset::Shown(int index) const
+{
+    return FStatus[index] != TRowStatus::Deleted &&
+           (!FFilter || FFilter->Matches([this, index](int column) -> const TDbValue & {
+               return FCells[column].At(index);
+           }));
 }
 
 void TRecordset::AcceptChanges()
 {
     CheckBrowseMode();
-    FRows.removeIf([](const TRecordRow &r) { return r.Status == TRowStatus::Deleted; });
-    for (TRecordRow &row : FRows) {
-        row.Status = TRowStatus::Unchanged;
-        row.Original.clear();
-        row.Changed.clear();
-    }
+    QList<bool> keep(FStatus.size());
+    for (int i = 0; i < FStatus.size(); ++i)
+        keep[i] = FStatus[i] != TRowStatus::Deleted;
+    for (TRecordColumn &column : FCells)
+        column.Keep(keep);
+    FStatus = QList<TRowStatus>(FCells.isEmpty() ? qsizetype(keep.count(true)) : FCells.first().Size(),
+                                TRowStatus::Unchanged);
+    FChanges.clear();
     RebuildView();
 }
 
 void TRecordset::ClearRows()
 {
     Cancel();
-    FRows.clear();
+    for (TRecordColumn &column : FCells)
+        column.Clear();
+    FStatus.clear();
+    FChanges.clear();
     FView.clear();
     FCurrent = 0;
 }
 
 bool TRecordset::SameContent(const TRecordset &other) const
 {
-    return FColumns == other.FColumns && FRows == other.FRows;
+    if (!(FColumns == other.FColumns) || FStatus != other.FStatus)
+        return false;
+    for (int i = 0; i < FStatus.size(); ++i) {
+        if (!(StoredRow(i) == other.StoredRow(i)))
+            return false;
+    }
+    return true;
 }
 
 void TRecordset::SetFilter(const QString &expression)
@@ -443,9 +506,10 @@ bool TRecordset::Locate(const QString &keyFields, const QVariantList &values)
         keys.append(key);
     }
     for (int i = 0; i < FView.size(); ++i) {
-        const TRecordRow &row = FRows[FView[i]];
-        if (std::all_of(keys.begin(), keys.end(),
-                        [&row](const TLocateKey &k) { return KeyMatches(k, row.Values[k.Column]); })) {
+        const int row = FView[i];
+        if (std::all_of(keys.begin(), keys.end(), [this, row](const TLocateKey &k) {
+                return KeyMatches(k, FCells[k.Column].At(row));
+            })) {
             FCurrent = i;
             return true;
         }
@@ -456,15 +520,15 @@ bool TRecordset::Locate(const QString &keyFields, const QVariantList &values)
 void TRecordset::RebuildView()
 {
     FView.clear();
-    for (int i = 0; i < FRows.size(); ++i) {
-        if (FRows[i].Status != TRowStatus::Deleted && (!FFilter || FFilter->Matches(FRows[i].Values)))
+    for (int i = 0; i < FStatus.size(); ++i) {
+        if (Shown(i))
             FView.append(i);
     }
     if (!FSortKeys.isEmpty()) {
         std::stable_sort(FView.begin(), FView.end(), [this](int a, int b) {
             for (const auto &[column, descending] : FSortKeys) {
                 const int c =
-                    CompareDbValues(FRows[a].Values[column], FRows[b].Values[column], Qt::CaseInsensitive);
+                    CompareDbValues(FCells[column].At(a), FCells[column].At(b), Qt::CaseInsensitive);
                 if (c != 0)
                     return descending ? c > 0 : c < 0;
             }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/DbValue.h"
+#include "store/RecordColumn.h"
 #include "store/RecordField.h"
 
 #include <QBitArray>
@@ -24,6 +25,7 @@ enum class TRowStatus : quint8
     Deleted,   // a pending delete: kept for writing, never shown
 };
 
+// A stored row with its values, as a reader hands it in and a writer takes it out.
 struct TRecordRow
 {
     QList<TDbValue> Values;   // one per column, hidden ones included
@@ -166,11 +168,17 @@ public:
     // Adds a plain row whose values already are what AddRow would make of them (a
     // reader that builds each value for its column's type); only lengths are checked.
     void AddFittedRow(QList<TDbValue> values);
+    // Makes room for this many stored rows in all (a hint; rows may be more or fewer).
+    void ReserveRows(qsizetype rows);
     // Adds a stored row as it is (the file reader); its values must already have
     // the column kinds. The row is shown unless it is a pending delete.
     void AddStoredRow(TRecordRow row);
-    int StoredRowCount() const { return int(FRows.size()); }
-    const TRecordRow &StoredRow(int index) const { return FRows.at(index); }
+    int StoredRowCount() const { return int(FStatus.size()); }
+    // A stored row with all its values (pending deletes included), made on demand.
+    TRecordRow StoredRow(int index) const;
+    TRowStatus StoredStatus(int index) const { return FStatus.at(index); }
+    // One value of a stored row (for a changed row, its value now).
+    const TDbValue &StoredValue(int index, int column) const { return FCells.at(column).At(index); }
     // Makes every row plain: changes kept, pending deletes dropped.
     void AcceptChanges();
     void ClearRows();
@@ -180,15 +188,27 @@ public:
 
 private:
     friend class TConstFieldRef;
+    // The original values and assigned columns of a changed row.
+    struct TRowChange
+    {
+        QList<TDbValue> Original;
+        QBitArray Changed;
+    };
+
     void CheckBrowseMode();
     void RebuildView();
+    bool Shown(int index) const;
+    void AppendValues(QList<TDbValue> &&values, TRowStatus status);
+    QList<TDbValue> StoredValues(int index) const;
     int CurrentRowIndex() const;
     int RequireColumn(QStringView name) const;
 
     QList<TRecordField> FColumns;
     QList<int> FFieldColumns;
-    QList<TRecordRow> FRows;
-    QList<int> FView; // storage indices of the shown rows
+    QList<TRecordColumn> FCells;     // the stored rows' values, column by column
+    QList<TRowStatus> FStatus;       // per stored row
+    QHash<int, TRowChange> FChanges; // Modified rows, by storage index
+    QList<int> FView;                // storage indices of the shown rows
     int FCurrent = 0;
     TRecordsetState FState = TRecordsetState::Browse;
     QList<TDbValue> FBuffer;

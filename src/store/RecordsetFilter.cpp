@@ -298,12 +298,17 @@ TRecordsetFilter::TRecordsetFilter(const QString &expression, const QList<TRecor
 
 bool TRecordsetFilter::Matches(const QList<TDbValue> &values) const
 {
+    return Matches([&values](int column) -> const TDbValue & { return values.at(column); });
+}
+
+bool TRecordsetFilter::Matches(const std::function<const TDbValue &(int column)> &valueAt) const
+{
     if (FAnyOf.isEmpty())
         return true;
     for (const QList<TTerm> &group : FAnyOf) {
         bool all = true;
         for (const TTerm &term : group) {
-            const TDbValue &v = values.at(term.Column);
+            const TDbValue &v = valueAt(term.Column);
             if (v.IsNull()) {
                 all = false;
                 break;

@@ -4,6 +4,7 @@
 #include "store/RecordField.h"
 
 #include <QList>
+#include <functional>
 
 // Orders two values of one column: NULL first; numbers (integers, CY, decimals,
 // R4/R8, BOOL) by value with NaN last; dates by time; GUIDs and bytes bytewise;
@@ -22,6 +23,8 @@ class TRecordsetFilter
 public:
     TRecordsetFilter(const QString &expression, const QList<TRecordField> &columns);
     bool Matches(const QList<TDbValue> &values) const;
+    // The same for a row whose values are given column by column.
+    bool Matches(const std::function<const TDbValue &(int column)> &valueAt) const;
 
 private:
     struct TTerm

@@ -93,15 +93,14 @@ QByteArray RecordsetToJson(const TRecordset &set)
     out += "],\"rows\":[";
     bool firstRow = true;
     for (int r = 0; r < set.StoredRowCount(); ++r) {
-        const TRecordRow &row = set.StoredRow(r);
-        if (row.Status == TRowStatus::Deleted)
+        if (set.StoredStatus(r) == TRowStatus::Deleted)
             continue;
         out += firstRow ? "[" : ",[";
         firstRow = false;
         for (int i = 0; i < set.FieldCount(); ++i) {
             if (i > 0)
                 out += ',';
-            AppendValue(out, row.Values[set.FieldColumn(i)]);
+            AppendValue(out, set.StoredValue(r, set.FieldColumn(i)));
         }
         out += ']';
     }

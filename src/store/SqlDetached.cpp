@@ -174,8 +174,8 @@ TDbValue CellValue(const TSqlCells &cells, int c, const TRecordField &field, con
         break;
     case TSqlFieldKind::BinaryCode:
         if (cells.IsText(c))
-            return shared.FromStored(c, cells.Utf8(c),
-                                     [&] { return BinaryCodeValue(QVariant(cells.Text(c)), field.MaxLength); });
+            return shared.FromStored(
+                c, cells.Utf8(c), [&] { return BinaryCodeValue(QVariant(cells.Text(c)), field.MaxLength); });
         break;
     default:
         break;
@@ -225,9 +225,8 @@ TRecordset OpenDetached(TSqlQuery &query)
     // column throws), so that it holds no read on the database afterwards.
     const auto closeQuery = qScopeGuard([&query] { query.Close(); });
     const QList<TSqlFieldDef> defs = query.FieldDefs();
-    const bool typedColumns = std::none_of(defs.begin(), defs.end(), [](const TSqlFieldDef &def) {
-        return def.Kind == TSqlFieldKind::Unknown;
-    });
+    const bool typedColumns = std::none_of(
+        defs.begin(), defs.end(), [](const TSqlFieldDef &def) { return def.Kind == TSqlFieldKind::Unknown; });
     // An expression column takes its type from all of its values: those rows are read
     // first. Otherwise each row goes into the recordset as it comes.
     QList<QVariantList> rows;
@@ -239,8 +238,9 @@ TRecordset OpenDetached(TSqlQuery &query)
     QList<TRecordField> fields;
     fields.reserve(defs.size());
     for (int c = 0; c < defs.size(); ++c) {
-        fields.append(defs[c].Kind == TSqlFieldKind::Unknown ? ExpressionField(defs[c], ExpressionType(rows, c))
-                                                             : RecordFieldFor(defs[c]));
+        fields.append(defs[c].Kind == TSqlFieldKind::Unknown
+                          ? ExpressionField(defs[c], ExpressionType(rows, c))
+                          : RecordFieldFor(defs[c]));
     }
     TRecordset set(fields);
     TSharedTexts shared(fields);

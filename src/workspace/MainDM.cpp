@@ -238,11 +238,11 @@ const TDbValue &TMainDM::QueryValue(const TKSItem *k, int column) const
     if (FTextSource) {
         if (!k || column < 0 || FTextSourceRow < 0 || FTextSourceRow >= FTextSource->StoredRowCount())
             return null;
-        return FTextSource->StoredRow(FTextSourceRow).Values.at(column);
+        return FTextSource->StoredValue(FTextSourceRow, column);
     }
     if (!k || column < 0 || k->KsId < 0 || k->KsId >= LQGridQuery.StoredRowCount())
         return null;
-    return LQGridQuery.StoredRow(k->KsId).Values.at(column);
+    return LQGridQuery.StoredValue(k->KsId, column);
 }
 
 void TMainDM::SetTextSource(const TRecordset *source, int storedRow)

@@ -116,7 +116,7 @@ void RepairRow(TMainDM &dm, const TCandidateColumns &c, TRepairWriter &repairs, 
                int &d, int &s)
 {
     TRecordset &q = dm.LQGridQuery;
-    const QString lqzy = q.StoredRow(k).Values.at(c.LQZY).AsString();
+    const QString lqzy = q.StoredValue(k, c.LQZY).AsString();
     const bool returned = (s == 2 || s == 3) && !(ks.LqZyId == dm.JhRecCount && u == d);
     const bool undecided =
         !returned && ((s == 0 && !(ks.LqZyId == dm.JhRecCount + 1 && lqzy == UndecidedZYDH && u == d)) ||
@@ -125,7 +125,7 @@ void RepairRow(TMainDM &dm, const TCandidateColumns &c, TRepairWriter &repairs, 
         return;
     q.SetRecNo(k + 1);
     q.Edit();
-    q.SetValue(c.DQTDDW, q.StoredRow(k).Values.at(c.TDDW));
+    q.SetValue(c.DQTDDW, q.StoredValue(k, c.TDDW));
     d = u;
     if (returned) {
         SetQueryText(q, c.LQZY, ReturnedZYDH);
@@ -141,17 +141,19 @@ void RepairRow(TMainDM &dm, const TCandidateColumns &c, TRepairWriter &repairs, 
     q.Post();
     ks.LqZyId = dm.JhRecCount + 1;
     s = 0;
-    repairs.Run(1, {u"update t_tdd"_s, u"set dqtddw = tddw, lqzy = \" ?\", "_s,
+    repairs.Run(1,
+                {u"update t_tdd"_s, u"set dqtddw = tddw, lqzy = \" ?\", "_s,
                  u"tdyydm = \"  \",bz = \"\", kszt = \"0\""_s, u"where ksh = :ksh"_s},
                 ks.Ksh);
 }
 
 // Step 4.3 and 4.4: the item's fields from its (repaired) row.
-void FillCandidate(const TMainDM &dm, const TCandidateColumns &c, const QList<TDbValue> &values, TKSItem &ks)
+void FillCandidate(const TMainDM &dm, const TCandidateColumns &c, int k, TKSItem &ks)
 {
     static const TDbValue absent;
-    auto value = [&values](int column) -> const TDbValue & {
-        return column < 0 ? absent : values.at(column);
+    const TRecordset &q = dm.LQGridQuery;
+    auto value = [&q, k](int column) -> const TDbValue & {
+        return column < 0 ? absent : q.StoredValue(k, column);
     };
     auto field = [&value](int column) { return value(column).AsString(); };
     ks.Xm = field(c.XM);
@@ -195,18 +197,17 @@ void TMainDM::ReadCandidates()
         TRepairWriter repairs(UnivConn);
         for (int k = 0; k < KsNum; ++k) {
             auto ks = std::make_unique<TKSItem>();
-            const QList<TDbValue> &row = q.StoredRow(k).Values;
-            ks->Ksh = row.at(c.KSH).AsString();
-            const int u = GetCurrentTDDWId(row.at(c.TDDW).AsString());
-            int d = GetCurrentTDDWId(row.at(c.DQTDDW).AsString());
-            int s = KsZtOf(row.at(c.KSZT).AsString());
-            ks->LqZyId = GetZyId(d, row.at(c.LQZY).AsString());
+            ks->Ksh = q.StoredValue(k, c.KSH).AsString();
+            const int u = GetCurrentTDDWId(q.StoredValue(k, c.TDDW).AsString());
+            int d = GetCurrentTDDWId(q.StoredValue(k, c.DQTDDW).AsString());
+            int s = KsZtOf(q.StoredValue(k, c.KSZT).AsString());
+            ks->LqZyId = GetZyId(d, q.StoredValue(k, c.LQZY).AsString());
             RepairRow(*this, c, repairs, k, *ks, u, d, s);
             ks->KsId = k;
             ks->Tddw = u;
             ks->DqTddw = d;
             ks->KsZt = s;
-            FillCandidate(*this, c, q.StoredRow(k).Values, *ks);
+            FillCandidate(*this, c, k, *ks);
             ks->SetZyXh(JhRecCount);
             ks->KsIndex = k;
             const QString key = ks->Ksh.toCaseFolded();

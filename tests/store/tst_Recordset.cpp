@@ -2,6 +2,7 @@
 #include "store/ZKError.h"
 
 #include <QtTest>
+#include <bit>
 
 using namespace Qt::StringLiterals;
 
@@ -75,6 +76,7 @@ private slots:
     void valueTexts_data();
     void valueTexts();
     void conversions();
+    void valuesKeepEveryBitHoweverTheyAreKept();
 };
 
 void TstRecordset::fieldsByNameAndPosition()
@@ -373,6 +375,65 @@ void TstRecordset::conversions()
           {TDbValue(u"79228162514264337593543950336"_s), DBTYPE_DECIMAL},
           {TDbValue(u"maybe"_s), DBTYPE_BOOL}}) {
         QVERIFY2(!ErrorOf([&] { value.ConvertTo(type); }).isEmpty(), qPrintable(value.AsString()));
+    }
+}
+
+// A column of repeated values keeps each once; one of many different values keeps them
+// all. Either way, and across the change from one to the other in the middle of a set,
+// every value reads back in every bit (an empty text apart from a null one, -0 apart
+// from 0, a NaN's payload), and edits, deletes and accepted changes behave alike.
+void TstRecordset::valuesKeepEveryBitHoweverTheyAreKept()
+{
+    using F = TRecordField;
+    TRecordset set(
+        {F::Define(u"T"_s, DBTYPE_WSTR, 20, F::foNullable), F::Define(u"R"_s, DBTYPE_R8, 0, F::foNullable)});
+    const double nan = std::bit_cast<double>(quint64(0x7FF8000000000123));
+    const QList<TDbValue> texts = {TDbValue(QString()), TDbValue(u""_s), TDbValue(), TDbValue(u"甲"_s)};
+    const QList<TDbValue> reals = {TDbValue(0.0), TDbValue(-0.0), TDbValue(nan), TDbValue()};
+    QList<QList<TDbValue>> rows;
+    for (int i = 0; i < 300; ++i) {
+        // Repeats first, then different values: both columns change how they keep them.
+        const bool distinct = i >= 100;
+        rows.append({distinct ? TDbValue(u"v%1"_s.arg(i)) : texts[i % 4],
+                     distinct ? TDbValue(double(i)) : reals[i % 4]});
+        set.AddRow(rows.last());
+    }
+    const auto sameBits = [](const TDbValue &a, const TDbValue &b) {
+        if (!(a == b))
+            return false;
+        const QString *s = a.Get<QString>();
+        return !s || s->isNull() == b.Get<QString>()->isNull();
+    };
+    for (int i = 0; i < rows.size(); ++i) {
+        for (int c = 0; c < 2; ++c)
+            QVERIFY2(sameBits(set.StoredValue(i, c), rows[i][c]),
+                     qPrintable(u"row %1 column %2"_s.arg(i).arg(c)));
+    }
+
+    set.SetRecNo(6); // a row of repeats, changed after its column went over to different values
+    set.Edit();
+    set.Fields(0).SetValue(TDbValue(u"新"_s));
+    set.Post();
+    QCOMPARE(set.StoredStatus(5), TRowStatus::Modified);
+    QVERIFY(sameBits(set.StoredRow(5).Original[0], rows[5][0]));
+    QCOMPARE(set.StoredValue(5, 0), TDbValue(u"新"_s));
+    QVERIFY(sameBits(set.StoredValue(4, 0), rows[4][0]));
+    set.Append();
+    set.Fields(0).SetValue(TDbValue(u"加"_s));
+    set.Post();
+    set.Delete(); // the appended row goes again
+    QCOMPARE(set.StoredRowCount(), 300);
+    set.SetRecNo(6);
+    set.Delete(); // the changed row becomes a pending delete with its original values
+    QCOMPARE(set.StoredStatus(5), TRowStatus::Deleted);
+    QVERIFY(sameBits(set.StoredValue(5, 0), rows[5][0]));
+    set.AcceptChanges();
+    QCOMPARE(set.StoredRowCount(), 299);
+    rows.removeAt(5);
+    for (int i = 0; i < rows.size(); ++i) {
+        QCOMPARE(set.StoredStatus(i), TRowStatus::Unchanged);
+        for (int c = 0; c < 2; ++c)
+            QVERIFY(sameBits(set.StoredValue(i, c), rows[i][c]));
     }
 }
 

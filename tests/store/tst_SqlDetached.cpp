@@ -27,8 +27,10 @@ private slots:
             conn.ExecSQL(QStringList{u"create table t (pcdm binary(2), tddw binary(6), ksh char(14),"_s,
                                      u"  xm text(20) with comp, cj double, n long, bz text with comp,"_s,
                                      u"  primary key (ksh))"_s});
-            conn.ExecSQL(u"insert into t values (\"1\", \"01\", \"12345678901234\", \"张三\", 601.5, 7, null)"_s);
-            conn.ExecSQL(u"insert into t values (\"2\", \"002\", \"12345678901235\", \"李四\", 580, 8, \"x\")"_s);
+            conn.ExecSQL(
+                u"insert into t values (\"1\", \"01\", \"12345678901234\", \"张三\", 601.5, 7, null)"_s);
+            conn.ExecSQL(
+                u"insert into t values (\"2\", \"002\", \"12345678901235\", \"李四\", 580, 8, \"x\")"_s);
             TSqlQuery query(&conn);
             query.SetSQL(u"select t.*, cj * 2 as dbl, count(*) as c from t group by ksh order by ksh"_s);
             set = OpenDetached(query);
@@ -135,7 +137,9 @@ private slots:
         QCOMPARE(set.Fields(2).Value(), TDbValue(qint64(6)));
         QCOMPARE(set.Fields(4).Value(), TDbValue(QByteArray("A\0B\0", 4)));
         set.SetRecNo(3);
-        QCOMPARE(set.Fields(4).Value(), TDbValue(QByteArray("0\0" "7\0", 4)));
+        QCOMPARE(set.Fields(4).Value(), TDbValue(QByteArray("0\0"
+                                                            "7\0",
+                                                            4)));
 
         conn.ExecSQL(u"insert into t values (4, \"一二三四五六七\", null, null, null, null)"_s);
         QVERIFY_THROWS_EXCEPTION(EZKError, OpenDetached(query));

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -435,7 +434,8 @@ void TstSqlEngine::errorsCarryMessageAndStatement()
         {messageOf([&] { db.Conn().ExecSQL(u"select 1; select 2"_s); }),
          u"数据库操作出错：SQL 语句结束后还有多余的字符。"_s},
         {messageOf([&] { db.Conn().CommitTrans(); }), u"数据库操作出错：没有可以提交的事务。"_s},
-        {messageOf([&] { db.Conn().GetColumns(u"t_nowhere"_s); }), u"数据库操作出错：数据表“t_nowhere”不存在。"_s},
+        {messageOf([&] { db.Conn().GetColumns(u"t_nowhere"_s); }),
+         u"数据库操作出错：数据表“t_nowhere”不存在。"_s},
         {messageOf([&] {
              TSqlQuery p(&db.Conn());
              p.SetSQL(u"select :a"_s);
