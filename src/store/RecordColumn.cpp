@@ -18,7 +18,9 @@ bool TRecordColumn::TKey::operator==(const TKey &other) const
     // Texts first: nearly every key is one.
     if (const QString *s = Value.Get<QString>()) {
         const QString *t = other.Value.Get<QString>();
-        return t && s->isNull() == t->isNull() && *s == *t;
+        if (!t || s->isNull() != t->isNull() || s->size() != t->size())
+            return false;
+        return s->constData() == t->constData() || *s == *t; // shared characters are equal
     }
     if (!(Value == other.Value))
         return false;
