@@ -1,5 +1,6 @@
 #include "store/DbValue.h"
 
+#include "store/Overloaded.h"
 #include "store/ZKError.h"
 
 #include <QDateTime>
@@ -13,14 +14,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 __extension__ typedef unsigned __int128 TUInt128;
-
-template<class... Ts>
-struct TOverloaded : Ts...
-{
-    using Ts::operator()...;
-};
-template<class... Ts>
-TOverloaded(Ts...) -> TOverloaded<Ts...>;
 
 constexpr qint64 kTicksPerDay = 864000000000LL;
 constexpr qint64 kFileTimeEpochFromUnix = -134774; // 1601-01-01

@@ -1,17 +1,9 @@
 #include "store/RecordColumn.h"
 
+#include "store/Overloaded.h"
+
 #include <bit>
 #include <cstring>
-
-namespace {
-
-template<class... Ts>
-struct TOverloaded : Ts...
-{
-    using Ts::operator()...;
-};
-
-} // namespace
 
 bool TRecordColumn::TKey::operator==(const TKey &other) const
 {

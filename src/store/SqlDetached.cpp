@@ -6,7 +6,6 @@
 
 #include <QHash>
 #include <QScopeGuard>
-#include <QSet>
 #include <algorithm>
 #include <limits>
 
@@ -85,10 +84,11 @@ TDbValue ColumnValue(const TRecordField &field, const TSqlFieldDef &def, const Q
     return TDbValue::FromVariant(v).ConvertTo(field.Type);
 }
 
-// Repeated texts of a column (codes, flags, names of schools) kept once: a value equal
-// to one seen before in its column shares that one's characters, and is found by its
-// stored bytes before any decoding. A column stops collecting once it has shown many
-// different values (numbers of candidates, names).
+// Repeated texts of a column (codes, flags, names of schools) decoded once: a text
+// whose stored bytes were seen before in its column shares that one's value. A column
+// stops collecting once it has shown many different texts (numbers of candidates,
+// names). Values read another way go into the recordset as they are; its columns keep
+// repeated values once anyway.
 class TSharedTexts
 {
 public:
@@ -97,19 +97,6 @@ public:
     {
         for (int c = 0; c < fields.size(); ++c)
             FColumns[c].Active = IsTextDbType(fields[c].Type) || fields[c].Type == DBTYPE_BYTES;
-    }
-
-    // A value read through a QVariant (expression columns, numbers in text columns).
-    TDbValue Share(int column, TDbValue value)
-    {
-        TColumn &col = FColumns[column];
-        if (!col.Active)
-            return value;
-        if (const QString *text = value.Get<QString>())
-            return Shared(col, col.Texts, *text, value);
-        if (const QByteArray *bytes = value.Get<QByteArray>())
-            return Shared(col, col.Bytes, *bytes, value);
-        return value;
     }
 
     // The value of a stored text, made by make from the text when it is new.
@@ -136,23 +123,8 @@ private:
     struct TColumn
     {
         bool Active = false;
-        QSet<QString> Texts;
-        QSet<QByteArray> Bytes;
         QHash<QByteArray, TDbValue> Stored; // by the stored UTF-8
     };
-
-    template<class T>
-    static TDbValue Shared(TColumn &col, QSet<T> &seen, const T &v, const TDbValue &value)
-    {
-        const auto it = seen.constFind(v);
-        if (it != seen.cend())
-            return TDbValue(*it);
-        if (seen.size() >= MaxDistinct)
-            col.Active = false;
-        else
-            seen.insert(v);
-        return value;
-    }
 
     QList<TColumn> FColumns;
 };
@@ -180,7 +152,7 @@ TDbValue CellValue(const TSqlCells &cells, int c, const TRecordField &field, con
     default:
         break;
     }
-    return shared.Share(c, ColumnValue(field, def, cells.Value(c)));
+    return ColumnValue(field, def, cells.Value(c));
 }
 
 } // namespace
@@ -243,8 +215,8 @@ TRecordset OpenDetached(TSqlQuery &query)
                           : RecordFieldFor(defs[c]));
     }
     TRecordset set(fields);
-    TSharedTexts shared(fields);
     if (typedColumns) {
+        TSharedTexts shared(fields);
         query.ReadRemainingRows([&](const TSqlCells &cells) {
             QList<TDbValue> values;
             values.reserve(fields.size());
@@ -257,7 +229,7 @@ TRecordset OpenDetached(TSqlQuery &query)
             QList<TDbValue> values;
             values.reserve(row.size());
             for (int c = 0; c < row.size(); ++c)
-                values.append(shared.Share(c, ColumnValue(fields[c], defs[c], row[c])));
+                values.append(ColumnValue(fields[c], defs[c], row[c]));
             set.AddFittedRow(std::move(values));
         }
     }

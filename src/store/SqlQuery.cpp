@@ -511,6 +511,12 @@ void TSqlQuery::Step()
             FRow.append(ColumnValue(FStmt, i + offset, FFields[i].Kind));
         return;
     }
+    EndRows(rc);
+}
+
+// After the last row (SQLITE_DONE) or a failed step, which closes the query and throws.
+void TSqlQuery::EndRows(int rc)
+{
     FEof = true;
     FRow.clear();
     if (rc != SQLITE_DONE) {
@@ -527,16 +533,8 @@ void TSqlQuery::ReadRemainingRows(const std::function<void(const TSqlCells &)> &
     while (!FEof) {
         reader(cells);
         const int rc = sqlite3_step(FStmt);
-        if (rc == SQLITE_ROW)
-            continue;
-        FEof = true;
-        FRow.clear();
-        if (rc != SQLITE_DONE) {
-            const EZKSqlError error(QString::fromUtf8(sqlite3_errmsg(FConnection->Handle())), FSQL,
-                                    sqlite3_extended_errcode(FConnection->Handle()));
-            Close();
-            throw error;
-        }
+        if (rc != SQLITE_ROW)
+            EndRows(rc);
     }
 }
 

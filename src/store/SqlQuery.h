@@ -124,6 +124,7 @@ private:
     int RunToEnd(sqlite3_stmt *stmt, const QList<int> &map, bool countChanges);
     void ReadFieldDefs();
     void Step();
+    void EndRows(int rc);
     int ExecStatement(const QString &sql);
     QList<QPair<QString, QString>> SelectColumns(const QString &sql);
     int ExecSelectInto(const TSqlPlan &plan);

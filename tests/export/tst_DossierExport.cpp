@@ -89,6 +89,8 @@ private slots:
 private:
     // Exports the sets into folder + name; the read-back tables.
     TReadBack Export(const QString &folder, const QString &name, const QList<TExportSetRow> &sets);
+    // Exports the chosen sets into path, expecting a refusal; its message ("" for none).
+    QString ExportError(const QString &path);
 
     std::unique_ptr<TExportWorld> W;
     QList<TExportSetRow> FChosen;
@@ -104,6 +106,18 @@ void TestDossierExport::initTestCase()
     // A candidate without a second score: the export writes the null as an empty value.
     W->Univ().ExecSQL(u"update T_TDD set ZYYTFJCJ = null where ksh in (select top 1 ksh from T_TDD"_s +
                       SetWhere(FChosen[0]) + u")"_s);
+}
+
+QString TestDossierExport::ExportError(const QString &path)
+{
+    W->ResetWindows();
+    try {
+        TDumpToFile dump(W->Dm(), W->Progress, W->Messages);
+        dump.ExportDossiers(path, FChosen);
+    } catch (const EZKError &e) {
+        return e.Message();
+    }
+    return QString();
 }
 
 TReadBack TestDossierExport::Export(const QString &folder, const QString &name,
@@ -351,14 +365,7 @@ void TestDossierExport::failureInTheMiddleCleansUp()
         QVERIFY(leftover.open(QIODevice::WriteOnly));
         leftover.write("not a table");
     }
-    W->ResetWindows();
-    QString error;
-    try {
-        TDumpToFile dump(W->Dm(), W->Progress, W->Messages);
-        dump.ExportDossiers(folder + name, FChosen);
-    } catch (const EZKError &e) {
-        error = e.Message();
-    }
+    const QString error = ExportError(folder + name);
     W->Univ().Open();
     W->Univ().ExecSQL(u"alter table T_TJXX_away rename to T_TJXX"_s);
     W->Univ().ExecSQL(u"update T_TDD set zyytjzcj = %1 where ksh = %2"_s.arg(old).arg(Q(ksh)));
@@ -413,8 +420,8 @@ void TestDossierExport::refusalsWriteNothing_data()
                            u"create table T_TJXX (KSH text(14) with comp, %1 text(5))"_s.arg(quoted)}
             << undoTjxx << 0 << u"tdd.dbf"_s << u"数据表 T_TJXX 的字段名“%1”不是合法的名称"_s.arg(column);
     }
-    QTest::newRow("user folder with a double quote")
-        << QStringList() << QStringList() << 0 << u"tdd.xlsx"_s << u"用户文件夹的路径中含有双引号或控制字符"_s;
+    QTest::newRow("user folder with a double quote") << QStringList() << QStringList() << 0 << u"tdd.xlsx"_s
+                                                     << u"用户文件夹的路径中含有双引号或控制字符"_s;
 }
 
 void TestDossierExport::refusalsWriteNothing()
@@ -435,8 +442,9 @@ void TestDossierExport::refusalsWriteNothing()
         TSqlTransaction transaction(W->Univ());
         TSqlQuery insert(&W->Univ());
         insert.SetSQL(u"insert into T_KSJL values (:ksh, \"经历\")"_s);
-        insert.SetTextParam(u"ksh"_s,
-                            W->Rows(u"select ksh from T_TDD"_s + SetWhere(FChosen[0])).value(0).value(0).toString());
+        insert.SetTextParam(
+            u"ksh"_s,
+            W->Rows(u"select ksh from T_TDD"_s + SetWhere(FChosen[0])).value(0).value(0).toString());
         for (int i = 0; i < records; ++i)
             insert.ExecSQL();
         transaction.Commit();
@@ -451,14 +459,7 @@ void TestDossierExport::refusalsWriteNothing()
     QVERIFY(earlier.open(QIODevice::WriteOnly));
     earlier.write("an earlier file of the member");
     earlier.close();
-    W->ResetWindows();
-    QString error;
-    try {
-        TDumpToFile dump(W->Dm(), W->Progress, W->Messages);
-        dump.ExportDossiers(folder + name, FChosen);
-    } catch (const EZKError &e) {
-        error = e.Message();
-    }
+    const QString error = ExportError(folder + name);
     QVERIFY2(error.startsWith(refusal), qPrintable(error));
     if (name.endsWith(u".xls"_s))
         QVERIFY2(error.contains(u".xlsx"_s) && error.contains(u".dbf"_s), qPrintable(error));

@@ -23,6 +23,14 @@ public:
     void HideProgress() override {}
 };
 
+// The registration and score columns the statistics count, added to a fixture's T_TDD.
+const QStringList kCountedColumns = {u"alter table T_TDD add column MZDM text(2) with comp"_s,
+                                     u"alter table T_TDD add column KSLBDM text(2) with comp"_s,
+                                     u"alter table T_TDD add column BYLBDM text(2) with comp"_s,
+                                     u"alter table T_TDD add column ZZMMDM text(2) with comp"_s,
+                                     u"alter table T_TDD add column GKCJX02 double"_s,
+                                     u"alter table T_TDD add column GKCJX04 double"_s};
+
 // The texts a work table's rows print, in order: every column that is not empty.
 QStringList PrintedRows(TWorkspaceFixture &f, const QString &sql)
 {
@@ -107,14 +115,8 @@ private slots:
     void printsTheFilledWorkTablesIntoAPdf()
     {
         TWorkspaceFixture f;
-        // The registration items the statistics count.
-        f.Exec({u"alter table T_TDD add column MZDM text(2) with comp"_s,
-                u"alter table T_TDD add column KSLBDM text(2) with comp"_s,
-                u"alter table T_TDD add column BYLBDM text(2) with comp"_s,
-                u"alter table T_TDD add column ZZMMDM text(2) with comp"_s,
-                u"alter table T_TDD add column GKCJX02 double"_s,
-                u"alter table T_TDD add column GKCJX04 double"_s,
-                u"insert into TD_MZDM values (\"01\", \"汉族\")"_s});
+        f.Exec(kCountedColumns);
+        f.Exec({u"insert into TD_MZDM values (\"01\", \"汉族\")"_s});
         for (int i = 1; i <= 6; ++i) {
             TFixtureCandidate c{u"S%1"_s.arg(i), u"考生%1"_s.arg(i)};
             c.XBDM = i % 2 ? u"1"_s : u"2"_s;
@@ -148,12 +150,7 @@ private slots:
     void everyFigureOfTheWorkTablesIsPrinted()
     {
         TWorkspaceFixture f;
-        f.Exec({u"alter table T_TDD add column MZDM text(2) with comp"_s,
-                u"alter table T_TDD add column KSLBDM text(2) with comp"_s,
-                u"alter table T_TDD add column BYLBDM text(2) with comp"_s,
-                u"alter table T_TDD add column ZZMMDM text(2) with comp"_s,
-                u"alter table T_TDD add column GKCJX02 double"_s,
-                u"alter table T_TDD add column GKCJX04 double"_s});
+        f.Exec(kCountedColumns);
         // Base scores 609, 618, … 654: highest 654, lowest 609, average 631.50.
         for (int i = 1; i <= 6; ++i) {
             TFixtureCandidate c{u"S%1"_s.arg(i), u"考生%1"_s.arg(i)};
