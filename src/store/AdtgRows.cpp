@@ -19,7 +19,6 @@
 #include "store/ZKError.h"
 
 #include <algorithm>
-#include <new>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -74,7 +73,7 @@ public:
             ++rowNumber;
             ChargeCells();
             try {
-                set.AddStoredRow(ReadRow(token, offset));
+                LoadRow(token, offset, set);
             } catch (const EZKError &e) {
                 throw e.WithPrefix(u"row %1%2: "_s.arg(rowNumber).arg(
                     FColumn >= 0 ? u", column \"%1\""_s.arg(FMeta.Columns[FColumn].Field.Name) : QString()));
@@ -90,30 +89,34 @@ private:
             Malformed(u"more rows than a file of this size can hold"_s, FIn.Offset());
     }
 
-    TRecordRow ReadRow(quint8 token, qsizetype offset)
+    void LoadRow(quint8 token, qsizetype offset, TRecordset &set)
     {
         FColumn = -1;
         switch (token) {
-        case TokRow: {
-            TRecordRow row;
-            row.Values = ReadOriginal();
+        case TokRow:
+            LoadOriginal(set);
             if (!FIn.AtEnd() && FIn.Peek() == TokDelete) {
                 FIn.U8("delete token");
-                row.Status = TRowStatus::Deleted;
+                set.EndLoadedRow(TRowStatus::Deleted);
             } else if (!FIn.AtEnd() && FIn.Peek() == TokChange) {
                 FIn.U8("change token");
+                TRecordRow row;
+                row.Values = set.TakeLoadingRow();
                 row.Original = row.Values;
                 row.Changed = ReadUpdate(row.Values, false);
                 row.Status = TRowStatus::Modified;
+                AddWholeRow(set, std::move(row));
+            } else {
+                set.EndLoadedRow(TRowStatus::Unchanged);
             }
-            return row;
-        }
+            return;
         case TokInsert: {
             TRecordRow row;
             row.Values = QList<TDbValue>(FMeta.Columns.size());
             ReadUpdate(row.Values, true);
             row.Status = TRowStatus::Inserted;
-            return row;
+            AddWholeRow(set, std::move(row));
+            return;
         }
         case TokChange:
         case TokDelete:
@@ -129,24 +132,29 @@ private:
             Malformed(u"unexpected token %1 where a row belongs"_s.arg(uint(token), 2, 16, QLatin1Char('0')),
                       offset);
         }
-        return {};
     }
 
-    QList<TDbValue> ReadOriginal()
+    // Puts the original values of a row into their columns.
+    void LoadOriginal(TRecordset &set)
     {
         const char *bitmap = FIn.Take((FNullable + 7) / 8, "null bitmap");
-        QList<TDbValue> values(FMeta.Columns.size());
-        TDbValue *value = values.data();
         int bit = 0;
         for (FColumn = 0; FColumn < FMeta.Columns.size(); ++FColumn) {
-            const TColumnInfo &c = FMeta.Columns[FColumn];
-            if (c.Field.IsNullable() && !BitAt(bitmap, bit++))
-                continue;
-            // Made in place: the slot holds a NULL, which needs no destruction.
-            ::new (&value[FColumn]) TDbValue(FReaders[FColumn].Read(FIn, FAnsi));
+            TRecordColumn &column = set.LoadingColumn(FColumn);
+            if (FMeta.Columns[FColumn].Field.IsNullable() && !BitAt(bitmap, bit++))
+                FReaders[FColumn].PutNull(column);
+            else
+                FReaders[FColumn].ReadInto(FIn, FAnsi, column);
         }
         FColumn = -1;
-        return values;
+    }
+
+    // A row whose values are not all its file bytes' (a change, an insert).
+    void AddWholeRow(TRecordset &set, TRecordRow row)
+    {
+        set.AddStoredRow(std::move(row));
+        for (TColumnReader &reader : FReaders)
+            reader.Forget();
     }
 
     // Applies the update maps to values; returns the columns the row assigns.

@@ -134,10 +134,15 @@ TDbValue ReadVarNumeric(const char *p, qsizetype length, qsizetype offset)
     return d;
 }
 
-TDbValue ReadVariable(TInput &in, quint16 type, qsizetype length, TAnsiCodec &ansi)
+void CheckUtf16Length(qsizetype length, qsizetype offset)
 {
-    const qsizetype offset = in.Offset();
-    const char *p = in.Take(length, "text or binary value");
+    if (length % 2 != 0)
+        Malformed(u"UTF-16 text of an odd number of bytes (%1)"_s.arg(length), offset);
+}
+
+// The value of the length bytes at p, which lie at offset in the file.
+TDbValue VariableValue(const char *p, qsizetype length, qsizetype offset, quint16 type, TAnsiCodec &ansi)
+{
     switch (type) {
     case DBTYPE_BYTES:
         return QByteArray(p, length);
@@ -146,8 +151,7 @@ TDbValue ReadVariable(TInput &in, quint16 type, qsizetype length, TAnsiCodec &an
     case DBTYPE_VARNUMERIC:
         return ReadVarNumeric(p, length, offset);
     default: { // WSTR, BSTR
-        if (length % 2 != 0)
-            Malformed(u"UTF-16 text of an odd number of bytes (%1)"_s.arg(length), offset);
+        CheckUtf16Length(length, offset);
         // Unit by unit: a leading byte-order mark is text here, not a marker.
         QString s(length / 2, Qt::Uninitialized);
         QChar *out = s.data();
@@ -168,18 +172,18 @@ TColumnReader::TColumnReader(const TRecordField &field, const TValueLayout &layo
     : FType(field.Type)
     , FLayout(layout)
     , FVariable(IsVariableDbType(field.Type))
-    , FSharing(FVariable && field.Type != DBTYPE_VARNUMERIC)
+    , FRepeatable(FVariable && field.Type != DBTYPE_VARNUMERIC)
+    , FUtf16(QSysInfo::ByteOrder == QSysInfo::LittleEndian &&
+             (field.Type == DBTYPE_WSTR || field.Type == DBTYPE_BSTR))
 {}
 
-TDbValue TColumnReader::Read(TInput &in, TAnsiCodec &ansi)
+qsizetype TColumnReader::VariableLength(TInput &in) const
 {
     qint64 length = 0;
     switch (FLayout.Framing) {
     case TValueLayout::NoData:
-        return {};
+        return 0;
     case TValueLayout::FixedSize:
-        if (!FVariable)
-            return ReadFixed(in, FType);
         length = FLayout.Size;
         break;
     case TValueLayout::Prefix1:
@@ -196,27 +200,50 @@ TDbValue TColumnReader::Read(TInput &in, TAnsiCodec &ansi)
     if (FLayout.Capacity >= 0 && length > FLayout.Capacity)
         Malformed(u"a value of %1 bytes in a column of at most %2"_s.arg(length).arg(FLayout.Capacity),
                   in.Offset());
-    if (!FSharing)
-        return ReadVariable(in, FType, qsizetype(length), ansi);
+    return qsizetype(length);
+}
+
+TDbValue TColumnReader::Read(TInput &in, TAnsiCodec &ansi)
+{
+    if (FLayout.Framing == TValueLayout::NoData)
+        return {};
+    if (FLayout.Framing == TValueLayout::FixedSize && !FVariable)
+        return ReadFixed(in, FType);
+    const qsizetype length = VariableLength(in);
+    const qsizetype offset = in.Offset();
+    return VariableValue(in.Take(length, "text or binary value"), length, offset, FType, ansi);
+}
+
+void TColumnReader::ReadInto(TInput &in, TAnsiCodec &ansi, TRecordColumn &column)
+{
+    if (FLayout.Framing == TValueLayout::NoData ||
+        (FLayout.Framing == TValueLayout::FixedSize && !FVariable)) {
+        column.Append(Read(in, ansi));
+        return;
+    }
+    const qsizetype length = VariableLength(in);
     // The bytes stay in the input for the whole load: the previous value's bytes are
     // compared where they lie.
-    const char *bytes = in.Take(0, "text or binary value");
-    if (length == FPreviousLength && length <= in.Remaining() &&
-        std::memcmp(bytes, FPreviousBytes, size_t(length)) == 0) {
-        in.Take(qsizetype(length), "text or binary value");
-        ++FShared;
-        return FPrevious;
+    const qsizetype offset = in.Offset();
+    const char *bytes = in.Take(length, "text or binary value");
+    if (FRepeatable && length == FPreviousLength && std::memcmp(bytes, FPreviousBytes, size_t(length)) == 0) {
+        column.AppendRepeat();
+        return;
     }
-    TDbValue value = ReadVariable(in, FType, qsizetype(length), ansi);
-    if (++FRead % kSharingProbe == 0) {
-        // A column whose values hardly repeat (keys, names) is not worth the copies.
-        FSharing = FShared * 8 >= kSharingProbe;
-        FShared = 0;
+    if (FUtf16) {
+        CheckUtf16Length(length, offset);
+        column.AppendUtf16(bytes, length / 2);
+    } else {
+        column.Append(VariableValue(bytes, length, offset, FType, ansi));
     }
     FPreviousBytes = bytes;
     FPreviousLength = length;
-    FPrevious = value;
-    return value;
+}
+
+void TColumnReader::PutNull(TRecordColumn &column)
+{
+    column.Append(TDbValue());
+    Forget();
 }
 
 namespace {

@@ -2,32 +2,43 @@
 
 #include "store/Overloaded.h"
 
+#include <QHash>
 #include <bit>
 #include <cstring>
 
-bool TRecordColumn::TKey::operator==(const TKey &other) const
+namespace {
+
+// Equal for the column's purpose: the same kind and bits, and for texts and bytes the
+// same null-ness.
+bool SameValue(const TDbValue &a, const TDbValue &b)
 {
-    // Texts first: nearly every key is one.
-    if (const QString *s = Value.Get<QString>()) {
-        const QString *t = other.Value.Get<QString>();
+    // Texts first: nearly every value is one.
+    if (const QString *s = a.Get<QString>()) {
+        const QString *t = b.Get<QString>();
         if (!t || s->isNull() != t->isNull() || s->size() != t->size())
             return false;
         return s->constData() == t->constData() || *s == *t; // shared characters are equal
     }
-    if (!(Value == other.Value))
+    if (!(a == b))
         return false;
-    if (const QString *s = Value.Get<QString>())
-        return s->isNull() == other.Value.Get<QString>()->isNull();
-    if (const QByteArray *b = Value.Get<QByteArray>())
-        return b->isNull() == other.Value.Get<QByteArray>()->isNull();
+    if (const QByteArray *bytes = a.Get<QByteArray>())
+        return bytes->isNull() == b.Get<QByteArray>()->isNull();
     return true;
 }
 
-size_t qHash(const TRecordColumn::TKey &key, size_t seed) noexcept
+// Texts hash by the bytes of their units, so that units not yet made into a string
+// hash the same.
+size_t HashOfUnits(const char *units, qsizetype count)
 {
-    const size_t kind = key.Value.Data().index();
-    if (const QString *s = key.Value.Get<QString>())
-        return qHash(*s, seed);
+    return qHash(QByteArrayView(units, count * 2), QHashSeed::globalSeed());
+}
+
+size_t HashOf(const TDbValue &value)
+{
+    const size_t seed = QHashSeed::globalSeed();
+    if (const QString *s = value.Get<QString>())
+        return HashOfUnits(reinterpret_cast<const char *>(s->constData()), s->size());
+    const size_t kind = value.Data().index();
     return std::visit(TOverloaded{
                           [&](std::monostate) { return qHashMulti(seed, kind); },
                           [&](bool b) { return qHashMulti(seed, kind, b); },
@@ -51,8 +62,10 @@ size_t qHash(const TRecordColumn::TKey &key, size_t seed) noexcept
                           [&](const QByteArray &b) { return qHashMulti(seed, kind, b); },
                           [&](const QString &s) { return qHashMulti(seed, kind, s); },
                       },
-                      key.Value.Data());
+                      value.Data());
 }
+
+} // namespace
 
 void TRecordColumn::Reserve(qsizetype rows)
 {
@@ -62,19 +75,60 @@ void TRecordColumn::Reserve(qsizetype rows)
         FIndex.reserve(rows);
 }
 
-int TRecordColumn::DistinctIndex(const TDbValue &value)
+int TRecordColumn::DistinctIndex(TDbValue &&value)
 {
-    TKey key{value};
-    if (const auto it = FLookup.constFind(key); it != FLookup.constEnd())
-        return *it;
+    const size_t hash = HashOf(value);
+    const qsizetype mask = FSlots.size() - 1;
+    qsizetype slot = FSlots.isEmpty() ? -1 : qsizetype(hash) & mask;
+    if (slot >= 0) {
+        for (; FSlots.at(slot) != 0; slot = (slot + 1) & mask) {
+            const int index = FSlots.at(slot) - 1;
+            if (FHashes.at(index) == hash && SameValue(FDistinct.at(index), value))
+                return index;
+        }
+    }
     // A column of mostly different values gains nothing from looking each one up.
     if (FDistinct.size() >= MaxDistinct ||
         (FIndex.size() >= SampleRows && FDistinct.size() * 2 > FIndex.size()))
         return -1;
     const auto index = quint16(FDistinct.size());
-    FDistinct.append(value);
-    FLookup.insert(std::move(key), index);
+    FDistinct.append(std::move(value));
+    FHashes.append(hash);
+    if (FDistinct.size() * 2 > FSlots.size()) {
+        Grow(); // places every distinct value, this one included
+    } else {
+        FSlots[slot] = quint16(index + 1);
+    }
     return index;
+}
+
+int TRecordColumn::FindText(const char *units, qsizetype count, size_t hash) const
+{
+    if (FSlots.isEmpty())
+        return -1;
+    const qsizetype mask = FSlots.size() - 1;
+    for (qsizetype slot = qsizetype(hash) & mask; FSlots.at(slot) != 0; slot = (slot + 1) & mask) {
+        const int index = FSlots.at(slot) - 1;
+        if (FHashes.at(index) != hash)
+            continue;
+        const QString *text = FDistinct.at(index).Get<QString>();
+        if (text && !text->isNull() && text->size() == count &&
+            std::memcmp(text->constData(), units, size_t(count) * 2) == 0)
+            return index;
+    }
+    return -1;
+}
+
+void TRecordColumn::Grow()
+{
+    const qsizetype size = std::max<qsizetype>(16, FSlots.size() * 2);
+    FSlots = QList<quint16>(size, 0);
+    for (qsizetype index = 0; index < FDistinct.size(); ++index) {
+        qsizetype slot = qsizetype(FHashes.at(index)) & (size - 1);
+        while (FSlots.at(slot) != 0)
+            slot = (slot + 1) & (size - 1);
+        FSlots[slot] = quint16(index + 1);
+    }
 }
 
 void TRecordColumn::MakeDirect()
@@ -87,13 +141,14 @@ void TRecordColumn::MakeDirect()
     FDirect = true;
     FIndex = {};
     FDistinct = {};
-    FLookup = {};
+    FHashes = {};
+    FSlots = {};
 }
 
-void TRecordColumn::Append(TDbValue value)
+void TRecordColumn::Append(TDbValue &&value)
 {
     if (!FDirect) {
-        const int index = DistinctIndex(value);
+        const int index = DistinctIndex(std::move(value));
         if (index >= 0) {
             FIndex.append(quint16(index));
             return;
@@ -103,10 +158,33 @@ void TRecordColumn::Append(TDbValue value)
     FValues.append(std::move(value));
 }
 
-void TRecordColumn::Set(qsizetype row, TDbValue value)
+void TRecordColumn::AppendUtf16(const char *units, qsizetype count)
 {
     if (!FDirect) {
-        const int index = DistinctIndex(value);
+        if (const int index = FindText(units, count, HashOfUnits(units, count)); index >= 0) {
+            FIndex.append(quint16(index));
+            return;
+        }
+    }
+    QString text(count, Qt::Uninitialized);
+    std::memcpy(text.data(), units, size_t(count) * 2);
+    Append(std::move(text));
+}
+
+void TRecordColumn::AppendRepeat()
+{
+    if (FDirect) {
+        TDbValue last = FValues.last(); // shares a text's characters
+        FValues.append(std::move(last));
+    } else {
+        FIndex.append(FIndex.last());
+    }
+}
+
+void TRecordColumn::Set(qsizetype row, TDbValue &&value)
+{
+    if (!FDirect) {
+        const int index = DistinctIndex(std::move(value));
         if (index >= 0) {
             FIndex[row] = quint16(index);
             return;

@@ -2,7 +2,6 @@
 
 #include "store/DbValue.h"
 
-#include <QHash>
 #include <QList>
 
 // The values of one column of a recordset, in storage order. Most columns of a dossier
@@ -21,20 +20,17 @@ public:
     }
 
     void Reserve(qsizetype rows);
-    void Append(TDbValue value);
-    void Set(qsizetype row, TDbValue value);
+    void Append(TDbValue &&value);
+    // Appends the text of these UTF-16 units in native order, which may lie unaligned:
+    // a text kept before is found by its units, with no string made for it.
+    void AppendUtf16(const char *units, qsizetype count);
+    // Appends the value of the last row once more (there must be one).
+    void AppendRepeat();
+    void Set(qsizetype row, TDbValue &&value);
     void RemoveAt(qsizetype row);
     // Keeps the rows whose flag is set, in their order.
     void Keep(const QList<bool> &keep);
     void Clear();
-
-    // A value that may stand for an equal one: same kind, same bits, and for texts
-    // and bytes the same null-ness.
-    struct TKey
-    {
-        TDbValue Value;
-        bool operator==(const TKey &other) const;
-    };
 
 private:
     static constexpr qsizetype MaxDistinct = 2048;
@@ -42,14 +38,18 @@ private:
 
     // The number of an equal value kept before, or of this one now kept; -1 when the
     // column keeps too many different values already.
-    int DistinctIndex(const TDbValue &value);
+    int DistinctIndex(TDbValue &&value);
+    int FindText(const char *units, qsizetype count, size_t hash) const;
+    void Grow();
     void MakeDirect();
 
     bool FDirect = false;
     QList<TDbValue> FValues;   // once direct: one per row
     QList<TDbValue> FDistinct; // before: each distinct value once
+    QList<size_t> FHashes;     // before: the hash of each distinct value
     QList<quint16> FIndex;     // before: per row, into FDistinct
-    QHash<TKey, quint16> FLookup;
+    // Before: an open-addressed table of distinct numbers plus one (0 is a free
+    // slot), twice as large as the values it finds at least. Looking a value up
+    // this way copies nothing.
+    QList<quint16> FSlots;
 };
-
-size_t qHash(const TRecordColumn::TKey &key, size_t seed = 0) noexcept;

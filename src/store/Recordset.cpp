@@ -288,9 +288,9 @@ void TRecordset::Delete()
     }
     if (FStatus[index] == TRowStatus::Modified) {
         // A pending delete carries the original values.
-        const TRowChange change = FChanges.take(index);
+        TRowChange change = FChanges.take(index);
         for (int c = 0; c < FColumns.size(); ++c)
-            FCells[c].Set(index, change.Original.at(c));
+            FCells[c].Set(index, std::move(change.Original[c]));
     }
     FStatus[index] = TRowStatus::Deleted;
 }
@@ -322,8 +322,30 @@ void TRecordset::AddStoredRow(TRecordRow row)
     if (row.Status == TRowStatus::Modified)
         FChanges.insert(int(FStatus.size()), TRowChange{std::move(row.Original), std::move(row.Changed)});
     AppendValues(std::move(row.Values), row.Status);
-    const int index = int(FStatus.size()) - 1;
-    if (row.Status == TRowStatus::Deleted)
+    ShowAddedRow(int(FStatus.size()) - 1);
+}
+
+void TRecordset::EndLoadedRow(TRowStatus status)
+{
+    FStatus.append(status);
+    ShowAddedRow(int(FStatus.size()) - 1);
+}
+
+QList<TDbValue> TRecordset::TakeLoadingRow()
+{
+    const auto row = FStatus.size();
+    QList<TDbValue> values;
+    values.reserve(FCells.size());
+    for (TRecordColumn &column : FCells) {
+        values.append(column.At(row));
+        column.RemoveAt(row);
+    }
+    return values;
+}
+
+void TRecordset::ShowAddedRow(int index)
+{
+    if (FStatus.at(index) == TRowStatus::Deleted)
         return;
     if (FSortKeys.isEmpty() && Shown(index))
         FView.append(index);

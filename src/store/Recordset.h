@@ -173,6 +173,13 @@ public:
     // Adds a stored row as it is (the file reader); its values must already have
     // the column kinds. The row is shown unless it is a pending delete.
     void AddStoredRow(TRecordRow row);
+    // A reader may instead put a row's values straight into their columns, one for
+    // each column in order, and then end the row as plain or as a pending delete. A
+    // reader that fails within a row must drop the recordset.
+    TRecordColumn &LoadingColumn(int column) { return FCells[column]; }
+    void EndLoadedRow(TRowStatus status);
+    // The values of the row being loaded, taken back out of their columns.
+    QList<TDbValue> TakeLoadingRow();
     int StoredRowCount() const { return int(FStatus.size()); }
     // A stored row with all its values (pending deletes included), made on demand.
     TRecordRow StoredRow(int index) const;
@@ -198,6 +205,7 @@ private:
     void CheckBrowseMode();
     void RebuildView();
     bool Shown(int index) const;
+    void ShowAddedRow(int index);
     void AppendValues(QList<TDbValue> &&values, TRowStatus status);
     QList<TDbValue> StoredValues(int index) const;
     int CurrentRowIndex() const;
