@@ -171,13 +171,13 @@ void TRecordColumn::AppendUtf16(const char *units, qsizetype count)
     Append(std::move(text));
 }
 
-void TRecordColumn::AppendRepeat()
+void TRecordColumn::AppendCopyOf(qsizetype row)
 {
     if (FDirect) {
-        TDbValue last = FValues.last(); // shares a text's characters
-        FValues.append(std::move(last));
+        TDbValue copy = FValues.at(row); // shares a text's characters
+        FValues.append(std::move(copy));
     } else {
-        FIndex.append(FIndex.last());
+        FIndex.append(FIndex.at(row));
     }
 }
 

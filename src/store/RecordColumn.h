@@ -25,7 +25,9 @@ public:
     // a text kept before is found by its units, with no string made for it.
     void AppendUtf16(const char *units, qsizetype count);
     // Appends the value of the last row once more (there must be one).
-    void AppendRepeat();
+    void AppendRepeat() { AppendCopyOf(Size() - 1); }
+    // Appends the value of an earlier row once more.
+    void AppendCopyOf(qsizetype row);
     void Set(qsizetype row, TDbValue &&value);
     void RemoveAt(qsizetype row);
     // Keeps the rows whose flag is set, in their order.

@@ -306,6 +306,11 @@ void TRecordset::AddRow(const QList<TDbValue> &values)
     AddFittedRow(std::move(fitted));
 }
 
+void TRecordset::CheckFits(int column, const TDbValue &value) const
+{
+    CheckLength(value, FColumns.at(column));
+}
+
 void TRecordset::AddFittedRow(QList<TDbValue> values)
 {
     if (values.size() != FColumns.size())

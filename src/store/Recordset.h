@@ -177,6 +177,8 @@ public:
     // each column in order, and then end the row as plain or as a pending delete. A
     // reader that fails within a row must drop the recordset.
     TRecordColumn &LoadingColumn(int column) { return FCells[column]; }
+    // Throws when a value is longer than its column allows (AddFittedRow's check).
+    void CheckFits(int column, const TDbValue &value) const;
     void EndLoadedRow(TRowStatus status);
     // The values of the row being loaded, taken back out of their columns.
     QList<TDbValue> TakeLoadingRow();

@@ -84,37 +84,59 @@ TDbValue ColumnValue(const TRecordField &field, const TSqlFieldDef &def, const Q
     return TDbValue::FromVariant(v).ConvertTo(field.Type);
 }
 
-// Repeated texts of a column (codes, flags, names of schools) decoded once: a text
-// whose stored bytes were seen before in its column shares that one's value. A column
+// The value of a cell whose stored text goes into a text or binary code column.
+TDbValue TextCellValue(const TSqlCells &cells, int c, const TRecordField &field, const TSqlFieldDef &def)
+{
+    if (def.Kind == TSqlFieldKind::BinaryCode)
+        return BinaryCodeValue(QVariant(cells.Text(c)), field.MaxLength);
+    return TDbValue(cells.Text(c));
+}
+
+// Puts the cells of each row straight into the recordset's columns, with the checks
+// AddFittedRow makes. Texts, numbers and doubles, nearly all of what a set holds, are
+// read straight from the statement; every other case goes the way of the QVariant as
+// before, so each value is what it always was.
+//
+// Repeated texts of a column (codes, flags, names of schools) are decoded once: a text
+// whose stored bytes equal those of the row above is that row's value once more, and
+// one whose bytes were seen before in its column is a copy of the first row's. A column
 // stops collecting once it has shown many different texts (numbers of candidates,
-// names). Values read another way go into the recordset as they are; its columns keep
-// repeated values once anyway.
-class TSharedTexts
+// names).
+class TCellLoader
 {
 public:
-    explicit TSharedTexts(const QList<TRecordField> &fields)
-        : FColumns(fields.size())
+    TCellLoader(TRecordset &set, const QList<TRecordField> &fields, const QList<TSqlFieldDef> &defs)
+        : FSet(set)
+        , FFields(fields)
+        , FDefs(defs)
+        , FColumns(fields.size())
     {
-        for (int c = 0; c < fields.size(); ++c)
-            FColumns[c].Active = IsTextDbType(fields[c].Type) || fields[c].Type == DBTYPE_BYTES;
+        for (int c = 0; c < fields.size(); ++c) {
+            switch (defs[c].Kind) {
+            case TSqlFieldKind::Text:
+            case TSqlFieldKind::FixedText:
+            case TSqlFieldKind::Memo:
+                FColumns[c].Texts = IsTextDbType(fields[c].Type);
+                break;
+            case TSqlFieldKind::BinaryCode:
+                FColumns[c].Texts = true;
+                break;
+            default:
+                break;
+            }
+            FColumns[c].Collecting = FColumns[c].Texts;
+        }
     }
 
-    // The value of a stored text, made by make from the text when it is new.
-    template<class F>
-    TDbValue FromStored(int column, QByteArrayView utf8, F &&make)
+    void LoadRow(const TSqlCells &cells)
     {
-        TColumn &col = FColumns[column];
-        if (!col.Active)
-            return make();
-        const QByteArray key = QByteArray::fromRawData(utf8.data(), utf8.size());
-        if (const auto it = col.Stored.constFind(key); it != col.Stored.constEnd())
-            return *it;
-        TDbValue value = make();
-        if (col.Stored.size() >= MaxDistinct)
-            col.Active = false;
-        else
-            col.Stored.insert(QByteArray(utf8.data(), utf8.size()), value);
-        return value;
+        for (int c = 0; c < FColumns.size(); ++c) {
+            if (FColumns[c].Texts && !cells.IsNull(c) && cells.IsText(c))
+                LoadText(cells, c);
+            else
+                LoadOther(cells, c);
+        }
+        FSet.EndLoadedRow(TRowStatus::Unchanged);
     }
 
 private:
@@ -122,38 +144,58 @@ private:
 
     struct TColumn
     {
-        bool Active = false;
-        QHash<QByteArray, TDbValue> Stored; // by the stored UTF-8
+        bool Texts = false;       // stored texts are read the text way
+        bool Collecting = false;  // FirstRows still grows
+        bool HasPrevious = false; // the row above holds the value of Previous's bytes
+        QByteArray Previous;
+        QHash<QByteArray, int> FirstRows; // by the stored UTF-8: the first row that held it
     };
 
+    void LoadText(const TSqlCells &cells, int c)
+    {
+        TColumn &col = FColumns[c];
+        TRecordColumn &column = FSet.LoadingColumn(c);
+        const QByteArrayView utf8 = cells.Utf8(c);
+        if (col.HasPrevious && utf8 == QByteArrayView(col.Previous)) {
+            column.AppendRepeat();
+            return;
+        }
+        col.Previous.resize(utf8.size());
+        std::copy(utf8.begin(), utf8.end(), col.Previous.begin());
+        col.HasPrevious = true;
+        if (col.Collecting) {
+            const auto it = col.FirstRows.constFind(QByteArray::fromRawData(utf8.data(), utf8.size()));
+            if (it != col.FirstRows.constEnd()) {
+                column.AppendCopyOf(*it);
+                return;
+            }
+        }
+        TDbValue value = TextCellValue(cells, c, FFields[c], FDefs[c]);
+        FSet.CheckFits(c, value);
+        if (col.Collecting) {
+            if (col.FirstRows.size() >= MaxDistinct) {
+                col.Collecting = false;
+                col.FirstRows = {};
+            } else {
+                col.FirstRows.insert(col.Previous, int(column.Size()));
+            }
+        }
+        column.Append(std::move(value));
+    }
+
+    void LoadOther(const TSqlCells &cells, int c)
+    {
+        FColumns[c].HasPrevious = false;
+        TDbValue value = cells.IsNull(c) ? TDbValue() : ColumnValue(FFields[c], FDefs[c], cells.Value(c));
+        FSet.CheckFits(c, value);
+        FSet.LoadingColumn(c).Append(std::move(value));
+    }
+
+    TRecordset &FSet;
+    const QList<TRecordField> &FFields;
+    const QList<TSqlFieldDef> &FDefs;
     QList<TColumn> FColumns;
 };
-
-// The value of one cell of the current row. Texts, numbers and doubles, nearly all of
-// what a set holds, are read straight from the statement; every other case goes the
-// way of the QVariant as before, so each value is what it always was.
-TDbValue CellValue(const TSqlCells &cells, int c, const TRecordField &field, const TSqlFieldDef &def,
-                   TSharedTexts &shared)
-{
-    if (cells.IsNull(c))
-        return TDbValue();
-    switch (def.Kind) {
-    case TSqlFieldKind::Text:
-    case TSqlFieldKind::FixedText:
-    case TSqlFieldKind::Memo:
-        if (cells.IsText(c) && IsTextDbType(field.Type))
-            return shared.FromStored(c, cells.Utf8(c), [&] { return TDbValue(cells.Text(c)); });
-        break;
-    case TSqlFieldKind::BinaryCode:
-        if (cells.IsText(c))
-            return shared.FromStored(
-                c, cells.Utf8(c), [&] { return BinaryCodeValue(QVariant(cells.Text(c)), field.MaxLength); });
-        break;
-    default:
-        break;
-    }
-    return ColumnValue(field, def, cells.Value(c));
-}
 
 } // namespace
 
@@ -216,14 +258,8 @@ TRecordset OpenDetached(TSqlQuery &query)
     }
     TRecordset set(fields);
     if (typedColumns) {
-        TSharedTexts shared(fields);
-        query.ReadRemainingRows([&](const TSqlCells &cells) {
-            QList<TDbValue> values;
-            values.reserve(fields.size());
-            for (int c = 0; c < fields.size(); ++c)
-                values.append(CellValue(cells, c, fields[c], defs[c], shared));
-            set.AddFittedRow(std::move(values));
-        });
+        TCellLoader loader(set, fields, defs);
+        query.ReadRemainingRows([&loader](const TSqlCells &cells) { loader.LoadRow(cells); });
     } else {
         for (const QVariantList &row : rows) {
             QList<TDbValue> values;

@@ -116,18 +116,23 @@ private slots:
         conn.ExecSQL(u"insert into t values (1, \"甲乙\", \"x\", 5, 2.5, \"7\")"_s);
         conn.ExecSQL(u"insert into t values (2, 12, cast(x'61ff62' as text), \"6\", 3, x'41004200')"_s);
         conn.ExecSQL(u"insert into t values (3, \"甲乙\", null, null, null, \"07\")"_s);
+        // Texts repeated from the row above, and after a NULL in between.
+        conn.ExecSQL(u"insert into t values (4, \"甲乙\", \"x\", 5, 2.5, \"07\")"_s);
+        conn.ExecSQL(u"insert into t values (5, null, \"x\", 5, 2.5, \"7\")"_s);
+        conn.ExecSQL(u"insert into t values (6, \"甲乙\", null, null, null, \"7\")"_s);
         TSqlQuery query(&conn);
         query.SetSQL(u"select a, b, n, d, c from t order by k"_s);
         QList<QVariantList> expected;
         for (query.Open(); !query.Eof(); query.Next())
             expected.append(query.Row());
         TRecordset set = OpenDetached(query);
-        QCOMPARE(set.RecordCount(), 3);
-        for (int r = 0; r < 3; ++r) {
+        QCOMPARE(set.RecordCount(), 6);
+        for (int r = 0; r < 6; ++r) {
             set.SetRecNo(r + 1);
             for (int c : {0, 1, 2, 3})
                 QCOMPARE(set.Fields(c).AsString(), SqlValueText(expected[r][c]));
         }
+        set.SetRecNo(3);
         QCOMPARE(set.Fields(1).Value().IsNull(), true);
         set.SetRecNo(1);
         QCOMPARE(set.Fields(2).Value(), TDbValue(qint64(5)));
@@ -140,8 +145,15 @@ private slots:
         QCOMPARE(set.Fields(4).Value(), TDbValue(QByteArray("0\0"
                                                             "7\0",
                                                             4)));
+        set.SetRecNo(4);
+        QCOMPARE(set.Fields(4).Value(), TDbValue(QByteArray("0\0"
+                                                            "7\0",
+                                                            4)));
+        set.SetRecNo(5);
+        QVERIFY(set.Fields(0).Value().IsNull());
+        QCOMPARE(set.Fields(4).Value(), TDbValue(QByteArray("\x20\x00\x37\x00", 4)));
 
-        conn.ExecSQL(u"insert into t values (4, \"一二三四五六七\", null, null, null, null)"_s);
+        conn.ExecSQL(u"insert into t values (7, \"一二三四五六七\", null, null, null, null)"_s);
         QVERIFY_THROWS_EXCEPTION(EZKError, OpenDetached(query));
         QVERIFY(!query.Active());
     }
