@@ -32,7 +32,21 @@ int ReadPackageNumber(const QString &fileName)
     return qFromLittleEndian<qint32>(bytes.constData());
 }
 
-const QString kSetCondition = u"WHERE KSH IN (SELECT KSH FROM T_TDD WHERE TASK_TAG=\"1\")"_s;
+const QString kSetCondition = u"KSH IN (SELECT KSH FROM T_TDD WHERE TASK_TAG=\"1\")"_s;
+
+// Deletes the rows of a table that meet the condition. When no row would stay (a member
+// of one set imports it again), the table is emptied as a whole, which SQLite does page
+// by page instead of row by row and key by key; what remains is the same empty table.
+void DeleteRowsWhere(TSqlQuery &query, const QString &table, const QString &condition)
+{
+    query.SetSQL({u"SELECT TOP 1 1 FROM "_s + table, u"WHERE IIF("_s + condition + u", 0, 1) = 1"_s});
+    query.Open();
+    const bool someStay = !query.Eof();
+    query.Close();
+    query.SetSQL(someStay ? QStringList{u"DELETE FROM "_s + table, u"WHERE "_s + condition}
+                          : QStringList{u"DELETE FROM "_s + table});
+    query.ExecSQL();
+}
 
 } // namespace
 
@@ -110,10 +124,10 @@ void TMemberNetDM::ImportTDDSteps(const QString &PCDM, const QString &KLDM, cons
     // delete, and the loads below create them from the package's recordsets.
     for (const QString &table : {u"T_KSHKCJ"_s, u"T_KSJL"_s, u"T_TJXX"_s}) {
         if (conn.TableExists(table))
-            run({u"DELETE FROM "_s + table, kSetCondition}, false);
+            DeleteRowsWhere(TDDQuery, table, kSetCondition);
         progress.UpdateProgressTrans();
     }
-    run({u"DELETE FROM T_TDD WHERE TASK_TAG=\"1\""_s}, false);
+    DeleteRowsWhere(TDDQuery, u"T_TDD"_s, u"TASK_TAG=\"1\""_s);
     progress.UpdateProgressTrans();
     const bool differs = TDDStructureDiffers(folder);
     // Candidate numbers and set codes become parts of file names (pages, images, wishes).

@@ -96,6 +96,8 @@ class TestDossierImport : public QObject
 private slots:
     void everySetArrives();
     void newerPackageKeepsEarlierNumbersOfPreAdmitted();
+    void samePackageAgainReplacesTheSetsRows_data();
+    void samePackageAgainReplacesTheSetsRows();
     void extraColumnRebuildsTheTable();
     void brokenPackageLeavesTheSetAsItWas_data();
     void brokenPackageLeavesTheSetAsItWas();
@@ -209,6 +211,37 @@ void TestDossierImport::newerPackageKeepsEarlierNumbersOfPreAdmitted()
                           u"step×%1"_s.arg(resume.StoredRowCount()),
                           u"show(|正在导入体检库...|92|8|%1)"_s.arg(health.StoredRowCount()),
                           u"step×%1"_s.arg(health.StoredRowCount()), u"hide"_s}));
+}
+
+// A member of one set imports its package again: the set's rows, and only they, are
+// replaced, whether the tables hold nothing else (emptied as a whole) or also a row of
+// no candidate of the set.
+void TestDossierImport::samePackageAgainReplacesTheSetsRows_data()
+{
+    QTest::addColumn<bool>("strayRow");
+    QTest::newRow("only the set") << false;
+    QTest::newRow("and a row of no candidate of the set") << true;
+}
+
+void TestDossierImport::samePackageAgainReplacesTheSetsRows()
+{
+    QFETCH(bool, strayRow);
+    TExchangeFixture f;
+    QVERIFY(f.SetUp());
+    TSqlConnection &univ = f.DM.UnivConn;
+    const QString package = f.Package(u"2_5_1"_s, 6);
+    QCOMPARE(f.Net.ImportTDD(u"2"_s, u"5"_s, u"1"_s, 0, package), 0);
+    const TSnapshot once = Snapshot(f);
+    // A score the package no longer has goes; a row of another candidate stays.
+    const QString candidate = KshOf(package, f).value(0);
+    univ.ExecSQL(u"insert into T_KSHKCJ (KSH, CJXDM, CJ) values (\"%1\", \"ZZ\", \"A\")"_s.arg(candidate));
+    const QString stray = u"where KSH=\"99999999999999\""_s;
+    if (strayRow)
+        univ.ExecSQL(u"insert into T_KSHKCJ (KSH, CJXDM, CJ) values (\"99999999999999\", \"01\", \"A\")"_s);
+    QCOMPARE(f.Net.ImportTDD(u"2"_s, u"5"_s, u"1"_s, 0, package), 0);
+    QCOMPARE(f.Value(univ, u"select count(*) from T_KSHKCJ "_s + stray).toInt(), strayRow ? 1 : 0);
+    univ.ExecSQL(u"delete from T_KSHKCJ "_s + stray);
+    QCOMPARE(Snapshot(f), once);
 }
 
 void TestDossierImport::extraColumnRebuildsTheTable()
