@@ -75,18 +75,29 @@ void TRecordColumn::Reserve(qsizetype rows)
         FIndex.reserve(rows);
 }
 
+template<class F>
+int TRecordColumn::Find(size_t hash, F &&same, qsizetype &slot) const
+{
+    slot = -1;
+    if (FSlots.isEmpty())
+        return -1;
+    const qsizetype mask = FSlots.size() - 1;
+    for (slot = qsizetype(hash) & mask; FSlots.at(slot) != 0; slot = (slot + 1) & mask) {
+        const int index = FSlots.at(slot) - 1;
+        if (FHashes.at(index) == hash && same(FDistinct.at(index)))
+            return index;
+    }
+    return -1;
+}
+
 int TRecordColumn::DistinctIndex(TDbValue &&value)
 {
     const size_t hash = HashOf(value);
-    const qsizetype mask = FSlots.size() - 1;
-    qsizetype slot = FSlots.isEmpty() ? -1 : qsizetype(hash) & mask;
-    if (slot >= 0) {
-        for (; FSlots.at(slot) != 0; slot = (slot + 1) & mask) {
-            const int index = FSlots.at(slot) - 1;
-            if (FHashes.at(index) == hash && SameValue(FDistinct.at(index), value))
-                return index;
-        }
-    }
+    qsizetype slot = -1;
+    if (const int index = Find(
+            hash, [&value](const TDbValue &kept) { return SameValue(kept, value); }, slot);
+        index >= 0)
+        return index;
     // A column of mostly different values gains nothing from looking each one up.
     if (FDistinct.size() >= MaxDistinct ||
         (FIndex.size() >= SampleRows && FDistinct.size() * 2 > FIndex.size()))
@@ -100,23 +111,6 @@ int TRecordColumn::DistinctIndex(TDbValue &&value)
         FSlots[slot] = quint16(index + 1);
     }
     return index;
-}
-
-int TRecordColumn::FindText(const char *units, qsizetype count, size_t hash) const
-{
-    if (FSlots.isEmpty())
-        return -1;
-    const qsizetype mask = FSlots.size() - 1;
-    for (qsizetype slot = qsizetype(hash) & mask; FSlots.at(slot) != 0; slot = (slot + 1) & mask) {
-        const int index = FSlots.at(slot) - 1;
-        if (FHashes.at(index) != hash)
-            continue;
-        const QString *text = FDistinct.at(index).Get<QString>();
-        if (text && !text->isNull() && text->size() == count &&
-            std::memcmp(text->constData(), units, size_t(count) * 2) == 0)
-            return index;
-    }
-    return -1;
 }
 
 void TRecordColumn::Grow()
@@ -161,7 +155,13 @@ void TRecordColumn::Append(TDbValue &&value)
 void TRecordColumn::AppendUtf16(const char *units, qsizetype count)
 {
     if (!FDirect) {
-        if (const int index = FindText(units, count, HashOfUnits(units, count)); index >= 0) {
+        const auto sameText = [units, count](const TDbValue &kept) {
+            const QString *text = kept.Get<QString>();
+            return text && !text->isNull() && text->size() == count &&
+                   std::memcmp(text->constData(), units, size_t(count) * 2) == 0;
+        };
+        qsizetype slot = -1;
+        if (const int index = Find(HashOfUnits(units, count), sameText, slot); index >= 0) {
             FIndex.append(quint16(index));
             return;
         }

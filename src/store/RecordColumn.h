@@ -41,7 +41,10 @@ private:
     // The number of an equal value kept before, or of this one now kept; -1 when the
     // column keeps too many different values already.
     int DistinctIndex(TDbValue &&value);
-    int FindText(const char *units, qsizetype count, size_t hash) const;
+    // The number of the kept value with this hash that same() takes for equal, or -1;
+    // slot is where such a value goes (-1 while there is no table yet).
+    template<class F>
+    int Find(size_t hash, F &&same, qsizetype &slot) const;
     void Grow();
     void MakeDirect();
 
