@@ -408,8 +408,7 @@ void TRecordset::AcceptChanges()
         keep[i] = FStatus[i] != TRowStatus::Deleted;
     for (TRecordColumn &column : FCells)
         column.Keep(keep);
-    FStatus = QList<TRowStatus>(FCells.isEmpty() ? qsizetype(keep.count(true)) : FCells.first().Size(),
-                                TRowStatus::Unchanged);
+    FStatus = QList<TRowStatus>(keep.count(true), TRowStatus::Unchanged);
     FChanges.clear();
     RebuildView();
 }

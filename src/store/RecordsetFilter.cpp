@@ -296,11 +296,6 @@ TRecordsetFilter::TRecordsetFilter(const QString &expression, const QList<TRecor
         parser.Fail(u"AND or OR expected"_s);
 }
 
-bool TRecordsetFilter::Matches(const QList<TDbValue> &values) const
-{
-    return Matches([&values](int column) -> const TDbValue & { return values.at(column); });
-}
-
 bool TRecordsetFilter::Matches(const std::function<const TDbValue &(int column)> &valueAt) const
 {
     if (FAnyOf.isEmpty())

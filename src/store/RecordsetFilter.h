@@ -22,8 +22,7 @@ class TRecordsetFilter
 {
 public:
     TRecordsetFilter(const QString &expression, const QList<TRecordField> &columns);
-    bool Matches(const QList<TDbValue> &values) const;
-    // The same for a row whose values are given column by column.
+    // Whether a row passes, its values given column by column.
     bool Matches(const std::function<const TDbValue &(int column)> &valueAt) const;
 
 private:
