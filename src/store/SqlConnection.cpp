@@ -365,6 +365,34 @@ void TSqlConnection::PrepareAttachments(const TSqlPlan &plan, const QString &jet
     }
 }
 
+TSqlFastPageFreeing::TSqlFastPageFreeing(TSqlConnection &connection)
+    : FConnection(connection)
+{
+    sqlite3 *db = connection.Handle();
+    if (!db)
+        throw EZKSqlError(u"数据库连接没有打开。"_s, u"PRAGMA secure_delete"_s, 0);
+    sqlite3_stmt *statement = nullptr;
+    ThrowOnDb(db, sqlite3_prepare_v2(db, "PRAGMA secure_delete", -1, &statement, nullptr),
+              u"PRAGMA secure_delete"_s);
+    const int rc = sqlite3_step(statement);
+    const int mode = rc == SQLITE_ROW ? sqlite3_column_int(statement, 0) : 0;
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_ROW)
+        ThrowOnDb(db, rc, u"PRAGMA secure_delete"_s);
+    // Setting the mode read back as 2 takes its name: "2" would read as on.
+    FRestore = "PRAGMA secure_delete=" + QByteArray(mode == 2 ? "FAST" : mode ? "ON" : "OFF");
+    ThrowOnDb(db, sqlite3_exec(db, "PRAGMA secure_delete=FAST", nullptr, nullptr, nullptr),
+              u"PRAGMA secure_delete=FAST"_s);
+}
+
+TSqlFastPageFreeing::~TSqlFastPageFreeing()
+{
+    // Setting a flag of the open connection does not fail; were the connection closed
+    // meanwhile, the next one starts with the build's mode anyway.
+    if (sqlite3 *db = FConnection.Handle())
+        sqlite3_exec(db, FRestore.constData(), nullptr, nullptr, nullptr);
+}
+
 TSqlTransaction::TSqlTransaction(TSqlConnection &connection)
     : FConnection(connection)
 {

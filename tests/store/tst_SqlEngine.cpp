@@ -37,6 +37,8 @@ private slots:
     void transactionsCommitAndRollBack();
     void guardRollsBackOnError();
     void nestedTransactions();
+    void fastPageFreeingGivesTheModeBack_data();
+    void fastPageFreeingGivesTheModeBack();
     void errorsCarryMessageAndStatement();
     void preparedStatementsAreReused();
     void closingTheConnectionClosesItsQueries();
@@ -399,6 +401,47 @@ void TstSqlEngine::nestedTransactions()
     c.CommitTrans();
     c.CommitTrans();
     QCOMPARE(db.Rows(u"select a from t order by a"_s), (QStringList{u"1"_s, u"3"_s}));
+}
+
+// Within the scope freed pages are left as they are; afterwards the connection has the
+// mode it had, whichever that was. A rollback inside the scope still gives back every row
+// of a table emptied and refilled, as an import replacing a set does.
+void TstSqlEngine::fastPageFreeingGivesTheModeBack_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("reading");
+    QTest::newRow("on") << u"ON"_s << 1;
+    QTest::newRow("off") << u"OFF"_s << 0;
+    QTest::newRow("fast") << u"FAST"_s << 2;
+}
+
+void TstSqlEngine::fastPageFreeingGivesTheModeBack()
+{
+    QFETCH(QString, mode);
+    QFETCH(int, reading);
+    TSqlTestDb db;
+    TSqlConnection &c = db.Conn();
+    c.ExecSQL(u"PRAGMA secure_delete="_s + mode);
+    db.Exec({u"create table t (k text(20), v text(255), primary key (k))"_s});
+    {
+        TSqlTransaction fill(c);
+        for (int i = 0; i < 2000; ++i)
+            c.ExecSQL(
+                u"insert into t values (\"k%1\", \"%2\")"_s.arg(i).arg(QString(200, QChar(u'a' + i % 26))));
+        fill.Commit();
+    }
+    const QStringList rows = db.Rows(u"select * from t order by k"_s);
+    {
+        TSqlTransaction replace(c);
+        const TSqlFastPageFreeing fast(c);
+        QCOMPARE(db.Scalar(u"PRAGMA secure_delete"_s).toInt(), 2);
+        c.ExecSQL(u"delete from t"_s);
+        c.ExecSQL(u"insert into t values (\"new\", \"row\")"_s);
+        replace.Rollback();
+    }
+    QCOMPARE(db.Scalar(u"PRAGMA secure_delete"_s).toInt(), reading);
+    QCOMPARE(db.Rows(u"select * from t order by k"_s), rows);
+    QCOMPARE(db.Rows(u"PRAGMA integrity_check"_s), QStringList{u"ok"_s});
 }
 
 void TstSqlEngine::errorsCarryMessageAndStatement()

@@ -3,6 +3,7 @@
 #include "store/SqlError.h"
 #include "store/SqlIdentifiers.h"
 #include "store/SqlQuery.h"
+#include "store/RecordsetReadAhead.h"
 #include "store/TableTools.h"
 
 #include <QDateTime>
@@ -111,6 +112,7 @@ private slots:
     void loadInsideCallersTransactionDoesNotCommit();
     void keyNamesSplitAtSeparators();
     void openRecordsetFileErrors();
+    void recordsetFilesReadAhead();
     void backupAndRestore();
     void restoreFillsMissingColumnsWithDefaults();
     void modifyTableByKeys();
@@ -543,6 +545,54 @@ void TestTableTools::openRecordsetFileErrors()
     const QString missing = dir.filePath(u"none.adtg"_s);
     QVERIFY_THROWS_EXCEPTION(EZKError, OpenRecordsetFile(set, missing));
     QCOMPARE(set.FieldCount(), 0);
+}
+
+// Files read on the reader's thread come out as OpenRecordsetFile gives them, in any
+// order of taking; a file that cannot be read throws when it is taken, and the others
+// are still there. A file taken again, or never given, is read on the spot.
+void TestTableTools::recordsetFilesReadAhead()
+{
+    QTemporaryDir dir;
+    QStringList files;
+    for (int n = 0; n < 3; ++n) {
+        TRecordset set({Text(u"KSH"_s, 14), Number(u"CJ"_s)});
+        for (int i = 0; i < 1000 * (n + 1); ++i)
+            set.AddRow({TDbValue(u"%1%2"_s.arg(n).arg(i, 6, 10, QChar(u'0'))), TDbValue(double(i))});
+        files.append(dir.filePath(u"T%1.adtg"_s.arg(n)));
+        SaveAdtgFile(set, files.last());
+    }
+    QFile broken(dir.filePath(u"broken.adtg"_s));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("not a recordset");
+    broken.close();
+    auto text = [](const TRecordset &set) {
+        QStringList rows;
+        for (int i = 0; i < set.StoredRowCount(); ++i)
+            rows.append(set.StoredRow(i).Values.at(0).AsString() + u'|' +
+                        set.StoredRow(i).Values.at(1).AsString());
+        return rows;
+    };
+    auto opened = [&](const QString &file) {
+        TRecordset set;
+        OpenRecordsetFile(set, file);
+        return set;
+    };
+    {
+        TRecordsetReadAhead ahead({files[0], broken.fileName(), files[1], files[2]});
+        const TRecordset second = ahead.Take(files[1]);
+        QCOMPARE(text(second), text(opened(files[1])));
+        QCOMPARE(second.RecNo(), 1);
+        QVERIFY_THROWS_EXCEPTION(EZKError, ahead.Take(broken.fileName()));
+        QCOMPARE(text(ahead.Take(files[0])), text(opened(files[0])));
+        QCOMPARE(text(ahead.Take(files[0])), text(opened(files[0])));
+        QVERIFY_THROWS_EXCEPTION(EZKError, ahead.Take(dir.filePath(u"none.adtg"_s)));
+    } // files[2] is never taken: the reader ends without it
+    {
+        // A reader dropped at once leaves the files to be deleted.
+        TRecordsetReadAhead ahead(files);
+    }
+    for (const QString &file : files)
+        QVERIFY(QFile::remove(file));
 }
 
 void TestTableTools::backupAndRestore()
