@@ -18,6 +18,7 @@
 
 class TMainDM;
 class TSqlConnection;
+class TRecordsetReadAhead;
 
 // The login dialog's password check before results are sent: asks for the password
 // (its own prompt), compares it with LoginInfo.Password and shows its own message for a
@@ -153,11 +154,12 @@ private:
     void LoadSharedMembers(bool IsFirst, const QString &folder);
     void LoadMainMembers(const QString &folder);
     void InitJHKSteps(int &step, const QString &folder);
-    void ImportTDDSteps(const QString &PCDM, const QString &KLDM, const QString &JHXZ, const QString &folder);
+    void ImportTDDSteps(const QString &PCDM, const QString &KLDM, const QString &JHXZ, const QString &folder,
+                        TRecordsetReadAhead &files);
     void RebuildTDD();
-    bool TDDStructureDiffers(const QString &folder);
+    bool TDDStructureDiffers(const QString &folder, TRecordsetReadAhead &files);
     void LoadCompanion(const QString &member, const QString &table, const QString &keys, const QString &text,
-                       int base, int ratio, const QString &folder);
+                       int base, int ratio, const QString &folder, TRecordsetReadAhead &files);
     void MakeResultPackage(const QString &folder, int &packageNumber, QString &packageFile);
     // Loads a member file of the folder into a table, replacing its rows.
     void LoadMember(const QString &folder, const QString &member, TSqlConnection &conn, const QString &table,

@@ -4,6 +4,7 @@
 #include "exchange/MemberNetDM.h"
 #include "store/Archive.h"
 #include "store/NameGuards.h"
+#include "store/RecordsetReadAhead.h"
 #include "store/Schema.h"
 #include "store/SqlQuery.h"
 #include "store/StorageFolder.h"
@@ -14,6 +15,7 @@
 
 #include <QFile>
 #include <QtEndian>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 using namespace ZKExchange;
@@ -32,19 +34,36 @@ int ReadPackageNumber(const QString &fileName)
     return qFromLittleEndian<qint32>(bytes.constData());
 }
 
-const QString kSetCondition = u"KSH IN (SELECT KSH FROM T_TDD WHERE TASK_TAG=\"1\")"_s;
+const QString kDossierMember = u"T_TDD.adtg"_s;
+
+// The set's dossiers in T_TDD, by the parameters :pcdm, :kldm and :jhxz. A row whose
+// condition is NULL is not the set's.
+const QString kSetRows = u"PCDM=:pcdm AND KLDM=:kldm AND JHXZ=:jhxz"_s;
+const QString kNotSetRows = u"IIF("_s + kSetRows + u", 0, 1) = 1"_s;
+// The rows of a companion table that belong to a candidate of the set.
+const QString kSetCandidates = u"KSH IN (SELECT KSH FROM T_TDD WHERE "_s + kSetRows + u')';
+
+using TBindSet = std::function<void(TSqlQuery &)>;
 
 // Deletes the rows of a table that meet the condition. When no row would stay (a member
 // of one set imports it again), the table is emptied as a whole, which SQLite does page
 // by page instead of row by row and key by key; what remains is the same empty table.
-void DeleteRowsWhere(TSqlQuery &query, const QString &table, const QString &condition)
+// The condition is tried on the rows of probed: the table itself, or for a condition on
+// KSH alone the table's distinct numbers, which its key index gives without the rows.
+void DeleteRowsWhere(TSqlQuery &query, const QString &table, const QString &condition,
+                     const TBindSet &bindSet, const QString &probed)
 {
-    query.SetSQL({u"SELECT TOP 1 1 FROM "_s + table, u"WHERE IIF("_s + condition + u", 0, 1) = 1"_s});
+    query.SetSQL({u"SELECT TOP 1 1 FROM "_s + probed, u"WHERE IIF("_s + condition + u", 0, 1) = 1"_s});
+    bindSet(query);
     query.Open();
     const bool someStay = !query.Eof();
     query.Close();
-    query.SetSQL(someStay ? QStringList{u"DELETE FROM "_s + table, u"WHERE "_s + condition}
-                          : QStringList{u"DELETE FROM "_s + table});
+    if (someStay) {
+        query.SetSQL({u"DELETE FROM "_s + table, u"WHERE "_s + condition});
+        bindSet(query);
+    } else {
+        query.SetSQL(u"DELETE FROM "_s + table);
+    }
     query.ExecSQL();
 }
 
@@ -81,10 +100,14 @@ int TMemberNetDM::ImportTDD(const QString &PCDM, const QString &KLDM, const QStr
     int result = 0;
     try {
         ExtractPackage(fileName, folder); // a missing member shows up as a failing load
+        // The recordsets are read on a second thread while the database takes the one
+        // before; the reader is gone before the folder is deleted.
+        TRecordsetReadAhead files({folder + kDossierMember, folder + u"T_KSHKCJ.adtg"_s,
+                                   folder + u"T_KSJL.adtg"_s, folder + u"T_TJXX.adtg"_s});
         // One transaction: a failure at any step leaves the set's dossiers, their
         // companions and its package number as they were, so the next run asks again.
         TSqlTransaction transaction(FMainDM.UnivConn);
-        ImportTDDSteps(PCDM, KLDM, JHXZ, folder);
+        ImportTDDSteps(PCDM, KLDM, JHXZ, folder, files);
         transaction.Commit();
         def.IsTDDImported = true;
         if (PCDM == def.CurPCDM && KLDM == def.CurKLDM && JHXZ == def.CurJHXZ)
@@ -99,39 +122,48 @@ int TMemberNetDM::ImportTDD(const QString &PCDM, const QString &KLDM, const QStr
 }
 
 void TMemberNetDM::ImportTDDSteps(const QString &PCDM, const QString &KLDM, const QString &JHXZ,
-                                  const QString &folder)
+                                  const QString &folder, TRecordsetReadAhead &files)
 {
     TSqlConnection &conn = FMainDM.UnivConn;
     IProgressSink &progress = *FProgressSink;
     progress.ShowProgress(u"导入投档单数据"_s, u"正在为导入做准备..."_s, 0, 15, 12);
+    // The set's rows are deleted and written again in one transaction, mostly into the
+    // pages their deletion frees.
+    const TSqlFastPageFreeing fastFreeing(conn);
     TSqlQuery TDDQuery(&conn);
+    const TBindSet bindSet = [&](TSqlQuery &query) { SetSetParams(query, PCDM, KLDM, JHXZ); };
     auto run = [&](const QStringList &lines, bool withSet) {
         TDDQuery.SetSQL(lines);
         if (withSet)
-            SetSetParams(TDDQuery, PCDM, KLDM, JHXZ);
+            bindSet(TDDQuery);
         TDDQuery.ExecSQL();
     };
-    run({u"update t_tdd set task_tag="_s, u"  iif(pcdm=:pcdm and kldm=:kldm and jhxz=:jhxz, \"1\", \"0\")"_s},
+    // The work mark of every other set's dossier reads "0" afterwards. The set's own
+    // dossiers are deleted below, so they are found by their codes instead of being
+    // marked first.
+    run({u"UPDATE T_TDD SET TASK_TAG=\"0\""_s, u"WHERE "_s + kNotSetRows,
+         u"AND IIF(TASK_TAG=\"0\", 0, 1) = 1"_s},
         true);
     progress.UpdateProgressTrans();
     run({u"delete from t_tddbh"_s}, false);
     progress.UpdateProgressTrans();
     run({u"INSERT INTO T_TDDBH (KSH, BH)"_s, u"SELECT KSH, BH FROM T_TDD"_s,
-         u"WHERE KSZT=\"1\" AND TASK_TAG=\"1\""_s},
-        false);
+         u"WHERE KSZT=\"1\" AND "_s + kSetRows},
+        true);
     progress.UpdateProgressTrans();
     // Before the first package the companion tables do not exist yet: nothing to
     // delete, and the loads below create them from the package's recordsets.
     for (const QString &table : {u"T_KSHKCJ"_s, u"T_KSJL"_s, u"T_TJXX"_s}) {
         if (conn.TableExists(table))
-            DeleteRowsWhere(TDDQuery, table, kSetCondition);
+            DeleteRowsWhere(TDDQuery, table, kSetCandidates, bindSet,
+                            u"(SELECT DISTINCT KSH FROM "_s + table + u')');
         progress.UpdateProgressTrans();
     }
-    DeleteRowsWhere(TDDQuery, u"T_TDD"_s, u"TASK_TAG=\"1\""_s);
+    DeleteRowsWhere(TDDQuery, u"T_TDD"_s, kSetRows, bindSet, u"T_TDD"_s);
     progress.UpdateProgressTrans();
-    const bool differs = TDDStructureDiffers(folder);
+    const bool differs = TDDStructureDiffers(folder, files);
     // Candidate numbers and set codes become parts of file names (pages, images, wishes).
-    RequirePlainCodes(SrcTable, {u"KSH"_s, u"PCDM"_s, u"KLDM"_s, u"JHXZ"_s}, u"T_TDD.adtg"_s);
+    RequirePlainCodes(SrcTable, {u"KSH"_s, u"PCDM"_s, u"KLDM"_s, u"JHXZ"_s}, kDossierMember);
     progress.UpdateProgressTrans();
     if (differs)
         RebuildTDD();
@@ -141,26 +173,33 @@ void TMemberNetDM::ImportTDDSteps(const QString &PCDM, const QString &KLDM, cons
     CopyDataSetToTable(SrcTable, conn, u"T_TDD"_s, u"KSH"_s, ctoMerge | ctoDeleteSource, step);
     progress.ShowProgress(QString(), QString(), 25, 5, 2);
     const QString n = QString::number(ReadPackageNumber(folder + u"TDDBH.dat"_s));
-    run({u"UPDATE T_TDD"_s, u"SET KSZT=\"1\", YTZY=LQZY, BH="_s + n,
-         u"WHERE PCDM=:PCDM AND KLDM=:KLDM AND JHXZ=:JHXZ"_s},
+    // A candidate pre-admitted before this package keeps the package number he was
+    // pre-admitted under; the others take this one. Each dossier of the set is written
+    // once.
+    run({u"UPDATE T_TDD"_s, u"SET KSZT=\"1\", YTZY=LQZY,"_s, u"  BH=IIF(KSH IN (SELECT KSH FROM T_TDDBH),"_s,
+         u"    (SELECT T_TDDBH.BH FROM T_TDDBH WHERE T_TDD.KSH = T_TDDBH.KSH), "_s + n + u')',
+         u"WHERE "_s + kSetRows},
         true);
     progress.UpdateProgressTrans();
-    run({u"UPDATE T_TDD, T_TDDBH"_s, u"SET T_TDD.BH = T_TDDBH.BH"_s, u"WHERE T_TDD.KSH = T_TDDBH.KSH"_s},
-        false);
+    // A dossier of another set that the package brought under such a candidate's number
+    // takes the kept number too.
+    run({u"UPDATE T_TDD, T_TDDBH"_s, u"SET T_TDD.BH = T_TDDBH.BH"_s, u"WHERE T_TDD.KSH = T_TDDBH.KSH"_s,
+         u"AND IIF(T_TDD.PCDM=:pcdm AND T_TDD.KLDM=:kldm AND T_TDD.JHXZ=:jhxz, 0, 1) = 1"_s},
+        true);
     progress.UpdateProgressTrans();
 
     LoadCompanion(u"T_KSHKCJ.adtg"_s, u"T_KSHKCJ"_s, u"KSH;CJXDM"_s, u"正在导入会考成绩库..."_s, 30, 45,
-                  folder);
+                  folder, files);
     LoadCompanion(u"T_KSJL.adtg"_s, u"T_KSJL"_s, u"KSH;QSRQ;ZJRQ"_s, u"正在导入考生简历库..."_s, 75, 17,
-                  folder);
-    LoadCompanion(u"T_TJXX.adtg"_s, u"T_TJXX"_s, u"KSH"_s, u"正在导入体检库..."_s, 92, 8, folder);
+                  folder, files);
+    LoadCompanion(u"T_TJXX.adtg"_s, u"T_TJXX"_s, u"KSH"_s, u"正在导入体检库..."_s, 92, 8, folder, files);
     run({u"update t_kljhxzzt"_s, u"set dqtddbh = "_s + n + u", zt = \"1\""_s,
          u"where pcdm = :pcdm and kldm = :kldm and jhxz = :jhxz"_s},
         true);
 }
 
 // Opens the member "T_TDD.adtg" in SrcTable and compares its fields with T_TDD's columns.
-bool TMemberNetDM::TDDStructureDiffers(const QString &folder)
+bool TMemberNetDM::TDDStructureDiffers(const QString &folder, TRecordsetReadAhead &files)
 {
     TSqlQuery TDDQuery(&FMainDM.UnivConn);
     TDDQuery.SetSQL(u"select * from t_tdd where ksh = \"\""_s);
@@ -169,7 +208,8 @@ bool TMemberNetDM::TDDStructureDiffers(const QString &folder)
     for (const TSqlFieldDef &field : TDDQuery.FieldDefs())
         columns.append(field.Name);
     TDDQuery.Close();
-    OpenRecordsetFile(SrcTable, folder + u"T_TDD.adtg"_s);
+    SrcTable = TRecordset();
+    SrcTable = files.Take(folder + kDossierMember);
     if (columns.size() != SrcTable.FieldCount())
         return true;
     for (int i = 0; i < SrcTable.FieldCount(); ++i) {
@@ -197,9 +237,11 @@ void TMemberNetDM::RebuildTDD()
 }
 
 void TMemberNetDM::LoadCompanion(const QString &member, const QString &table, const QString &keys,
-                                 const QString &text, int base, int ratio, const QString &folder)
+                                 const QString &text, int base, int ratio, const QString &folder,
+                                 TRecordsetReadAhead &files)
 {
-    OpenRecordsetFile(SrcTable, folder + member);
+    SrcTable = TRecordset();
+    SrcTable = files.Take(folder + member);
     IProgressSink &progress = *FProgressSink;
     progress.ShowProgress(QString(), text, base, ratio, SrcTable.RecordCount());
     CopyDataSetToTable(SrcTable, FMainDM.UnivConn, table, keys, ctoMerge | ctoDeleteSource,

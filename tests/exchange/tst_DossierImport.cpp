@@ -96,6 +96,7 @@ class TestDossierImport : public QObject
 private slots:
     void everySetArrives();
     void newerPackageKeepsEarlierNumbersOfPreAdmitted();
+    void dossierOfAnotherSetKeepsThePreAdmittedNumber();
     void samePackageAgainReplacesTheSetsRows_data();
     void samePackageAgainReplacesTheSetsRows();
     void extraColumnRebuildsTheTable();
@@ -180,6 +181,8 @@ void TestDossierImport::newerPackageKeepsEarlierNumbersOfPreAdmitted()
     const QString kept = both[0];     // still pre-admitted when package 6 arrives
     const QString returned = both[1]; // pre-returned by the member meanwhile
     univ.ExecSQL(u"update T_TDD set KSZT=\"2\", TDYYDM=\"01\", BZ=\"mine\" where KSH=\"%1\""_s.arg(returned));
+    // An earlier import's work marks left on another set read "0" again afterwards.
+    univ.ExecSQL(u"update T_TDD set TASK_TAG=\"1\""_s + SetWhere(u"2"_s, u"1"_s, u"1"_s));
 
     f.Progress.Calls.clear();
     QCOMPARE(f.Net.ImportTDD(u"2"_s, u"5"_s, u"1"_s, 0, f.Package(u"2_5_1"_s, 6)), 0);
@@ -211,6 +214,51 @@ void TestDossierImport::newerPackageKeepsEarlierNumbersOfPreAdmitted()
                           u"step×%1"_s.arg(resume.StoredRowCount()),
                           u"show(|正在导入体检库...|92|8|%1)"_s.arg(health.StoredRowCount()),
                           u"step×%1"_s.arg(health.StoredRowCount()), u"hide"_s}));
+}
+
+// A package that brings, under the number of a candidate pre-admitted in the set, a
+// dossier of another set: that dossier keeps the package number the candidate was
+// pre-admitted under, as the set's own dossiers do.
+void TestDossierImport::dossierOfAnotherSetKeepsThePreAdmittedNumber()
+{
+    TExchangeFixture f;
+    QVERIFY(f.SetUp());
+    TSqlConnection &univ = f.DM.UnivConn;
+    QCOMPARE(f.Net.ImportTDD(u"2"_s, u"5"_s, u"1"_s, 0, f.Package(u"2_5_1"_s, 3)), 0);
+    const QStringList later = KshOf(f.Package(u"2_5_1"_s, 6), f);
+    QString moved;
+    for (const QString &ksh : KshOf(f.Package(u"2_5_1"_s, 3), f)) {
+        if (later.contains(ksh) && moved.isEmpty())
+            moved = ksh;
+    }
+    QVERIFY(!moved.isEmpty());
+    f.DerivePackage(u"2_5_1"_s, 6, 7, [&](const QString &folder) {
+        ChangeRecordsetFile(folder + u"T_TDD.adtg"_s, [&](const TRecordset &set) {
+            const int ksh = set.FindField(u"KSH");
+            const int kl = set.FindField(u"KLDM");
+            const int bh = set.FindField(u"BH");
+            TRecordset result(set.Columns());
+            for (int i = 0; i < set.StoredRowCount(); ++i) {
+                QList<TDbValue> values = set.StoredRow(i).Values;
+                if (values.at(ksh).AsString() == moved) {
+                    values[kl] =
+                        values.at(kl).Get<QByteArray>() ? TDbValue(QByteArray("1\0", 2)) : TDbValue(u"1"_s);
+                    values[bh] = TDbValue(); // the number comes from the member's list alone
+                }
+                result.AddRow(values);
+            }
+            return result;
+        });
+    });
+    QCOMPARE(f.Net.ImportTDD(u"2"_s, u"5"_s, u"1"_s, 0, f.Package(u"2_5_1"_s, 7)), 0);
+    const QVariantList row =
+        f.Rows(univ, u"select KLDM, BH from T_TDD where KSH=\"%1\""_s.arg(moved)).value(0);
+    QCOMPARE(row.value(0).toString(), u"1"_s);
+    QCOMPARE(row.value(1).toInt(), 3);
+    QCOMPARE(f.Value(univ, u"select count(*) from T_TDD"_s + SetWhere(u"2"_s, u"5"_s, u"1"_s) +
+                               u" and BH <> 3 and BH <> 7"_s)
+                 .toInt(),
+             0);
 }
 
 // A member of one set imports its package again: the set's rows, and only they, are
