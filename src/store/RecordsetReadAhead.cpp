@@ -2,6 +2,7 @@
 
 #include "store/TableTools.h"
 
+#include <system_error>
 #include <utility>
 
 TRecordsetReadAhead::TRecordsetReadAhead(const QStringList &fileNames)
@@ -9,7 +10,12 @@ TRecordsetReadAhead::TRecordsetReadAhead(const QStringList &fileNames)
     FSlots.reserve(size_t(fileNames.size()));
     for (const QString &name : fileNames)
         FSlots.push_back(TSlot{name, std::nullopt, nullptr, false, false});
-    FThread = std::thread([this] { ReadAll(); });
+    try {
+        FThread = std::thread([this] { ReadAll(); });
+    } catch (const std::system_error &) {
+        // No thread to be had (the process's limit): every file is read when taken.
+        FSlots.clear();
+    }
 }
 
 TRecordsetReadAhead::~TRecordsetReadAhead()
@@ -18,7 +24,8 @@ TRecordsetReadAhead::~TRecordsetReadAhead()
         const std::lock_guard lock(FMutex);
         FStop = true;
     }
-    FThread.join();
+    if (FThread.joinable())
+        FThread.join();
 }
 
 void TRecordsetReadAhead::ReadAll()

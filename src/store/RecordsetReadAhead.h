@@ -18,6 +18,7 @@
 //
 // The destructor lets the thread finish the file in hand, skips the rest and waits for
 // it, so the files may be deleted as soon as the reader is gone.
+// When no thread can be started, every file is read when it is taken.
 class TRecordsetReadAhead
 {
 public:
