@@ -184,7 +184,7 @@ void TMemberNetDM::ImportTDDSteps(const QString &PCDM, const QString &KLDM, cons
     // A dossier of another set that the package brought under such a candidate's number
     // takes the kept number too.
     run({u"UPDATE T_TDD, T_TDDBH"_s, u"SET T_TDD.BH = T_TDDBH.BH"_s, u"WHERE T_TDD.KSH = T_TDDBH.KSH"_s,
-         u"AND IIF(T_TDD.PCDM=:pcdm AND T_TDD.KLDM=:kldm AND T_TDD.JHXZ=:jhxz, 0, 1) = 1"_s},
+         u"AND "_s + kNotSetRows},
         true);
     progress.UpdateProgressTrans();
 
